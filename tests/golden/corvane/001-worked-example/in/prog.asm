@@ -1,0 +1,3 @@
+; demo
+START:  MVI A, 05H
+HLT

@@ -1,0 +1,151 @@
+#include "OpcodeTable.h"
+
+#include "LogCapture.h"
+#include "RunLog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// A table loaded from given file bytes, with the log it wrote.
+struct LoadedTable {
+    OpcodeTableStructure* Table = nullptr;
+    std::string Log;
+    LoadedTable(const LoadedTable&) = delete;
+    LoadedTable& operator=(const LoadedTable&) = delete;
+    explicit LoadedTable(const std::string* bytes)
+    {
+        LogCapture log;
+        _OpcodeCount = 0;
+        const auto path = log.Directory.Path / "opcodes.txt";
+        if (bytes != nullptr) {
+            WriteFileBytes(path, *bytes);
+        }
+        Table = ReadOpcodeTable(path.c_str());
+        Log = log.Text();
+    }
+    ~LoadedTable() { FreeOpcodeTable(Table); }
+};
+
+std::string Row(int i, const std::string& mnemonic, int size)
+{
+    return "\t" + std::to_string(i) + ".\t\t" + mnemonic + "\t\t" + std::to_string(size) + "\n";
+}
+
+TEST(ReadOpcodeTable, LoadsAndLogsEveryRow)
+{
+    const std::string file = "3\nNOP 1\nMVI 2\nJMP 3\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(_OpcodeCount, 3);
+    EXPECT_EQ(t.Log, "Opcode Count is 3\n" + Row(0, "NOP", 1) + Row(1, "MVI", 2) + Row(2, "JMP", 3));
+    EXPECT_EQ(CheckMnemonic("JMP", t.Table), 2);
+    EXPECT_EQ(GetInstructionSize(t.Table, "MVI"), 2);
+}
+
+TEST(ReadOpcodeTable, OnlyTheOrderOfItemsMatters)
+{
+    const std::string spread = "\r\n 3 NOP\r\n1 MVI\n\n2\tJMP\v\f3\r\n";
+    LoadedTable t(&spread);
+    EXPECT_EQ(t.Log, "Opcode Count is 3\n" + Row(0, "NOP", 1) + Row(1, "MVI", 2) + Row(2, "JMP", 3));
+}
+
+TEST(ReadOpcodeTable, ItemsAfterTheLastCountedRowAreIgnored)
+{
+    const std::string file = "1\nNOP 1\nHLT 1\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(_OpcodeCount, 1);
+    EXPECT_EQ(CheckMnemonic("HLT", t.Table), -1);
+}
+
+TEST(ReadOpcodeTable, MissingOrEmptyFilesGiveAnEmptyTable)
+{
+    const std::string empty;
+    const std::string zero = "0\nNOP 1\n";
+    const std::string words = "NOP 1\n";
+    for (const std::string* bytes : {static_cast<const std::string*>(nullptr), &empty, &zero, &words}) {
+        LoadedTable t(bytes);
+        EXPECT_EQ(_OpcodeCount, 0);
+        EXPECT_EQ(t.Log, "Opcode Count is 0\n");
+        EXPECT_EQ(CheckMnemonic("NOP", t.Table), -1);
+    }
+}
+
+TEST(ReadOpcodeTable, TableThatEndsEarlyHoldsTheRowsItSpelled)
+{
+    const std::string shortFile = "4\nNOP 1\nHLT\n";
+    LoadedTable t(&shortFile);
+    EXPECT_EQ(t.Log, "Opcode Count is 4\n" + Row(0, "NOP", 1)
+                         + "Opcode table ends early: only 1 of 4 rows could be read\n");
+    EXPECT_EQ(_OpcodeCount, 1);
+    EXPECT_EQ(CheckMnemonic("HLT", t.Table), -1);
+    EXPECT_EQ(CheckMnemonic("", t.Table), -1);
+}
+
+TEST(ReadOpcodeTable, SizeThatIsNoNumberEndsTheTable)
+{
+    const std::string file = "3\nNOP 1\nMVI two\nHLT 1\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(_OpcodeCount, 1);
+    EXPECT_EQ(CheckMnemonic("MVI", t.Table), -1);
+    EXPECT_EQ(CheckMnemonic("HLT", t.Table), -1);
+
+    const std::string huge = "1\nNOP 99999999999\n";
+    LoadedTable h(&huge);
+    EXPECT_EQ(_OpcodeCount, 0);
+}
+
+TEST(ReadOpcodeTable, HugeCountCostsNothingBeyondTheRowsPresent)
+{
+    const std::string file = "2147483647\nNOP 1\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(_OpcodeCount, 1);
+    EXPECT_EQ(CheckMnemonic("NOP", t.Table), 0);
+}
+
+TEST(ReadOpcodeTable, NegativeCountGivesAnEmptyTable)
+{
+    const std::string file = "-3\nNOP 1\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(t.Log, "Opcode Count is -3\nOpcode count is negative: the table is empty\n");
+    EXPECT_EQ(_OpcodeCount, 0);
+    EXPECT_EQ(CheckMnemonic("NOP", t.Table), -1);
+}
+
+TEST(ReadOpcodeTable, MnemonicLengthLimit)
+{
+    const std::string file = "3\nABCDEFGHIJK 2\nABCDEFGHIJKL 3\nNOP 1\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(_OpcodeCount, 3);
+    EXPECT_EQ(CheckMnemonic("ABCDEFGHIJK", t.Table), 0);
+    EXPECT_EQ(CheckMnemonic("ABCDEFGHIJKL", t.Table), -1);
+    EXPECT_EQ(CheckMnemonic("", t.Table), -1);
+    EXPECT_EQ(CheckMnemonic("NOP", t.Table), 2);
+    EXPECT_NE(t.Log.find("Mnemonic of row 1 is longer than 11 characters or holds a zero byte: "
+                         "the row never matches\n" + Row(1, "", 3)),
+              std::string::npos);
+}
+
+TEST(CheckMnemonic, MatchesWholeTextsExactly)
+{
+    const std::string file = "3\nJMP 3\njmp 9\nJMP 7\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(CheckMnemonic("JMP", t.Table), 0);
+    EXPECT_EQ(CheckMnemonic("JM", t.Table), -1);
+    EXPECT_EQ(CheckMnemonic("JMPX", t.Table), -1);
+    EXPECT_EQ(GetInstructionSize(t.Table, "JMP"), 3);
+}
+
+TEST(GetInstructionSize, UnknownMnemonicLeavesAnUnendedError)
+{
+    const std::string file = "1\nNOP 1\n";
+    LoadedTable t(&file);
+    LogCapture log;
+    EXPECT_EQ(GetInstructionSize(t.Table, "XYZ"), -1);
+    EXPECT_EQ(log.Text(), "ERROR: Unable to find Mnemonic XYZ");
+    LogLine({"next"});
+    EXPECT_EQ(log.Text(), "ERROR: Unable to find Mnemonic XYZnext\n");
+}
+
+}  // namespace
