@@ -1,0 +1,3 @@
+ORG 7FFFH
+NOP
+NOP

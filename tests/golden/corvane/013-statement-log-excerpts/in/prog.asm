@@ -1,0 +1,4 @@
+START:  MVI A, 05H
+LOOP:   JNZ LOOP
+        MVI B, 2
+TABLE: DB 1, 300
