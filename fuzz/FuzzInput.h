@@ -1,0 +1,13 @@
+// Helpers shared by the fuzz targets: fuzz bytes as a file or as text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Writes the bytes to a scratch file of this process, replacing its previous
+// contents, and returns its path. The file lives until the process ends.
+const char* WriteScratchFile(const char* name, const std::uint8_t* data, std::size_t size);
+
+// The bytes as a zero-terminated string, cut at the first zero byte.
+std::string AsText(const std::uint8_t* data, std::size_t size);
