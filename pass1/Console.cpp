@@ -15,3 +15,8 @@ void ReportUnableToOpen(std::string_view fileName)
 {
     PrintLine({"FATAL ERROR: Unable to open ", fileName});
 }
+
+void ReportUnableToWrite(std::string_view fileName)
+{
+    PrintLine({"FATAL ERROR: Unable to write ", fileName});
+}

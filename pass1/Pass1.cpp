@@ -59,6 +59,8 @@ void Corvane(const char* sourceName, const char* listingName, const OpcodeTableS
         ProcessLine(line, cut, TokenArray, table, LocationCounter, ListingFile);
     }
     LogLine({"End of Input File reached."});
-    CloseOutputFile(ListingFile);
+    if (!CloseOutputFile(ListingFile)) {
+        ReportUnableToWrite(listingName);
+    }
     CloseInputFile(*InFile);
 }

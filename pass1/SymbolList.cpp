@@ -60,7 +60,9 @@ void WriteToSymbolFile(const SymbolListNode* head, const char* fileName)
     for (const SymbolListNode* node = head; node != nullptr; node = node->Next) {
         WriteSymbolLine(file, *node);
     }
-    CloseOutputFile(file);
+    if (!CloseOutputFile(file)) {
+        ReportUnableToWrite(fileName);
+    }
 }
 
 void CleanSymbolList(SymbolListNode* head)
