@@ -17,7 +17,8 @@ static int CreateImageFile(const char* fileName)
 }
 
 // Writes the bytes in one call, sending after only what a short write left.
-static void WriteAllBytes(int fd, const unsigned char* data, std::size_t length)
+// Returns false when the bytes could not all be written.
+static bool WriteAllBytes(int fd, const unsigned char* data, std::size_t length)
 {
     while (length > 0) {
         const ssize_t written = ::write(fd, data, length);
@@ -25,11 +26,12 @@ static void WriteAllBytes(int fd, const unsigned char* data, std::size_t length)
             continue;
         }
         if (written <= 0) {
-            return;
+            return false;
         }
         data += written;
         length -= static_cast<std::size_t>(written);
     }
+    return true;
 }
 
 // Writes the whole image record to a new or truncated file.
@@ -40,6 +42,9 @@ void WriteImageFile(const char* fileName, const MachineImage& image)
         ReportUnableToOpen(fileName);
         return;
     }
-    WriteAllBytes(fd, reinterpret_cast<const unsigned char*>(&image), sizeof image);
-    ::close(fd);
+    const bool written = WriteAllBytes(fd, reinterpret_cast<const unsigned char*>(&image), sizeof image);
+    const bool closed = ::close(fd) == 0 || errno == EINTR;
+    if (!written || !closed) {
+        ReportUnableToWrite(fileName);
+    }
 }

@@ -8,5 +8,5 @@ constexpr int _ImageFileMode = 0664;
 
 // Creates or truncates the file and writes the record to it in one write.
 // When the file cannot be opened, the message is written and nothing else is
-// done. Errors while writing or closing are not reported.
+// done; when writing or closing it fails, the write message is written.
 void WriteImageFile(const char* fileName, const MachineImage& image);

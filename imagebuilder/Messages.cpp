@@ -23,3 +23,10 @@ void ReportUnableToOpen(const char* fileName)
     std::fputs("Critical Error: Unable to open ", stdout);
     PrintLine(fileName);
 }
+
+// Writes the message for an image that could not be written whole.
+void ReportUnableToWrite(const char* fileName)
+{
+    std::fputs("Critical Error: Unable to write ", stdout);
+    PrintLine(fileName);
+}

@@ -8,14 +8,14 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <vector>
 
 /* Global state of the opcode table */
 std::int32_t _OpcodeCount = 0;   // rows of the one table of the run
 
-// Rows reserved before the first is read; the table grows with the file, so a
-// count far beyond the rows present costs no memory.
-constexpr std::int32_t _InitialRowReserve = 256;
+// The most rows a table may have. A larger count gives an empty table, so a
+// corrupt count can never make the run log millions of rows; the complete
+// 8080/8085 instruction set takes 80.
+constexpr std::int32_t _MaxOpcodeCount = 4096;
 
 // Tells whether c separates the items of the table file.
 static bool IsTableSpace(int c)
@@ -89,27 +89,47 @@ static void LogRow(std::int32_t index, const OpcodeTableStructure& row)
     LogLine({"\t", Decimal(index), ".\t\t", row.Mnemonic, "\t\t", Decimal(row.Size)});
 }
 
-// Reads the counted rows, stopping early where the file runs out of rows.
-static std::vector<OpcodeTableStructure> ReadRows(InputFile& file, std::int32_t count)
+// Reads and logs the counted rows. From the first row that the file does not
+// spell whole (it ends, or a size is no number), every row stays empty: no
+// mnemonic, size 0, never matched.
+static void ReadRows(InputFile& file, OpcodeTableStructure* table, std::int32_t count)
 {
-    std::vector<OpcodeTableStructure> rows;
-    rows.reserve(static_cast<std::size_t>(std::clamp(count, 0, _InitialRowReserve)));
+    bool complete = true;
     for (std::int32_t i = 0; i < count; ++i) {
-        OpcodeTableStructure row{};
+        OpcodeTableStructure& row = table[i];
         bool unusable = false;
-        if (!ReadMnemonic(file, row.Mnemonic, unusable) || !ReadInteger(file, row.Size)) {
-            LogLine({"Opcode table ends early: only ", Decimal(i), " of ", Decimal(count),
-                     " rows could be read"});
-            break;
+        if (complete) {
+            complete = ReadMnemonic(file, row.Mnemonic, unusable) && ReadInteger(file, row.Size);
+            if (!complete) {
+                row = OpcodeTableStructure{};
+                LogLine({"Opcode table ends early: only ", Decimal(i), " of ", Decimal(count),
+                         " rows could be read"});
+            } else if (unusable) {
+                LogLine({"Mnemonic of row ", Decimal(i),
+                         " is longer than 11 characters or holds a zero byte: the row never matches"});
+            }
         }
-        if (unusable) {
-            LogLine({"Mnemonic of row ", Decimal(i),
-                     " is longer than 11 characters or holds a zero byte: the row never matches"});
-        }
-        rows.push_back(row);
         LogRow(i, row);
     }
-    return rows;
+}
+
+// Allocates count empty rows; null, with _OpcodeCount 0 and a log line, when
+// the count is negative, above the limit or more than the memory holds.
+static OpcodeTableStructure* AllocateRows(std::int32_t count)
+{
+    if (count < 0) {
+        LogLine({"Opcode count is negative: the table is empty"});
+    } else if (count > _MaxOpcodeCount) {
+        LogLine({"Opcode count is above ", Decimal(_MaxOpcodeCount), ": the table is empty"});
+    } else if (count > 0) {
+        auto* table = new (std::nothrow) OpcodeTableStructure[static_cast<std::size_t>(count)]();
+        if (table != nullptr) {
+            return table;
+        }
+        LogLine({"Opcode table too large for the memory: the table is empty"});
+    }
+    _OpcodeCount = 0;
+    return nullptr;
 }
 
 OpcodeTableStructure* ReadOpcodeTable(const char* path)
@@ -121,21 +141,8 @@ OpcodeTableStructure* ReadOpcodeTable(const char* path)
         _OpcodeCount = count;
     }
     LogLine({"Opcode Count is ", Decimal(_OpcodeCount)});
-    if (_OpcodeCount < 0) {
-        LogLine({"Opcode count is negative: the table is empty"});
-    }
-    OpcodeTableStructure* table = nullptr;
-    try {
-        const std::vector<OpcodeTableStructure> rows = ReadRows(*file, _OpcodeCount);
-        _OpcodeCount = static_cast<std::int32_t>(rows.size());
-        if (!rows.empty()) {
-            table = new OpcodeTableStructure[rows.size()];
-            std::copy(rows.begin(), rows.end(), table);
-        }
-    } catch (const std::bad_alloc&) {
-        LogLine({"Opcode table too large for the memory: the table is empty"});
-        _OpcodeCount = 0;
-    }
+    OpcodeTableStructure* table = AllocateRows(_OpcodeCount);
+    ReadRows(*file, table, _OpcodeCount);
     CloseInputFile(*file);
     return table;
 }

@@ -111,6 +111,16 @@ TEST(Corvane, ListingThatCannotBeCreatedIsReported)
     EXPECT_EQ(ReadFileBytes(ws.Dir.Path / "prog.asm.sym"), "");
 }
 
+TEST(Corvane, MissingSourceLeavesAnExistingListingUntouched)
+{
+    Workspace ws;
+    WriteFileBytes(ws.Dir.Path / "gone.asm.pass1", "earlier listing\n");
+    const RunResult result = ws.Run({"gone.asm"});
+    EXPECT_EQ(result.Stdout, "FATAL ERROR: Unable to open gone.asm\n");
+    EXPECT_EQ(ReadFileBytes(ws.Dir.Path / "gone.asm.pass1"), "earlier listing\n");
+    EXPECT_EQ(ReadFileBytes(ws.Dir.Path / "gone.asm.sym"), "");
+}
+
 TEST(Corvane, SourceThatIsADirectoryCannotBeOpened)
 {
     Workspace ws;

@@ -80,7 +80,11 @@ TEST(Tokenize, ExampleTable)
 
 TEST(Tokenize, LinesWithoutTokens)
 {
-    auto r = TokenizeLogged(" \t ");
+    auto r = TokenizeLogged("");
+    EXPECT_TRUE(r.Tokens.empty());
+    EXPECT_EQ(r.Log, "");
+
+    r = TokenizeLogged(" \t ");
     EXPECT_TRUE(r.Tokens.empty());
     EXPECT_EQ(r.Log, "");
 

@@ -1,10 +1,12 @@
 #include "OpcodeTable.h"
 
+#include "Lexer.h"
 #include "LogCapture.h"
 #include "RunLog.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -72,36 +74,61 @@ TEST(ReadOpcodeTable, MissingOrEmptyFilesGiveAnEmptyTable)
     }
 }
 
-TEST(ReadOpcodeTable, TableThatEndsEarlyHoldsTheRowsItSpelled)
+TEST(ReadOpcodeTable, EveryCountedRowIsLoggedAndUnreadRowsNeverMatch)
 {
     const std::string shortFile = "4\nNOP 1\nHLT\n";
     LoadedTable t(&shortFile);
     EXPECT_EQ(t.Log, "Opcode Count is 4\n" + Row(0, "NOP", 1)
-                         + "Opcode table ends early: only 1 of 4 rows could be read\n");
-    EXPECT_EQ(_OpcodeCount, 1);
+                         + "Opcode table ends early: only 1 of 4 rows could be read\n" + Row(1, "", 0)
+                         + Row(2, "", 0) + Row(3, "", 0));
+    EXPECT_EQ(_OpcodeCount, 4);
+    EXPECT_EQ(CheckMnemonic("NOP", t.Table), 0);
     EXPECT_EQ(CheckMnemonic("HLT", t.Table), -1);
     EXPECT_EQ(CheckMnemonic("", t.Table), -1);
+    LogCapture log;
+    EXPECT_EQ(GetInstructionSize(t.Table, ""), -1);
 }
 
-TEST(ReadOpcodeTable, SizeThatIsNoNumberEndsTheTable)
+TEST(ReadOpcodeTable, SizeThatIsNoNumberEndsTheRowsTheFileSpells)
 {
     const std::string file = "3\nNOP 1\nMVI two\nHLT 1\n";
     LoadedTable t(&file);
-    EXPECT_EQ(_OpcodeCount, 1);
+    EXPECT_EQ(t.Log, "Opcode Count is 3\n" + Row(0, "NOP", 1)
+                         + "Opcode table ends early: only 1 of 3 rows could be read\n" + Row(1, "", 0)
+                         + Row(2, "", 0));
     EXPECT_EQ(CheckMnemonic("MVI", t.Table), -1);
     EXPECT_EQ(CheckMnemonic("HLT", t.Table), -1);
 
     const std::string huge = "1\nNOP 99999999999\n";
     LoadedTable h(&huge);
-    EXPECT_EQ(_OpcodeCount, 0);
+    EXPECT_EQ(h.Log, "Opcode Count is 1\nOpcode table ends early: only 0 of 1 rows could be read\n" + Row(0, "", 0));
+    EXPECT_EQ(CheckMnemonic("NOP", h.Table), -1);
 }
 
-TEST(ReadOpcodeTable, HugeCountCostsNothingBeyondTheRowsPresent)
+TEST(ReadOpcodeTable, CountAbove4096GivesAnEmptyTable)
 {
-    const std::string file = "2147483647\nNOP 1\n";
+    const std::string file = "2000000000\nNOP 1\n";
     LoadedTable t(&file);
-    EXPECT_EQ(_OpcodeCount, 1);
-    EXPECT_EQ(CheckMnemonic("NOP", t.Table), 0);
+    EXPECT_EQ(t.Log, "Opcode Count is 2000000000\nOpcode count is above 4096: the table is empty\n");
+    EXPECT_EQ(_OpcodeCount, 0);
+    EXPECT_EQ(CheckMnemonic("NOP", t.Table), -1);
+
+    const std::string above = "4097\nNOP 1\n";
+    LoadedTable a(&above);
+    EXPECT_EQ(_OpcodeCount, 0);
+
+    const std::string limit = "4096\nNOP 1\n";
+    LoadedTable l(&limit);
+    EXPECT_EQ(_OpcodeCount, 4096);
+    EXPECT_EQ(CheckMnemonic("NOP", l.Table), 0);
+    EXPECT_EQ(std::count(l.Log.begin(), l.Log.end(), '\n'), 4096 + 2);
+}
+
+TEST(ReadOpcodeTable, CountBeyond32BitsIsNoNumber)
+{
+    const std::string file = "99999999999\nNOP 1\n";
+    LoadedTable t(&file);
+    EXPECT_EQ(t.Log, "Opcode Count is 0\n");
 }
 
 TEST(ReadOpcodeTable, NegativeCountGivesAnEmptyTable)
@@ -131,6 +158,11 @@ TEST(CheckMnemonic, MatchesWholeTextsExactly)
 {
     const std::string file = "3\nJMP 3\njmp 9\nJMP 7\n";
     LoadedTable t(&file);
+    char tokens[_MaxTokens][_MaxTokenLength];
+    LogCapture log;
+    ASSERT_EQ(Tokenize("jmp", tokens), 1);
+    EXPECT_EQ(CheckMnemonic(tokens[0], t.Table), 0);   // a source token reaches the lookup upper-cased
+    EXPECT_EQ(CheckMnemonic("jmp", t.Table), 1);
     EXPECT_EQ(CheckMnemonic("JMP", t.Table), 0);
     EXPECT_EQ(CheckMnemonic("JM", t.Table), -1);
     EXPECT_EQ(CheckMnemonic("JMPX", t.Table), -1);

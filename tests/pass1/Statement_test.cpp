@@ -146,6 +146,9 @@ TEST_F(StatementTest, DataValues)
     EXPECT_EQ(Line("DW"), "DW identified\nDW parse Error: No Data Found\n");
     Line("X: DB");
     EXPECT_EQ(counter, 8192);
+    EXPECT_EQ(Line("DB -1"), "DB identified\nParsing Token -1\nstr2symboldata Results: size = 1 data = -1\n"
+                             "Added 1 Byte Data -1\n");
+    counter = 8192;
     Line("DB 300, -1, 0FFH, LOOP, 'A', 12345H");
     EXPECT_EQ(counter, 8198);
     EXPECT_EQ(Line("DW FFFFH 8000H 1234H"),
@@ -154,7 +157,7 @@ TEST_F(StatementTest, DataValues)
               "Added 2 Byte Data -32768\nParsing Token 1234H\nstr2symboldata Results: size = 2 data = 4660\n"
               "Added 2 Byte Data 4660\n");
     EXPECT_EQ(counter, 8204);
-    EXPECT_EQ(Listing(), "8192       DB       44       255       255       0       0       0\n"
+    EXPECT_EQ(Listing(), "8192       DB       255\n8192       DB       44       255       255       0       0       0\n"
                          "8198       DW       -1       -32768       4660\n");
     EXPECT_EQ(Symbols(), "X \t 2 \t 8192\n");
 }

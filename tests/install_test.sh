@@ -1,0 +1,43 @@
+#!/bin/sh
+# Installs the build into a scratch prefix and runs the installed programs on
+# the installed example, checking the files they write.
+#
+#   install_test.sh <build directory>
+set -eu
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+fail() { echo "install test: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+share=$prefix/share/toolchain8080
+for file in bin/Corvane bin/Tessily share/man/man1/Corvane.1 share/man/man1/Tessily.1 \
+            share/toolchain8080/etc/opcodes.txt share/toolchain8080/examples/countdown.asm \
+            share/toolchain8080/examples/countdown.regs share/toolchain8080/examples/countdown.hex; do
+    [ -f "$prefix/$file" ] || fail "$file was not installed"
+done
+
+work=$prefix/work
+mkdir -p "$work/etc"
+cp "$share/etc/opcodes.txt" "$work/etc/"
+cp "$share/examples/countdown.asm" "$work/"
+(cd "$work" && "$prefix/bin/Corvane" countdown.asm) > "$work/stdout"
+[ ! -s "$work/stdout" ] || fail "Corvane wrote to standard output: $(cat "$work/stdout")"
+[ "$(head -n 1 "$work/countdown.asm.pass1")" = "8192       LXI       H       TABLE" ] || fail "unexpected listing"
+[ "$(wc -l < "$work/countdown.asm.pass1")" -eq 11 ] || fail "listing is not 11 records"
+[ "$(wc -l < "$work/countdown.asm.sym")" -eq 6 ] || fail "symbol file is not 6 symbols"
+[ -s "$work/etc/log-Pass1.txt" ] || fail "no run log"
+
+"$prefix/bin/Tessily" "$share/examples/countdown.regs" "$share/examples/countdown.hex" "$work/image.bin" > "$work/stdout"
+[ ! -s "$work/stdout" ] || fail "Tessily wrote to standard output: $(cat "$work/stdout")"
+[ "$(wc -c < "$work/image.bin")" -eq 65560 ] || fail "image is not 65560 bytes"
+[ "$(od -A n -t x1 -j 8192 -N 3 "$work/image.bin" | tr -d ' ')" = "214020" ] || fail "image does not hold the program"
+
+if command -v man >/dev/null 2>&1; then
+    for page in Corvane Tessily; do
+        warnings=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "man page $page.1: $warnings"
+    done
+fi
+echo "install test passed"
