@@ -152,11 +152,15 @@ void FreeOpcodeTable(OpcodeTableStructure* table)
     delete[] table;
 }
 
-// Finds the first usable row whose mnemonic equals text, or -1.
+// Finds the first usable row whose mnemonic equals text, or -1. Rows whose
+// first character differs are passed over without a full comparison.
 static int FindRow(const char* text, const OpcodeTableStructure* table)
 {
+    if (text[0] == '\0') {
+        return -1;
+    }
     for (int i = 0; i < _OpcodeCount; ++i) {
-        if (table[i].Mnemonic[0] != '\0' && std::strcmp(table[i].Mnemonic, text) == 0) {
+        if (table[i].Mnemonic[0] == text[0] && std::strcmp(table[i].Mnemonic, text) == 0) {
             return i;
         }
     }
