@@ -1,9 +1,10 @@
 // Writes a large, realistic assembly source for timing pass 1: comments,
 // blank lines, labels, every mnemonic of the shipped table, DB, DW, EQU and
 // ORG statements, long quoted operands, and some CR LF line ends. The same
-// line count always gives the same bytes.
+// line count always gives the same bytes. With --no-symbols, labels and EQU
+// lines give way to plain instructions, so that the symbol list stays empty.
 //
-//   GenerateSource <lines> <output>
+//   GenerateSource <lines> <output> [--no-symbols]
 
 #include <cstdint>
 #include <cstdio>
@@ -38,9 +39,13 @@ const char* const _Mnemonics[] = {
 constexpr std::uint32_t _MnemonicCount = sizeof _Mnemonics / sizeof _Mnemonics[0];
 
 // One source line, without its line end.
-std::string MakeLine(Random& random, std::uint64_t index)
+std::string MakeLine(Random& random, std::uint64_t index, bool symbols)
 {
     const std::uint32_t kind = random.Next(100);
+    const bool definesSymbol = (kind >= 16 && kind < 30) || (kind >= 80 && kind < 85) || (kind >= 92 && kind < 97);
+    if (!symbols && definesSymbol) {
+        return std::string("        ") + _Mnemonics[random.Next(_MnemonicCount)];
+    }
     const std::string label = "L" + std::to_string(index) + ":";
     const std::string instruction = _Mnemonics[random.Next(_MnemonicCount)];
     if (kind < 12) {
@@ -77,8 +82,9 @@ std::string MakeLine(Random& random, std::uint64_t index)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: GenerateSource <lines> <output>\n");
+    const bool symbols = !(argc == 4 && std::string(argv[3]) == "--no-symbols");
+    if (argc != 3 && symbols) {
+        std::fprintf(stderr, "usage: GenerateSource <lines> <output> [--no-symbols]\n");
         return 2;
     }
     const std::uint64_t lines = std::strtoull(argv[1], nullptr, 10);
@@ -89,7 +95,7 @@ int main(int argc, char* argv[])
     }
     Random random;
     for (std::uint64_t i = 0; i < lines; ++i) {
-        const std::string line = MakeLine(random, i);
+        const std::string line = MakeLine(random, i, symbols);
         std::fputs(line.c_str(), out);
         std::fputs(random.Next(10) == 0 ? "\r\n" : "\n", out);
     }

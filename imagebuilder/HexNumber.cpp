@@ -6,20 +6,21 @@ bool IsWhiteSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// Value of a hexadecimal digit, or -1 for any other character.
-static int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+/* Global state of the number reader */
+const HexDigitTable _HexDigitValues = [] {   // filled once, read only
+    HexDigitTable table{};
+    for (int c = 0; c < 256; ++c) {
+        table.Values[c] = -1;
     }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
+    for (int d = 0; d < 10; ++d) {
+        table.Values['0' + d] = static_cast<signed char>(d);
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
+    for (int d = 0; d < 6; ++d) {
+        table.Values['a' + d] = static_cast<signed char>(10 + d);
+        table.Values['A' + d] = static_cast<signed char>(10 + d);
     }
-    return -1;
-}
+    return table;
+}();
 
 // Tells whether line holds a 0x or 0X prefix at p that a digit follows.
 static bool IsHexPrefix(const char* line, std::size_t length, std::size_t p)
@@ -42,10 +43,14 @@ HexNumber ParseHexNumber(const char* line, std::size_t length, std::size_t p)
     if (IsHexPrefix(line, length, p)) {
         p += 2;
     }
-    for (; p < length && HexDigitValue(line[p]) >= 0; ++p) {
-        number.Found = true;
-        number.Value = number.Value * 16u + static_cast<std::uint32_t>(HexDigitValue(line[p]));
+    std::uint32_t value = 0;
+    const std::size_t digitsStart = p;
+    for (int digit; p < length && (digit = HexDigitValue(line[p])) >= 0; ++p) {
+        value = value * 16u + static_cast<std::uint32_t>(digit);
     }
+    number.Found = p > digitsStart;
+    number.Value = value;
+    number.End = p;
     if (negative) {
         number.Value = 0u - number.Value;
     }

@@ -11,6 +11,7 @@ constexpr std::size_t _MaxLineLength = 100;
 // the file cannot be opened, the message is written and memory stays clear.
 void ReadMachineCode(const char* fileName, unsigned char* memory);
 
-// Loads one line, line[0, length), into memory. A line that does not begin
-// with a number stores nothing, and an item that holds no number is skipped.
+// Loads one line, line[0, length), into memory; line[length] must be a zero
+// byte. A line that does not begin with a number stores nothing, and an item
+// that holds no number is skipped.
 void LoadMachineCodeLine(const char* line, std::size_t length, unsigned char* memory);

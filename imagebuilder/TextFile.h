@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // Bytes read from the file at a time.
-constexpr std::size_t _ReadChunkSize = 4096;
+constexpr std::size_t _ReadChunkSize = 65536;
 
 struct TextFile {
     int Fd = -1;                // -1 when no file is open

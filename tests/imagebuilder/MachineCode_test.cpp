@@ -1,4 +1,5 @@
 #include "MachineCode.h"
+#include "imagebuilder/ReferenceLoader.h"
 
 #include "TestFiles.h"
 
@@ -6,7 +7,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -174,6 +177,46 @@ TEST(ReadMachineCode, EveryAddressCanBeLoaded)
     const auto image = LoadMachineCodeText(text);
     for (unsigned address = 0; address < 0x10000; ++address) {
         ASSERT_EQ(image->Memory[address], address % 255 + 1) << address;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Random lines over the characters that matter to the scan; the same seed
+// always gives the same lines.
+std::string RandomLine(std::uint64_t& state)
+{
+    static const char _Alphabet[] = "  \t\t\r0123456789abcdefABCDEF0x0X+-ZhH,\n\v";
+    auto next = [&state](std::uint64_t bound) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state % bound;
+    };
+    std::string line(next(40), ' ');
+    for (char& c : line) {
+        c = _Alphabet[next(sizeof _Alphabet - 1)];
+    }
+    if (!line.empty() && next(8) == 0) {
+        line[next(line.size())] = '\0';   // a zero byte inside the line
+    }
+    return line;
+}
+
+TEST(LoadMachineCodeLine, MatchesTheLiteralScanOnRandomLines)
+{
+    std::uint64_t state = 0x243F6A8885A308D3ull;
+    std::vector<unsigned char> fast(65536);
+    std::vector<unsigned char> literal(65536);
+    for (int i = 0; i < 200000; ++i) {
+        std::string line = RandomLine(state);
+        const std::size_t length = line.size();
+        line.push_back('\0');
+        LoadMachineCodeLine(line.data(), length, fast.data());
+        reference::LoadLine(line.data(), length, literal.data());
+        ASSERT_EQ(fast, literal) << "line " << i << ": \"" << line << "\"";
     }
 }
 
