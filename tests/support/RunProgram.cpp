@@ -51,7 +51,7 @@ mode_t FileMode(const fs::path& path)
 }
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const fs::path& cwd, mode_t umaskBits)
+                     const fs::path& cwd, mode_t umaskBits, const fs::path& input)
 {
     ScratchDirectory capture;
     const fs::path outPath = capture.Path / "stdout";
@@ -70,7 +70,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
+        const int in = ::open(input.c_str(), O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0

@@ -13,10 +13,12 @@ struct RunResult {
     std::string Stderr;
 };
 
-// Runs program with args in directory cwd under the given umask, with
-// standard input empty, and collects its standard output and error.
+// Runs program with args in directory cwd under the given umask, with the
+// file input as standard input (empty by default), and collects its standard
+// output and error.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const std::filesystem::path& cwd, mode_t umaskBits = 022);
+                     const std::filesystem::path& cwd, mode_t umaskBits = 022,
+                     const std::filesystem::path& input = "/dev/null");
 
 // A fresh empty directory, removed again when the object is destroyed.
 struct ScratchDirectory {
