@@ -161,6 +161,32 @@ TEST(CorvaneBadInput, OpcodeCountFarBeyondItsRows)
     EXPECT_LT(log.size(), 2000000u);
 }
 
+TEST(CorvaneBadInput, SourceThatIsTheRunLogCannotBeOpened)
+{
+    Workspace ws("HLT\n");
+    const RunResult result = RunProgram(CORVANE_PATH, {"etc/log-Pass1.txt"}, ws.Dir.Path);
+    EXPECT_EQ(result.ExitStatus, 0);
+    EXPECT_EQ(result.Stdout, "FATAL ERROR: Unable to open etc/log-Pass1.txt\n");
+    EXPECT_FALSE(fs::exists(ws.Dir.Path / "etc/log-Pass1.txt.pass1"));
+    EXPECT_EQ(ws.File("etc/log-Pass1.txt.sym"), "");
+    EXPECT_FALSE(Contains(ws.Log(), "I/O File Ready"));
+    EXPECT_TRUE(Contains(ws.Log(), "Pass 1 completed\n"));
+}
+
+TEST(CorvaneBadInput, OutputsThatAreTheSourceOrTheRunLogAreNotWritten)
+{
+    Workspace ws("START: HLT\n");
+    fs::create_symlink("prog.asm", ws.Dir.Path / "prog.asm.pass1");
+    WriteFileBytes(ws.Dir.Path / "etc/log-Pass1.txt", "");
+    fs::create_hard_link(ws.Dir.Path / "etc/log-Pass1.txt", ws.Dir.Path / "prog.asm.sym");
+    EXPECT_EQ(ws.Run().Stdout, "FATAL ERROR: Unable to open prog.asm.pass1\n"
+                               "FATAL ERROR: Unable to open prog.asm.sym\n");
+    EXPECT_EQ(ws.File("prog.asm"), "START: HLT\n");
+    const std::string log = ws.Log();
+    EXPECT_EQ(log.substr(0, 23), "\nReading Opcodes Table\n");
+    EXPECT_TRUE(Contains(log, "Writing Symbol Table to prog.asm.sym\nDone with Symbol File\n"));
+}
+
 TEST(CorvaneBadInput, BinaryFileAsSource)
 {
     Workspace ws("");
