@@ -1,0 +1,22 @@
+#include "Placement.h"
+
+std::vector<Overlap> PlaceBytes(Placement& placement, int address, int count, long line)
+{
+    std::vector<Overlap> overlaps;
+    int previous = -1;   // offset of the previous byte that overlapped
+    for (int offset = 0; offset < count; ++offset) {
+        const int at = (address + offset) & 0xFFFF;
+        const long earlier = placement.LineOf[at];
+        placement.LineOf[at] = line;
+        if (earlier == 0) {
+            continue;
+        }
+        if (!overlaps.empty() && previous == offset - 1 && overlaps.back().EarlierLine == earlier) {
+            ++overlaps.back().Count;
+        } else {
+            overlaps.push_back({at, 1, earlier});
+        }
+        previous = offset;
+    }
+    return overlaps;
+}

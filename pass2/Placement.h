@@ -1,0 +1,21 @@
+// Which listing record placed each byte of the 64 KiB, so that bytes placed
+// twice can be reported.
+#pragma once
+
+#include <vector>
+
+struct Placement {
+    std::vector<long> LineOf = std::vector<long>(65536, 0);   // 0: not placed yet
+};
+
+// A run of addresses that an earlier record had placed already.
+struct Overlap {
+    int First = 0;         // first address of the run
+    int Count = 0;         // addresses in the run (it may wrap past FFFFH)
+    long EarlierLine = 0;  // the record that placed them
+};
+
+// Records count bytes from address on (wrapping past FFFFH) as placed by the
+// record on line, and returns the runs that earlier records had placed, one
+// run per earlier record and stretch of addresses.
+std::vector<Overlap> PlaceBytes(Placement& placement, int address, int count, long line);
