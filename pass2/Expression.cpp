@@ -119,7 +119,7 @@ std::string EvaluateTerm(const Item& item, const SymbolTable& symbols, long long
         return "bad number " + ShowField(text);
     }
     if (text.find_first_of(_OtherOperators) != std::string_view::npos) {
-        return "unsupported operator in " + ShowField(text) + ": terms are joined by + and - only";
+        return "term " + ShowField(text) + " holds an operator other than + and -";
     }
     return "undefined symbol " + ShowField(text);
 }

@@ -37,7 +37,7 @@ std::string FindCarriageReturn(const ListingRecord& record)
 {
     for (std::string_view field : record.Fields) {
         if (field[0] != '\'' && field[0] != '"' && field.find('\r') != std::string_view::npos) {
-            return "carriage return in " + ShowField(field) + " (the source has CR LF line ends)";
+            return "field " + ShowField(field) + " holds a carriage return (the source has CR LF line ends)";
         }
     }
     return {};

@@ -61,6 +61,9 @@ SymbolTable ReadSymbolFile(std::string_view text, std::string_view fileName, Mes
     // Every definition of each name defined more than once, in file order.
     std::unordered_map<std::string_view, std::vector<std::pair<long, long>>> repeated;
 
+    // Errors by line, so that they come out in the order of the file.
+    std::vector<std::pair<long, std::string>> problems;
+
     std::size_t at = 0;
     long lineNumber = 0;
     for (std::string_view line; TakeLine(text, at, line);) {
@@ -68,7 +71,7 @@ SymbolTable ReadSymbolFile(std::string_view text, std::string_view fileName, Mes
         SymbolLine symbol;
         const std::string problem = ParseSymbolLine(line, symbol);
         if (!problem.empty()) {
-            ReportError(messages, fileName, lineNumber, problem);
+            problems.emplace_back(lineNumber, problem);
             continue;
         }
         const auto [entry, added] = symbols.try_emplace(symbol.Name, SymbolValue{symbol.Value, lineNumber, false});
@@ -82,19 +85,19 @@ SymbolTable ReadSymbolFile(std::string_view text, std::string_view fileName, Mes
         }
     }
 
-    // One error per name, on its newest line, in the order of those lines.
-    std::vector<std::pair<long, std::string_view>> names;
+    // One error per name, on the line of its newest definition.
     for (const auto& [name, definitions] : repeated) {
-        names.emplace_back(definitions.front().second, name);
-    }
-    std::sort(names.begin(), names.end());
-    for (const auto& [line, name] : names) {
         std::string text = ShowName(name) + " is defined more than once:";
         const char* separator = " ";
-        for (const auto& [value, definitionLine] : repeated[name]) {
+        for (const auto& [value, definitionLine] : definitions) {
             text += separator + std::to_string(value) + " (line " + std::to_string(definitionLine) + ")";
             separator = ", ";
         }
+        problems.emplace_back(definitions.front().second, text);
+    }
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [line, text] : problems) {
         ReportError(messages, fileName, line, text);
     }
     return symbols;

@@ -4,8 +4,10 @@
 // A case directory holds:
 //   args         the command-line arguments, one per line (absent: none)
 //   in/          files copied into an empty working directory before the run
-//   out/         the files expected afterwards, byte for byte; out/stdout is
-//                the expected standard output (absent: it must be empty)
+//   out/         the files expected afterwards, byte for byte; out/stdout and
+//                out/stderr are the expected standard output and error
+//                (absent: they must be empty)
+//   status       the expected exit status (absent: 0)
 //   out/NAME.nonzero  instead of out/NAME for large binary files: a line
 //                "size N", then lines "HEXOFFSET: HH HH ..."; every byte not
 //                listed is 0
@@ -115,14 +117,15 @@ TEST_P(Golden, OutputsMatch)
     }
     const RunResult result =
         RunProgram(golden.Program, ReadArguments(golden.Directory / "args"), work.Path);
-    EXPECT_EQ(result.ExitStatus, 0);
-    EXPECT_EQ(result.Stderr, "");
+    const std::string status = ReadFileBytes(golden.Directory / "status");
+    EXPECT_EQ(result.ExitStatus, status.empty() ? 0 : std::stoi(status));
 
     const fs::path outDir = golden.Directory / "out";
     std::set<std::string> expectedFiles = ListFiles(golden.Directory / "in");
     ExpectSameBytes("stdout", ReadFileBytes(outDir / "stdout"), result.Stdout);
+    ExpectSameBytes("stderr", ReadFileBytes(outDir / "stderr"), result.Stderr);
     for (std::string name : ListFiles(outDir)) {
-        if (name == "stdout") {
+        if (name == "stdout" || name == "stderr") {
             continue;
         }
         std::string expected = ReadFileBytes(outDir / name);
@@ -145,6 +148,7 @@ std::vector<GoldenCase> FindCases()
     const std::pair<const char*, const char*> programs[] = {
         {"corvane", CORVANE_PATH},
         {"tessily", TESSILY_PATH},
+        {"pass2", PASS2_PATH},
     };
     std::vector<GoldenCase> cases;
     for (const auto& [folder, program] : programs) {
