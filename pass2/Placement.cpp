@@ -6,8 +6,13 @@ std::vector<Overlap> PlaceBytes(Placement& placement, int address, int count, lo
     int previous = -1;   // offset of the previous byte that overlapped
     for (int offset = 0; offset < count; ++offset) {
         const int at = (address + offset) & 0xFFFF;
-        const long earlier = placement.LineOf[at];
-        placement.LineOf[at] = line;
+        std::vector<long>& page = placement.LineOf[at / _PlacementPageSize];
+        if (page.empty()) {
+            page.resize(_PlacementPageSize, 0);
+        }
+        long& owner = page[at % _PlacementPageSize];
+        const long earlier = owner;
+        owner = line;
         if (earlier == 0) {
             continue;
         }

@@ -4,8 +4,13 @@
 
 #include <vector>
 
+// Addresses per page of the record; a page is allocated when first touched,
+// so that a short listing costs little.
+constexpr int _PlacementPageSize = 256;
+
 struct Placement {
-    std::vector<long> LineOf = std::vector<long>(65536, 0);   // 0: not placed yet
+    // Per page, the line of the record that placed each byte; 0: not placed.
+    std::vector<std::vector<long>> LineOf = std::vector<std::vector<long>>(65536 / _PlacementPageSize);
 };
 
 // A run of addresses that an earlier record had placed already.
