@@ -10,11 +10,17 @@
 
 namespace {
 
+// One opcode of a mnemonic, with its row of the shared table.
+struct OpcodeForm {
+    std::uint8_t Opcode;
+    const InstructionInfo* Info;
+};
+
 // The opcodes of one mnemonic, in opcode order, from the shared table.
 struct MnemonicForms {
     const InstructionInfo* First = nullptr;   // register count and value kind are the same for all
     int RegisterCount = 0;
-    std::vector<std::uint8_t> Opcodes;
+    std::vector<OpcodeForm> Opcodes;
 };
 
 using FormIndex = std::unordered_map<std::string_view, MnemonicForms>;
@@ -30,7 +36,7 @@ const FormIndex& Forms()
                 forms.First = &info;
                 forms.RegisterCount = CountRegisterOperands(info.Mnemonic);
             }
-            forms.Opcodes.push_back(static_cast<std::uint8_t>(opcode));
+            forms.Opcodes.push_back({static_cast<std::uint8_t>(opcode), &info});
         }
         return built;
     }();
@@ -48,8 +54,8 @@ std::string_view OperandOf(const InstructionInfo& info, int position)
 std::vector<std::string_view> AllowedNames(const MnemonicForms& forms, int position)
 {
     std::vector<std::string_view> names;
-    for (std::uint8_t opcode : forms.Opcodes) {
-        const std::string_view name = OperandOf(DescribeOpcode(CpuModel::I8085, opcode), position);
+    for (const OpcodeForm& form : forms.Opcodes) {
+        const std::string_view name = OperandOf(*form.Info, position);
         if (std::find(names.begin(), names.end(), name) == names.end()) {
             names.push_back(name);
         }
@@ -144,20 +150,20 @@ std::string EncodeInstruction(std::span<const std::string_view> fields, const Sy
     const std::span<const std::string_view> registers = operands.first(forms.RegisterCount);
     const std::span<const std::string_view> valueFields = operands.subspan(forms.RegisterCount);
 
-    int opcode = -1;
-    for (std::uint8_t candidate : forms.Opcodes) {
-        const InstructionInfo& info = DescribeOpcode(CpuModel::I8085, candidate);
-        if ((forms.RegisterCount < 1 || registers[0] == OperandOf(info, 0))
-            && (forms.RegisterCount < 2 || registers[1] == OperandOf(info, 1))) {
-            opcode = candidate;
+    const OpcodeForm* match = nullptr;
+    for (const OpcodeForm& form : forms.Opcodes) {
+        if ((forms.RegisterCount < 1 || registers[0] == OperandOf(*form.Info, 0))
+            && (forms.RegisterCount < 2 || registers[1] == OperandOf(*form.Info, 1))) {
+            match = &form;
             break;
         }
     }
-    if (opcode < 0) {
+    if (match == nullptr) {
         return DescribeBadRegisters(mnemonic, forms, registers);
     }
 
-    const InstructionInfo& info = DescribeOpcode(CpuModel::I8085, static_cast<std::uint8_t>(opcode));
+    const int opcode = match->Opcode;
+    const InstructionInfo& info = *match->Info;
     encoded = EncodedInstruction{};
     encoded.Bytes[0] = static_cast<std::uint8_t>(opcode);
     encoded.Size = info.Size;

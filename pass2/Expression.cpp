@@ -2,7 +2,6 @@
 
 #include "Messages.h"
 
-#include <vector>
 
 // Largest number a term may write, and largest sum an expression may reach
 // on its way; both lie far outside any operand's range.
@@ -45,41 +44,51 @@ int HexDigitValue(char c)
     return -1;
 }
 
-// Splits the fields into signs and terms. Inside an unquoted field a term
-// runs up to the next sign, except that 'x' (quote, character, the same
-// quote) is a term of its own, so that 'A'+1 and '+' read as constants.
-std::vector<Item> SplitItems(std::span<const std::string_view> fields)
+// Where the reading of the fields stands.
+struct ItemCursor {
+    std::span<const std::string_view> Fields;
+    std::size_t Field = 0;   // the field being read
+    std::size_t At = 0;      // the position in it
+};
+
+// Takes the next sign or term of the fields; false after the last. Inside
+// an unquoted field a term runs up to the next sign, except that 'x' (quote,
+// character, the same quote) is a term of its own, so that 'A'+1 and '+'
+// read as constants. A quoted field is one constant.
+bool TakeItem(ItemCursor& cursor, Item& item)
 {
-    std::vector<Item> items;
-    for (std::string_view field : fields) {
-        if (field.empty()) {
+    while (cursor.Field < cursor.Fields.size()) {
+        const std::string_view field = cursor.Fields[cursor.Field];
+        if (cursor.At >= field.size()) {
+            ++cursor.Field;
+            cursor.At = 0;
             continue;
         }
-        if (IsQuote(field[0])) {
-            items.push_back({ItemKind::QuotedConstant, field});
-            continue;
+        if (cursor.At == 0 && IsQuote(field[0])) {
+            item = {ItemKind::QuotedConstant, field};
+            ++cursor.Field;
+            return true;
         }
-        std::size_t at = 0;
-        while (at < field.size()) {
-            const char c = field[at];
-            if (c == '+' || c == '-') {
-                items.push_back({c == '+' ? ItemKind::Plus : ItemKind::Minus, field.substr(at, 1)});
-                ++at;
-                continue;
-            }
-            std::size_t end = at;
-            if (IsQuote(c) && at + 2 < field.size() && field[at + 2] == c) {
-                end = at + 3;
-            } else {
-                while (end < field.size() && field[end] != '+' && field[end] != '-') {
-                    ++end;
-                }
-            }
-            items.push_back({ItemKind::Term, field.substr(at, end - at)});
-            at = end;
+        const std::size_t at = cursor.At;
+        const char c = field[at];
+        if (c == '+' || c == '-') {
+            item = {c == '+' ? ItemKind::Plus : ItemKind::Minus, field.substr(at, 1)};
+            cursor.At = at + 1;
+            return true;
         }
+        std::size_t end = at;
+        if (IsQuote(c) && at + 2 < field.size() && field[at + 2] == c) {
+            end = at + 3;
+        } else {
+            while (end < field.size() && field[end] != '+' && field[end] != '-') {
+                ++end;
+            }
+        }
+        item = {ItemKind::Term, field.substr(at, end - at)};
+        cursor.At = end;
+        return true;
     }
-    return items;
+    return false;
 }
 
 std::string EvaluateTerm(const Item& item, const SymbolTable& symbols, long long& value)
@@ -159,15 +168,15 @@ NumberForm ReadNumber(std::string_view term, long long& value)
 std::string EvaluateExpression(std::span<const std::string_view> fields, const SymbolTable& symbols,
                                long long& value)
 {
-    const std::vector<Item> items = SplitItems(fields);
+    ItemCursor cursor{fields};
     long long sum = 0;
     int sign = 1;              // of the term to come
     bool expectTerm = true;    // a term must come next
+    bool first = true;         // no item read yet
     std::string_view lastSign; // the sign that awaits its term
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const Item& item = items[i];
+    for (Item item; TakeItem(cursor, item); first = false) {
         if (item.Kind == ItemKind::Plus || item.Kind == ItemKind::Minus) {
-            if (expectTerm && i > 0) {
+            if (expectTerm && !first) {
                 return "expected a term after " + std::string(lastSign) + ", found " + ShowField(item.Text);
             }
             sign = item.Kind == ItemKind::Plus ? 1 : -1;
@@ -190,7 +199,7 @@ std::string EvaluateExpression(std::span<const std::string_view> fields, const S
         expectTerm = false;
     }
     if (expectTerm) {
-        return items.empty() ? std::string("missing value")
+        return first ? std::string("missing value")
                              : "expected a term after " + std::string(lastSign);
     }
     value = sum;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Permission bits of the machine-code file, before the file-creation mask.
@@ -23,6 +24,10 @@ std::string ReadWholeFile(const std::string& path, std::string& text)
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return std::strerror(errno);
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        text.reserve(static_cast<std::size_t>(status.st_size) + _ReadChunk);
     }
     std::size_t length = 0;
     for (;;) {

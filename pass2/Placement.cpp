@@ -1,8 +1,8 @@
 #include "Placement.h"
 
-std::vector<Overlap> PlaceBytes(Placement& placement, int address, int count, long line)
+void PlaceBytes(Placement& placement, int address, int count, long line, std::vector<Overlap>& overlaps)
 {
-    std::vector<Overlap> overlaps;
+    overlaps.clear();
     int previous = -1;   // offset of the previous byte that overlapped
     for (int offset = 0; offset < count; ++offset) {
         const int at = (address + offset) & 0xFFFF;
@@ -23,5 +23,4 @@ std::vector<Overlap> PlaceBytes(Placement& placement, int address, int count, lo
         }
         previous = offset;
     }
-    return overlaps;
 }

@@ -21,6 +21,6 @@ struct Overlap {
 };
 
 // Records count bytes from address on (wrapping past FFFFH) as placed by the
-// record on line, and returns the runs that earlier records had placed, one
-// run per earlier record and stretch of addresses.
-std::vector<Overlap> PlaceBytes(Placement& placement, int address, int count, long line);
+// record on line, and sets overlaps to the runs that earlier records had
+// placed, one run per earlier record and stretch of addresses.
+void PlaceBytes(Placement& placement, int address, int count, long line, std::vector<Overlap>& overlaps);

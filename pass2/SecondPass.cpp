@@ -43,28 +43,36 @@ std::string FindCarriageReturn(const ListingRecord& record)
     return {};
 }
 
-std::string HexAddress(int address)
+// Appends an address as four hexadecimal digits and H.
+void AppendHexAddress(std::string& text, int address)
 {
     static const char _Hex[] = "0123456789ABCDEF";
-    std::string text;
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        text += _Hex[(address >> shift) & 0xF];
-    }
-    return text + "H";
+    const char digits[5] = {_Hex[(address >> 12) & 0xF], _Hex[(address >> 8) & 0xF], _Hex[(address >> 4) & 0xF],
+                            _Hex[address & 0xF], 'H'};
+    text.append(digits, sizeof digits);
 }
 
+// One warning per run of bytes placed already, composed in text (which is
+// reused, as most records of a long listing may overlap earlier ones).
 void ReportOverlaps(Messages& messages, std::string_view listingName, long line,
-                    const std::vector<Overlap>& overlaps)
+                    const std::vector<Overlap>& overlaps, std::string& text)
 {
     for (const Overlap& overlap : overlaps) {
-        const std::string by =
-            overlap.EarlierLine == line ? "this record" : "line " + std::to_string(overlap.EarlierLine);
-        const std::string text =
-            overlap.Count == 1
-                ? "byte " + HexAddress(overlap.First) + " was placed already by " + by
-                      + "; this record's byte replaces it"
-                : "bytes " + HexAddress(overlap.First) + "-" + HexAddress((overlap.First + overlap.Count - 1) & 0xFFFF)
-                      + " were placed already by " + by + "; this record's bytes replace them";
+        text.clear();
+        text += overlap.Count == 1 ? "byte " : "bytes ";
+        AppendHexAddress(text, overlap.First);
+        if (overlap.Count > 1) {
+            text += '-';
+            AppendHexAddress(text, (overlap.First + overlap.Count - 1) & 0xFFFF);
+        }
+        text += overlap.Count == 1 ? " was placed already by " : " were placed already by ";
+        if (overlap.EarlierLine == line) {
+            text += "this record";
+        } else {
+            text += "line ";
+            text += std::to_string(overlap.EarlierLine);
+        }
+        text += overlap.Count == 1 ? "; this record's byte replaces it" : "; this record's bytes replace them";
         ReportWarning(messages, listingName, line, text);
     }
 }
@@ -114,6 +122,8 @@ std::string RunSecondPass(const Pass2Input& input, Messages& messages)
     MachineCodeText code;
     ListingRecord record;
     std::vector<std::uint8_t> bytes;
+    std::vector<Overlap> overlaps;
+    std::string warning;
     std::size_t at = 0;
     long lineNumber = 0;
     for (std::string_view line; TakeLine(input.ListingText, at, line);) {
@@ -129,9 +139,8 @@ std::string RunSecondPass(const Pass2Input& input, Messages& messages)
             ReportError(messages, input.ListingName, lineNumber, problem);
             continue;
         }
-        const int count = static_cast<int>(bytes.size());
-        ReportOverlaps(messages, input.ListingName, lineNumber,
-                       PlaceBytes(placement, record.Address, count, lineNumber));
+        PlaceBytes(placement, record.Address, static_cast<int>(bytes.size()), lineNumber, overlaps);
+        ReportOverlaps(messages, input.ListingName, lineNumber, overlaps, warning);
         AppendMachineCode(code, record.Address, bytes.data(), bytes.size());
     }
     FinishMachineCode(code);
