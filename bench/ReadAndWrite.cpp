@@ -1,6 +1,7 @@
 // The floor of the second pass's cost: reads its inputs once with a plain
-// buffered read loop (64 KiB blocks) and writes its outputs with buffered
-// writes. The output bytes are read from copies of what Pass2 wrote, after
+// buffered read loop (64 KiB blocks) and writes its outputs line by line
+// through a 64 KiB stdio buffer, as a program that formats a line at a time
+// would. The output bytes are read from copies of what Pass2 wrote, after
 // the inputs.
 //
 //   ReadAndWrite <input>... -- <copy> <output> [<copy> <output>]...
@@ -10,9 +11,7 @@
 #include <string>
 
 static char _Buffer[65536];
-
-// Bytes handed to stdio per call: a full line of machine code.
-constexpr std::size_t _PieceSize = 52;
+static char _OutputBuffer[65536];
 
 // Reads the whole file, appending it to text when text is not null.
 static bool ReadAll(const char* path, std::string* text)
@@ -53,10 +52,12 @@ int main(int argc, char* argv[])
             std::perror(argv[i + 1]);
             return 1;
         }
-        // Handed over in pieces of a line's size, as a program that formats
-        // line by line does, through stdio's buffer.
-        for (std::size_t at = 0; at < text.size(); at += _PieceSize) {
-            std::fwrite(text.data() + at, 1, text.size() - at < _PieceSize ? text.size() - at : _PieceSize, out);
+        std::setvbuf(out, _OutputBuffer, _IOFBF, sizeof _OutputBuffer);
+        for (std::size_t at = 0; at < text.size();) {
+            std::size_t end = text.find('\n', at);
+            end = end == std::string::npos ? text.size() : end + 1;
+            std::fwrite(text.data() + at, 1, end - at, out);
+            at = end;
         }
         if (std::fclose(out) != 0) {
             return 1;
