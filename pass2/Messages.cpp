@@ -6,9 +6,6 @@
 // Pending text above this size is handed to the file descriptor at once.
 constexpr std::size_t _FlushThreshold = 64 * 1024;
 
-// Characters of a field that a message shows before cutting it.
-constexpr std::size_t _ShownFieldLength = 60;
-
 static void Report(Messages& messages, std::string_view file, long line, std::string_view kind,
                    std::string_view text)
 {
@@ -61,11 +58,11 @@ void FlushMessages(Messages& messages)
     messages.Pending.clear();
 }
 
-std::string ShowField(std::string_view field)
+std::string ShowField(std::string_view field, std::size_t limit)
 {
     static const char _Hex[] = "0123456789ABCDEF";
     std::string shown;
-    const std::size_t count = field.size() < _ShownFieldLength ? field.size() : _ShownFieldLength;
+    const std::size_t count = field.size() < limit ? field.size() : limit;
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char c = static_cast<unsigned char>(field[i]);
         if (c == '\r') {

@@ -24,6 +24,9 @@ void ReportWarning(Messages& messages, std::string_view file, long line, std::st
 // Hands every pending line to the file descriptor.
 void FlushMessages(Messages& messages);
 
+// Characters of a field that a message shows before cutting it.
+constexpr std::size_t _ShownFieldLength = 60;
+
 // A field as a message shows it: control characters and bytes from 0x80 up
-// as \r, \t or \xNN, and cut to its first 60 characters followed by "...".
-std::string ShowField(std::string_view field);
+// as \r, \t or \xNN, and cut to its first limit characters followed by "...".
+std::string ShowField(std::string_view field, std::size_t limit = _ShownFieldLength);

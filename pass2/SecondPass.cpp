@@ -25,10 +25,7 @@ std::string ShowRecord(const ListingRecord& record)
         }
         text += field;
     }
-    if (text.size() > _ShownRecordLength) {
-        return ShowField(std::string_view(text).substr(0, _ShownRecordLength)) + "...";
-    }
-    return ShowField(text);
+    return ShowField(text, _ShownRecordLength);
 }
 
 // A carriage return in an unquoted field: the source had CR LF line ends,

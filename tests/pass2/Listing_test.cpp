@@ -58,6 +58,7 @@ TEST(ShowField, EscapesControlBytesAndCutsLongFields)
     EXPECT_EQ(ShowField("A\r\t\x01\x80"), "A\\r\\t\\x01\\x80");
     EXPECT_EQ(ShowField(std::string(61, 'x')), std::string(60, 'x') + "...");
     EXPECT_EQ(ShowField(std::string(60, 'x')), std::string(60, 'x'));
+    EXPECT_EQ(ShowField(std::string(81, 'x'), 80), std::string(80, 'x') + "...");
 }
 
 } // namespace
