@@ -1,0 +1,89 @@
+#include "Simulation.h"
+
+#include "Trace.h"
+
+namespace {
+
+// True when a halted processor sits on one of the CP/M traps, whose HLT is
+// plumbing rather than the program's.
+bool IsAtCpmTrap(const CpuState& cpu, std::uint16_t address, bool cpm)
+{
+    return cpm && cpu.Halted && (address == _CpmBdosEntry || address == _CpmWarmBoot);
+}
+
+// RunCpu one instruction at a time, with a trace line for each.
+RunEnd RunTraced(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setup)
+{
+    for (;;) {
+        if (limit != 0 && cpu.Instructions >= limit)
+            return RunEnd::StepLimit;
+        const std::uint16_t address = cpu.PC;
+        const std::uint8_t bytes[3] = {
+            cpu.Memory[address],
+            cpu.Memory[static_cast<std::uint16_t>(address + 1)],
+            cpu.Memory[static_cast<std::uint16_t>(address + 2)],
+        };
+        const std::uint64_t before = cpu.Instructions;
+        const RunEnd end = RunCpu(cpu, before + 1);
+        if (cpu.Instructions > before && !IsAtCpmTrap(cpu, address, setup.Cpm)) {
+            const std::string line = FormatTraceLine(cpu.Instructions, address, bytes, cpu);
+            std::fwrite(line.data(), 1, line.size(), setup.Trace);
+        }
+        if (end == RunEnd::Halted)
+            return end;
+    }
+}
+
+} // namespace
+
+void RaiseInterrupt(CpuState& cpu, const InterruptEvent& event)
+{
+    switch (event.Source) {
+    case InterruptSource::Trap:
+        cpu.Lines.Trap = true;
+        break;
+    case InterruptSource::Rst55:
+        cpu.Lines.Rst55 = true;
+        break;
+    case InterruptSource::Rst65:
+        cpu.Lines.Rst65 = true;
+        break;
+    case InterruptSource::Rst75:
+        cpu.Lines.Rst75 = true;
+        break;
+    case InterruptSource::Intr:
+        cpu.Lines.Intr = event.RstNumber;
+        break;
+    }
+}
+
+StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup)
+{
+    const std::vector<InterruptEvent>& events = setup.Interrupts;
+    std::size_t next = 0;
+    for (;;) {
+        while (next < events.size() && events[next].Step - 1 <= cpu.Instructions)
+            RaiseInterrupt(cpu, events[next++]);
+        if (setup.MaxSteps != 0 && cpu.Instructions >= setup.MaxSteps)
+            return StopReason::StepLimit;
+        std::uint64_t limit = setup.MaxSteps;
+        if (next < events.size() && (limit == 0 || events[next].Step - 1 < limit))
+            limit = events[next].Step - 1;
+        const RunEnd end = setup.Trace ? RunTraced(cpu, limit, setup) : RunCpu(cpu, limit);
+        if (setup.Cpm && cpu.Halted) {
+            const CpmEvent event = ServeCpm(cpu, setup.Console);
+            if (event == CpmEvent::Exit)
+                return StopReason::CpmExit;
+            if (event == CpmEvent::BdosCall)
+                continue;
+        }
+        if (end != RunEnd::Halted)
+            continue;
+        if (next == events.size())
+            return StopReason::Halt;
+        // Halted with events to come: skip ahead to the next one.
+        const std::uint64_t step = events[next].Step;
+        while (next < events.size() && events[next].Step == step)
+            RaiseInterrupt(cpu, events[next++]);
+    }
+}
