@@ -23,16 +23,25 @@ void UncountHlt(CpuState& cpu)
     cpu.States -= DescribeOpcode(cpu.Model, _OpHlt).States;
 }
 
+void WriteJump(CpuState& cpu, std::uint16_t at, std::uint16_t target)
+{
+    cpu.Memory[at] = _OpJmp;
+    cpu.Memory[at + 1] = target & 0xFF;
+    cpu.Memory[at + 2] = target >> 8;
+}
+
 } // namespace
 
 void SetUpCpm(CpuState& cpu)
 {
-    cpu.Memory[_CpmWarmBoot] = _OpHlt;
-    cpu.Memory[_CpmBdosCall] = _OpJmp;
-    cpu.Memory[_CpmBdosCall + 1] = _CpmBdosEntry & 0xFF;
-    cpu.Memory[_CpmBdosCall + 2] = _CpmBdosEntry >> 8;
+    WriteJump(cpu, _CpmWarmBoot, _CpmWarmBootTrap);
+    WriteJump(cpu, _CpmBdosCall, _CpmBdosEntry);
+    cpu.Memory[_CpmWarmBootTrap] = _OpHlt;
     cpu.Memory[_CpmBdosEntry] = _OpHlt;
     cpu.Memory[_CpmBdosEntry + 1] = _OpRet;
+    cpu.SP = _CpmBdosEntry - 2;
+    cpu.Memory[cpu.SP] = _CpmWarmBoot & 0xFF;
+    cpu.Memory[cpu.SP + 1] = _CpmWarmBoot >> 8;
 }
 
 CpmEvent ServeCpm(CpuState& cpu, const CpmConsole& console)
@@ -41,7 +50,7 @@ CpmEvent ServeCpm(CpuState& cpu, const CpmConsole& console)
         return CpmEvent::NotCpm;
     // The 8085 and the 8080 both leave PC past the HLT.
     const std::uint16_t at = static_cast<std::uint16_t>(cpu.PC - 1);
-    if (at == _CpmWarmBoot) {
+    if (at == _CpmWarmBootTrap) {
         UncountHlt(cpu);
         cpu.PC = _CpmWarmBoot;
         return CpmEvent::Exit;
@@ -70,4 +79,9 @@ CpmEvent ServeCpm(CpuState& cpu, const CpmConsole& console)
         break;
     }
     return CpmEvent::BdosCall;
+}
+
+bool IsCpmTrap(std::uint16_t address)
+{
+    return address == _CpmWarmBootTrap || address == _CpmBdosEntry;
 }

@@ -23,14 +23,20 @@ constexpr std::uint8_t _MaskRst65 = 0x02;
 constexpr std::uint8_t _MaskRst75 = 0x04;
 
 // I/O is rare, so it goes through plain function pointers; a null pointer
-// reads 0 and discards what is written.
+// reads 0 and discards what is written. The callbacks run in the middle of
+// the interpreter loop, where the registers in CpuState are not up to date:
+// they must not read or change the CpuState.
 struct IoPorts {
     std::uint8_t (*In)(void* context, std::uint8_t port) = nullptr;
     void (*Out)(void* context, std::uint8_t port, std::uint8_t value) = nullptr;
     void* Context = nullptr;
 };
 
-// Interrupt inputs, set by the program around the core between runs.
+// Interrupt inputs, set by the program around the core between runs. When
+// the core takes an interrupt it clears the request it served (the device
+// has had its acknowledge): Trap, Rst55, Rst65, Intr. Rst75 is an edge: the
+// core moves it into CpuState::Rst75Latch at the next step, masked or not.
+// The 8080 model looks at Intr only.
 struct InterruptLines {
     bool Trap = false;        // TRAP: non-maskable; taken once per raising
     bool Rst55 = false;       // RST 5.5 level input
@@ -53,6 +59,8 @@ struct CpuState {
     std::uint8_t Masks = _MaskRst55 | _MaskRst65 | _MaskRst75;
     bool Rst75Latch = false;        // RST 7.5 pending
     bool Sod = false;               // serial output latch
+    bool RimShowsIeBeforeTrap = false; // after TRAP, RIM reads IE as it was before it
+    bool IeBeforeTrap = false;
     InterruptLines Lines;
     IoPorts Io;
     std::uint64_t Instructions = 0; // instructions executed so far
@@ -68,8 +76,10 @@ enum class RunEnd : std::uint8_t {
 // Sets the state to that after a reset of the model: PC 0, IE off, masks set.
 void ResetCpu(CpuState& cpu, CpuModel model);
 
-// Executes one instruction (or takes one pending interrupt, or idles one
-// HLT cycle) and returns the T-states it took.
+// Executes one instruction, or takes one pending interrupt (which counts as
+// one instruction: the RST the processor performs), and returns the
+// T-states it took. A halted processor with no interrupt to take does
+// nothing and returns 0.
 int StepCpu(CpuState& cpu);
 
 // Runs until the processor halts with nothing to wake it, or until
