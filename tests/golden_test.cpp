@@ -6,6 +6,8 @@
 //   in/          files copied into an empty working directory before the run
 //   out/         the files expected afterwards, byte for byte; out/stdout is
 //                the expected standard output (absent: it must be empty)
+//   out/stderr   the expected standard error (absent: it must be empty)
+//   out/status   the expected exit status, a decimal number (absent: 0)
 //   out/NAME.nonzero  instead of out/NAME for large binary files: a line
 //                "size N", then lines "HEXOFFSET: HH HH ..."; every byte not
 //                listed is 0
@@ -115,14 +117,15 @@ TEST_P(Golden, OutputsMatch)
     }
     const RunResult result =
         RunProgram(golden.Program, ReadArguments(golden.Directory / "args"), work.Path);
-    EXPECT_EQ(result.ExitStatus, 0);
-    EXPECT_EQ(result.Stderr, "");
-
     const fs::path outDir = golden.Directory / "out";
+    const std::string status = ReadFileBytes(outDir / "status");
+    EXPECT_EQ(result.ExitStatus, status.empty() ? 0 : std::stoi(status));
+    ExpectSameBytes("stderr", ReadFileBytes(outDir / "stderr"), result.Stderr);
+
     std::set<std::string> expectedFiles = ListFiles(golden.Directory / "in");
     ExpectSameBytes("stdout", ReadFileBytes(outDir / "stdout"), result.Stdout);
     for (std::string name : ListFiles(outDir)) {
-        if (name == "stdout") {
+        if (name == "stdout" || name == "stderr" || name == "status") {
             continue;
         }
         std::string expected = ReadFileBytes(outDir / name);
@@ -145,6 +148,7 @@ std::vector<GoldenCase> FindCases()
     const std::pair<const char*, const char*> programs[] = {
         {"corvane", CORVANE_PATH},
         {"tessily", TESSILY_PATH},
+        {"run8085", RUN8085_PATH},
     };
     std::vector<GoldenCase> cases;
     for (const auto& [folder, program] : programs) {
