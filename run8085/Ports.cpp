@@ -7,6 +7,9 @@ std::uint8_t ReadPort(void* context, std::uint8_t port)
     PortState& ports = *static_cast<PortState*>(context);
     if (port != ports.ConsolePort)
         return ports.Inputs[port];
+    // A prompt the program wrote must be out before it waits for the answer.
+    if (ports.ConsoleOut)
+        std::fflush(ports.ConsoleOut);
     const int c = ports.ConsoleIn ? std::fgetc(ports.ConsoleIn) : EOF;
     return c == EOF ? _ConsoleEndOfInput : static_cast<std::uint8_t>(c);
 }
