@@ -8,7 +8,7 @@
 
 namespace {
 
-// An in-memory console: input from a string, output collected in a buffer.
+// An in-memory console: input from a string, output into a buffer.
 struct Console {
     std::FILE* In;
     std::FILE* Out;
@@ -23,11 +23,6 @@ struct Console {
         std::fclose(In);
         std::fclose(Out);
         std::free(OutText);
-    }
-    std::string Written()
-    {
-        std::fflush(Out);
-        return std::string(OutText, OutSize);
     }
 };
 
@@ -46,26 +41,6 @@ TEST(Ports, ConsoleReadsInputThenEndOfFileBytes)
     };
     for (const auto& [port, value] : rows)
         EXPECT_EQ(io.In(io.Context, port), value) << int(port);
-}
-
-TEST(Ports, OutLogsEveryPortAndEchoesTheConsole)
-{
-    std::string input;
-    Console console(input);
-    RunOptions options;
-    options.ConsolePort = 0x01;
-    static PortState ports;
-    SetUpPorts(ports, options, console.In, console.Out);
-    const IoPorts io = MakeIoPorts(ports);
-    io.Out(io.Context, 0x01, 'H');
-    io.Out(io.Context, 0x02, 0x55);
-    io.Out(io.Context, 0x01, 0x00);
-    io.Out(io.Context, 0x02, 0x66);
-    EXPECT_EQ(console.Written(), std::string("H\0", 2));
-    EXPECT_TRUE(ports.Log.Written[0x01]);
-    EXPECT_EQ(ports.Log.Last[0x01], 0x00);
-    EXPECT_EQ(ports.Log.Last[0x02], 0x66);
-    EXPECT_FALSE(ports.Log.Written[0x03]);
 }
 
 } // namespace

@@ -55,38 +55,6 @@ TEST(FormatReport, Model8085ShowsEveryLine)
               "dump 2000: 3E 05 C6 03 32 08 20 76 08  |>...2. v.|\n");
 }
 
-TEST(FormatReport, Model8080LeavesOut8085Lines)
-{
-    static CpuState cpu;
-    SetUpSmallProgram(cpu, CpuModel::I8080);
-    cpu.F = 0x40 | 0x04 | 0x01; // Z, P, CY
-    cpu.Instructions = 3000000000ULL;
-    cpu.States = 25000000000ULL;
-    EXPECT_EQ(FormatReport(cpu, StopReason::StepLimit, PortLog{}, {}),
-              "stop: step-limit\n"
-              "instructions: 3000000000\n"
-              "t-states: 25000000000\n"
-              "PC: 2008\n"
-              "SP: FFFE\n"
-              "A: 08\nB: 01\nC: 02\nD: 03\nE: 04\nH: A5\nL: FF\n"
-              "S: 0\nZ: 1\nAC: 0\nP: 1\nCY: 1\n"
-              "PSW: 47\n"
-              "IE: 0\n");
-}
-
-TEST(FormatReport, StopNames)
-{
-    static CpuState cpu;
-    SetUpSmallProgram(cpu, CpuModel::I8080);
-    const std::pair<StopReason, const char*> rows[] = {
-        {StopReason::Halt, "stop: halt\n"},
-        {StopReason::CpmExit, "stop: cpm-exit\n"},
-        {StopReason::StepLimit, "stop: step-limit\n"},
-    };
-    for (const auto& [stop, line] : rows)
-        EXPECT_EQ(FormatReport(cpu, stop, PortLog{}, {}).rfind(line, 0), 0u) << line;
-}
-
 TEST(FormatDump, LinesOfSixteenBytes)
 {
     static std::uint8_t memory[65536];

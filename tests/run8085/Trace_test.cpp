@@ -33,20 +33,6 @@ TEST(FormatTraceLine, Layout)
         EXPECT_EQ(FormatTraceLine(row.Step, row.Address, row.Bytes, cpu), std::string(row.Start) + registers);
 }
 
-TEST(FormatTraceLine, ModelDecidesTheDisassembly)
-{
-    static CpuState cpu;
-    const std::uint8_t bytes[3] = {0x20, 0x00, 0x00};
-    cpu.Model = CpuModel::I8080;
-    EXPECT_EQ(FormatTraceLine(1, 0, bytes, cpu).substr(0, 27), "1 0000: 20        NOP      ");
-    cpu.Model = CpuModel::I8085;
-    EXPECT_EQ(FormatTraceLine(1, 0, bytes, cpu).substr(0, 27), "1 0000: 20        RIM      ");
-}
-
-} // namespace
-
-namespace {
-
 TEST(FormatInterruptLine, NamesTheSource)
 {
     static CpuState cpu;
