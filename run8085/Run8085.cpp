@@ -34,10 +34,15 @@ constexpr int _ExitHalted = 0;
 constexpr int _ExitFailure = 1;
 constexpr int _ExitStepLimit = 2;
 
-// The state of the run. Each is written by main alone (the callbacks below
-// only read them or note what the program did).
-CpuState Cpu;            // 64 KiB of memory: static, not on the stack
-MachineImage Image;      // the image read, then the image written by --out
+// The state of the run, static rather than on the stack (Cpu and Image hold
+// 64 KiB of memory each).
+// Cpu is set up by PrepareMachine and then run by the core; Image is read by
+// LoadImageFile and overwritten for --out by Run; Ports is set up by Run and
+// then noted into by the port callbacks; WarnedBdosFunction is written by
+// WarnCpmFunction alone.
+CpuState Cpu;
+MachineImage Image;
+PortState Ports;
 bool WarnedBdosFunction[256] = {};
 
 void ReportError(const std::string& file, const std::string& what)
@@ -141,9 +146,8 @@ int Run(const RunOptions& options)
     if (!PrepareMachine(options))
         return _ExitFailure;
 
-    static PortState ports;
-    SetUpPorts(ports, options, stdin, stdout);
-    Cpu.Io = MakeIoPorts(ports);
+    SetUpPorts(Ports, options, stdin, stdout);
+    Cpu.Io = MakeIoPorts(Ports);
 
     SimulationSetup setup;
     setup.Interrupts = options.Interrupts;
@@ -171,7 +175,7 @@ int Run(const RunOptions& options)
         ReportError(options.TraceFile, "cannot write the trace: " + error);
         status = _ExitFailure;
     }
-    const std::string report = FormatReport(Cpu, stop, ports.Log, options.Dumps);
+    const std::string report = FormatReport(Cpu, stop, Ports.Log, options.Dumps);
     std::fputs(report.c_str(), options.Cpm ? stderr : stdout);
     if (!options.OutFile.empty()) {
         StoreImage(Cpu, Image);
