@@ -228,16 +228,21 @@ enum class Exit : std::uint8_t {
 // the host's branch predictor learns what follows each opcode (a compiler
 // extension, about 15% faster here than one shared switch). Other compilers,
 // or a build with -DRUN8085_SWITCH_DISPATCH, get the standard switch.
-// CASE opens an instruction's code and DISPATCH ends it.
+// CASE opens an instruction's code, DISPATCH ends it, and STOP leaves the
+// loop after it (HLT, EI, SIM).
+//
+// The budget costs no comparison of its own: the counter starts at minus
+// one more instruction than the budget (in its instruction bits), so the
+// addition that counts the instruction after the last one carries out of
+// bit 63. That instruction is then taken back, not run.
 #if defined(__GNUC__) && !defined(RUN8085_SWITCH_DISPATCH)
 #define RUN8085_THREADED 1
 #define CASE(opcode) L_##opcode:
 #define DISPATCH()                                                                                                   \
     do {                                                                                                             \
-        if (counts >= stopAt)                                                                                        \
-            goto stop;                                                                                               \
         op = m[pc++];                                                                                                \
-        counts += base[op];                                                                                          \
+        if (__builtin_add_overflow(counts, base[op], &counts)) [[unlikely]]                                          \
+            goto spent;                                                                                              \
         goto* labels[op];                                                                                            \
     } while (false)
 #pragma GCC diagnostic push
@@ -247,6 +252,11 @@ enum class Exit : std::uint8_t {
 #define CASE(opcode) case opcode:
 #define DISPATCH() break
 #endif
+#define STOP(why)                                                                                                    \
+    do {                                                                                                             \
+        exit = why;                                                                                                  \
+        goto stop;                                                                                                   \
+    } while (false)
 
 // Runs up to budget instructions (at least one; at most _MaxChunk) and
 // returns why it stopped.
@@ -260,8 +270,10 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
     std::uint16_t pc = cpu.PC;
     std::uint16_t sp = cpu.SP;
     std::uint8_t a = cpu.A, b = cpu.B, c = cpu.C, d = cpu.D, e = cpu.E, h = cpu.H, l = cpu.L, f = cpu.F;
-    std::uint64_t counts = 0;
-    std::uint64_t stopAt = (budget < _MaxChunk ? budget : _MaxChunk) << _CountShift;
+    const std::uint64_t start = ~((budget < _MaxChunk ? budget : _MaxChunk) << _CountShift) + 1 -
+                                (std::uint64_t{1} << _CountShift);
+    std::uint64_t counts = start;
+    std::uint8_t op;
     Exit exit = Exit::Budget;
 
 #if RUN8085_THREADED
@@ -283,12 +295,13 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         &&L_0xE0, &&L_0xE1, &&L_0xE2, &&L_0xE3, &&L_0xE4, &&L_0xE5, &&L_0xE6, &&L_0xE7, &&L_0xE8, &&L_0xE9, &&L_0xEA, &&L_0xEB, &&L_0xEC, &&L_0xED, &&L_0xEE, &&L_0xEF,
         &&L_0xF0, &&L_0xF1, &&L_0xF2, &&L_0xF3, &&L_0xF4, &&L_0xF5, &&L_0xF6, &&L_0xF7, &&L_0xF8, &&L_0xF9, &&L_0xFA, &&L_0xFB, &&L_0xFC, &&L_0xFD, &&L_0xFE, &&L_0xFF,
     };
-    std::uint8_t op;
     DISPATCH();
 #else
-    while (counts < stopAt) {
-        const std::uint8_t op = m[pc++];
+    for (;;) {
+        op = m[pc++];
         counts += base[op];
+        if (counts < base[op])
+            goto spent;
         switch (op) {
 #endif
         CASE(0x00) DISPATCH(); // NOP
@@ -421,8 +434,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x30) // SIM (8085), NOP (8080)
             if constexpr (Is8085) {
                 SetInterruptMasks(cpu, a);
-                exit = Exit::Interrupts;
-                stopAt = 0;
+                STOP(Exit::Interrupts);
             }
             DISPATCH();
         CASE(0x31) sp = FetchWord(m, pc); DISPATCH();        // LXI SP
@@ -519,9 +531,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x75) m[Pair(h, l)] = l; DISPATCH(); // MOV M, L
         CASE(0x76) // HLT: PC stays past it
             cpu.Halted = true;
-            exit = Exit::Halt;
-            stopAt = 0;
-            DISPATCH();
+            STOP(Exit::Halt);
         CASE(0x77) m[Pair(h, l)] = a; DISPATCH(); // MOV M, A
         CASE(0x78) a = b; DISPATCH(); // MOV A, B
         CASE(0x79) a = c; DISPATCH(); // MOV A, C
@@ -704,9 +714,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xFA) JumpIf(f & _FlagS, m, pc, counts, extra[op]); DISPATCH();     // JM
         CASE(0xFB) // EI: takes effect after the next instruction
             EnableInterrupts(cpu);
-            exit = Exit::Interrupts;
-                stopAt = 0;
-            DISPATCH();
+            STOP(Exit::Interrupts);
         CASE(0xFC) CallIf(f & _FlagS, m, pc, sp, counts, extra[op]); DISPATCH();     // CM
         CASE(0xFD) // JK (8085), CALL (8080)
             if constexpr (Is8085)
@@ -716,12 +724,15 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
             DISPATCH();
         CASE(0xFE) CompareWithA<Is8085>(a, f, m[pc++]); DISPATCH(); // CPI
         CASE(0xFF) Restart(m, pc, sp, 0x38); DISPATCH();              // RST 7
-#if RUN8085_THREADED
-stop:
-#else
+#if !RUN8085_THREADED
         }
     }
 #endif
+spent:
+    // The budget is spent: take back the instruction just counted.
+    pc = static_cast<std::uint16_t>(pc - 1);
+    counts -= base[m[pc]];
+stop:
 
     cpu.PC = pc;
     cpu.SP = sp;
@@ -734,7 +745,7 @@ stop:
     cpu.L = l;
     cpu.F = f;
     cpu.States += counts & _StatesMask;
-    cpu.Instructions += counts >> _CountShift;
+    cpu.Instructions += (counts - start) >> _CountShift;
     return exit;
 }
 
@@ -743,6 +754,7 @@ stop:
 #endif
 #undef CASE
 #undef DISPATCH
+#undef STOP
 
 // Runs up to budget instructions in the loop of the processor's model.
 Exit ExecuteModel(CpuState& cpu, std::uint64_t budget)
