@@ -40,7 +40,7 @@ bool LoadProgram(const char* path, CpuState& cpu)
     return true;
 }
 
-int Usage()
+int PrintUsage()
 {
     std::fprintf(stderr, "usage: RunCpmProgram [--cpu 8080|8085] [--max-steps N] FILE.COM\n");
     return 2;
@@ -57,18 +57,18 @@ int main(int argc, char* argv[])
         if (std::strcmp(argv[i], "--cpu") == 0 && i + 1 < argc) {
             const char* name = argv[++i];
             if (std::strcmp(name, "8080") != 0 && std::strcmp(name, "8085") != 0)
-                return Usage();
+                return PrintUsage();
             model = std::strcmp(name, "8085") == 0 ? CpuModel::I8085 : CpuModel::I8080;
         } else if (std::strcmp(argv[i], "--max-steps") == 0 && i + 1 < argc) {
             limit = std::strtoull(argv[++i], nullptr, 10);
         } else if (!path && argv[i][0] != '-') {
             path = argv[i];
         } else {
-            return Usage();
+            return PrintUsage();
         }
     }
     if (!path)
-        return Usage();
+        return PrintUsage();
 
     const auto cpu = std::make_unique<CpuState>();
     ResetCpu(*cpu, model);

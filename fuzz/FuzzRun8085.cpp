@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint64_t _StepLimit = 20000;
 constexpr std::size_t _HeaderSize = 16;
 
-std::uint8_t ByteAt(const std::uint8_t* data, std::size_t size, std::size_t index)
+std::uint8_t ReadByteAt(const std::uint8_t* data, std::size_t size, std::size_t index)
 {
     return index < size ? data[index] : 0;
 }
@@ -25,11 +25,11 @@ std::uint8_t ByteAt(const std::uint8_t* data, std::size_t size, std::size_t inde
 // 5-12 A B C D E H L F; 13 the lines to raise; 14 the RST number on INTR.
 void SetUp(CpuState& cpu, const std::uint8_t* data, std::size_t size)
 {
-    const std::uint8_t options = ByteAt(data, size, 0);
+    const std::uint8_t options = ReadByteAt(data, size, 0);
     const CpuModel model = (options & 1) ? CpuModel::I8085 : CpuModel::I8080;
     std::memset(cpu.Memory, 0, sizeof cpu.Memory);
     ResetCpu(cpu, model);
-    cpu.PC = static_cast<std::uint16_t>(ByteAt(data, size, 1) | (ByteAt(data, size, 2) << 8));
+    cpu.PC = static_cast<std::uint16_t>(ReadByteAt(data, size, 1) | (ReadByteAt(data, size, 2) << 8));
     std::uint16_t address = cpu.PC;
     for (std::size_t i = _HeaderSize; i < size && i - _HeaderSize < sizeof cpu.Memory; ++i)
         cpu.Memory[address++] = data[i];
@@ -37,10 +37,10 @@ void SetUp(CpuState& cpu, const std::uint8_t* data, std::size_t size)
         SetUpCpm(cpu);
         cpu.PC = 0x0100;
     }
-    cpu.SP = static_cast<std::uint16_t>(ByteAt(data, size, 3) | (ByteAt(data, size, 4) << 8));
+    cpu.SP = static_cast<std::uint16_t>(ReadByteAt(data, size, 3) | (ReadByteAt(data, size, 4) << 8));
     std::uint8_t* registers[] = {&cpu.A, &cpu.B, &cpu.C, &cpu.D, &cpu.E, &cpu.H, &cpu.L, &cpu.F};
     for (std::size_t i = 0; i < 8; ++i)
-        *registers[i] = ByteAt(data, size, 5 + i);
+        *registers[i] = ReadByteAt(data, size, 5 + i);
     cpu.F &= model == CpuModel::I8085 ? 0xF7 : 0xD5;
     cpu.IE = (options & 2) != 0;
     cpu.Masks = (options >> 3) & 7;
@@ -68,13 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static CpuState cpu;
     SetUp(cpu, data, size);
-    const bool cpm = (ByteAt(data, size, 0) & 4) != 0;
+    const bool cpm = (ReadByteAt(data, size, 0) & 4) != 0;
     CpmConsole console; // discards what is printed
 
     // Half the steps in RunCpu, then the lines, then the rest one step at a
     // time as a trace would take them.
     RunCpu(cpu, _StepLimit / 2);
-    RaiseLines(cpu, ByteAt(data, size, 13), ByteAt(data, size, 14));
+    RaiseLines(cpu, ReadByteAt(data, size, 13), ReadByteAt(data, size, 14));
     while (cpu.Instructions < _StepLimit) {
         const int states = StepCpu(cpu);
         if (cpu.Halted && cpm && ServeCpm(cpu, console) == CpmEvent::BdosCall)

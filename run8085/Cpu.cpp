@@ -46,7 +46,7 @@ StateTable BuildStateTable(CpuModel model)
     return table;
 }
 
-const StateTable& StatesOf(CpuModel model)
+const StateTable& FindStateTable(CpuModel model)
 {
     static const StateTable table8080 = BuildStateTable(CpuModel::I8080);
     static const StateTable table8085 = BuildStateTable(CpuModel::I8085);
@@ -59,7 +59,7 @@ template <bool Is8085>
 [[gnu::always_inline]] inline void AddToA(std::uint8_t& a, std::uint8_t& f, std::uint8_t value, unsigned carry)
 {
     const unsigned sum = a + value + carry;
-    f = flags::AddFlags<Is8085>(a, value, sum);
+    f = flags::ComputeAddFlags<Is8085>(a, value, sum);
     a = static_cast<std::uint8_t>(sum);
 }
 
@@ -67,21 +67,21 @@ template <bool Is8085>
 [[gnu::always_inline]] inline void SubtractFromA(std::uint8_t& a, std::uint8_t& f, std::uint8_t value, unsigned borrow)
 {
     const unsigned difference = static_cast<unsigned>(a) - value - borrow;
-    f = flags::SubtractFlags<Is8085>(a, value, difference);
+    f = flags::ComputeSubtractFlags<Is8085>(a, value, difference);
     a = static_cast<std::uint8_t>(difference);
 }
 
 template <bool Is8085>
 [[gnu::always_inline]] inline void CompareWithA(std::uint8_t a, std::uint8_t& f, std::uint8_t value)
 {
-    f = flags::SubtractFlags<Is8085>(a, value, static_cast<unsigned>(a) - value);
+    f = flags::ComputeSubtractFlags<Is8085>(a, value, static_cast<unsigned>(a) - value);
 }
 
 template <bool Is8085>
 [[gnu::always_inline]] inline void AndWithA(std::uint8_t& a, std::uint8_t& f, std::uint8_t value)
 {
     const unsigned result = a & value;
-    f = flags::AndFlags<Is8085>(a, value, result);
+    f = flags::ComputeAndFlags<Is8085>(a, value, result);
     a = static_cast<std::uint8_t>(result);
 }
 
@@ -89,34 +89,34 @@ template <bool Is8085>
 [[gnu::always_inline]] inline void XorWithA(std::uint8_t& a, std::uint8_t& f, std::uint8_t value)
 {
     a = static_cast<std::uint8_t>(a ^ value);
-    f = flags::OrFlags<Is8085>(a);
+    f = flags::ComputeOrFlags<Is8085>(a);
 }
 
 template <bool Is8085>
 [[gnu::always_inline]] inline void OrWithA(std::uint8_t& a, std::uint8_t& f, std::uint8_t value)
 {
     a = static_cast<std::uint8_t>(a | value);
-    f = flags::OrFlags<Is8085>(a);
+    f = flags::ComputeOrFlags<Is8085>(a);
 }
 
 template <bool Is8085>
 [[gnu::always_inline]] inline std::uint8_t Increment(std::uint8_t& f, std::uint8_t value)
 {
-    f = flags::IncrementFlags<Is8085>(f, value);
+    f = flags::ComputeIncrementFlags<Is8085>(f, value);
     return static_cast<std::uint8_t>(value + 1);
 }
 
 template <bool Is8085>
 [[gnu::always_inline]] inline std::uint8_t Decrement(std::uint8_t& f, std::uint8_t value)
 {
-    f = flags::DecrementFlags<Is8085>(f, value);
+    f = flags::ComputeDecrementFlags<Is8085>(f, value);
     return static_cast<std::uint8_t>(value - 1);
 }
 
 // Small helpers of the loop below. They work on the loop's own registers,
 // which stay in machine registers only if every helper is inlined; hence
 // the attribute.
-[[gnu::always_inline]] inline std::uint16_t Pair(std::uint8_t high, std::uint8_t low)
+[[gnu::always_inline]] inline std::uint16_t JoinPair(std::uint8_t high, std::uint8_t low)
 {
     return static_cast<std::uint16_t>((high << 8) | low);
 }
@@ -211,8 +211,8 @@ template <bool Is8085>
 // DAD: HL + value.
 [[gnu::always_inline]] inline void AddToHL(std::uint8_t& h, std::uint8_t& l, std::uint8_t& f, unsigned value)
 {
-    const unsigned sum = Pair(h, l) + value;
-    f = flags::DoubleAddFlags(f, sum);
+    const unsigned sum = JoinPair(h, l) + value;
+    f = flags::ComputeDoubleAddFlags(f, sum);
     SetPair(h, l, sum);
 }
 
@@ -263,7 +263,7 @@ enum class Exit : std::uint8_t {
 template <bool Is8085>
 Exit Execute(CpuState& cpu, std::uint64_t budget)
 {
-    const StateTable& table = StatesOf(cpu.Model);
+    const StateTable& table = FindStateTable(cpu.Model);
     const std::uint64_t* const base = table.Base.data();
     const std::uint8_t* const extra = table.Extra.data();
     std::uint8_t* const m = cpu.Memory;
@@ -306,18 +306,18 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
 #endif
         CASE(0x00) DISPATCH(); // NOP
         CASE(0x01) c = m[pc++]; b = m[pc++]; DISPATCH(); // LXI B
-        CASE(0x02) m[Pair(b, c)] = a; DISPATCH();                      // STAX B
+        CASE(0x02) m[JoinPair(b, c)] = a; DISPATCH();                      // STAX B
         CASE(0x03) { // INX B
-            const std::uint16_t value = static_cast<std::uint16_t>(Pair(b, c) + 1);
+            const std::uint16_t value = static_cast<std::uint16_t>(JoinPair(b, c) + 1);
             SetPair(b, c, value);
-            f = flags::IncrementPairFlags<Is8085>(f, value == 0x0000);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, value == 0x0000);
             DISPATCH();
         }
         CASE(0x04) b = Increment<Is8085>(f, b); DISPATCH(); // INR B
         CASE(0x05) b = Decrement<Is8085>(f, b); DISPATCH(); // DCR B
         CASE(0x06) b = m[pc++]; DISPATCH();             // MVI B
         CASE(0x07) // RLC
-            f = flags::RotateFlags(f, a >> 7);
+            f = flags::ComputeRotateFlags(f, a >> 7);
             a = static_cast<std::uint8_t>((a << 1) | (a >> 7));
             DISPATCH();
         CASE(0x08) // DSUB (8085), NOP (8080)
@@ -326,39 +326,39 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
                 const unsigned high = static_cast<unsigned>(h) - b - ((low >> 8) & 1);
                 const std::uint8_t lowByte = static_cast<std::uint8_t>(low);
                 const std::uint8_t highByte = static_cast<std::uint8_t>(high);
-                f = flags::DoubleSubtractFlags(h, b, high, (lowByte | highByte) == 0);
+                f = flags::ComputeDoubleSubtractFlags(h, b, high, (lowByte | highByte) == 0);
                 h = highByte;
                 l = lowByte;
             }
             DISPATCH();
-        CASE(0x09) AddToHL(h, l, f, Pair(b, c)); DISPATCH();     // DAD B
-        CASE(0x0A) a = m[Pair(b, c)]; DISPATCH();       // LDAX B
+        CASE(0x09) AddToHL(h, l, f, JoinPair(b, c)); DISPATCH();     // DAD B
+        CASE(0x0A) a = m[JoinPair(b, c)]; DISPATCH();       // LDAX B
         CASE(0x0B) { // DCX B
-            const std::uint16_t value = static_cast<std::uint16_t>(Pair(b, c) - 1);
+            const std::uint16_t value = static_cast<std::uint16_t>(JoinPair(b, c) - 1);
             SetPair(b, c, value);
-            f = flags::IncrementPairFlags<Is8085>(f, value == 0xFFFF);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, value == 0xFFFF);
             DISPATCH();
         }
         CASE(0x0C) c = Increment<Is8085>(f, c); DISPATCH(); // INR C
         CASE(0x0D) c = Decrement<Is8085>(f, c); DISPATCH(); // DCR C
         CASE(0x0E) c = m[pc++]; DISPATCH();             // MVI C
         CASE(0x0F) // RRC
-            f = flags::RotateFlags(f, a);
+            f = flags::ComputeRotateFlags(f, a);
             a = static_cast<std::uint8_t>((a >> 1) | (a << 7));
             DISPATCH();
         CASE(0x10) // ARHL (8085), NOP (8080)
             if constexpr (Is8085) {
-                f = flags::ShiftRightPairFlags(f, l);
+                f = flags::ComputeShiftRightPairFlags(f, l);
                 l = static_cast<std::uint8_t>((l >> 1) | (h << 7));
                 h = static_cast<std::uint8_t>((h >> 1) | (h & 0x80));
             }
             DISPATCH();
         CASE(0x11) e = m[pc++]; d = m[pc++]; DISPATCH(); // LXI D
-        CASE(0x12) m[Pair(d, e)] = a; DISPATCH();                      // STAX D
+        CASE(0x12) m[JoinPair(d, e)] = a; DISPATCH();                      // STAX D
         CASE(0x13) { // INX D
-            const std::uint16_t value = static_cast<std::uint16_t>(Pair(d, e) + 1);
+            const std::uint16_t value = static_cast<std::uint16_t>(JoinPair(d, e) + 1);
             SetPair(d, e, value);
-            f = flags::IncrementPairFlags<Is8085>(f, value == 0x0000);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, value == 0x0000);
             DISPATCH();
         }
         CASE(0x14) d = Increment<Is8085>(f, d); DISPATCH(); // INR D
@@ -366,24 +366,24 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x16) d = m[pc++]; DISPATCH();             // MVI D
         CASE(0x17) { // RAL
             const unsigned carry = f & _FlagCY;
-            f = flags::RotateFlags(f, a >> 7);
+            f = flags::ComputeRotateFlags(f, a >> 7);
             a = static_cast<std::uint8_t>((a << 1) | carry);
             DISPATCH();
         }
         CASE(0x18) // RDEL (8085), NOP (8080)
             if constexpr (Is8085) {
-                const unsigned before = Pair(d, e);
+                const unsigned before = JoinPair(d, e);
                 const unsigned after = ((before << 1) | (f & _FlagCY)) & 0xFFFF;
-                f = flags::RotatePairFlags(f, before, after);
+                f = flags::ComputeRotatePairFlags(f, before, after);
                 SetPair(d, e, after);
             }
             DISPATCH();
-        CASE(0x19) AddToHL(h, l, f, Pair(d, e)); DISPATCH(); // DAD D
-        CASE(0x1A) a = m[Pair(d, e)]; DISPATCH();   // LDAX D
+        CASE(0x19) AddToHL(h, l, f, JoinPair(d, e)); DISPATCH(); // DAD D
+        CASE(0x1A) a = m[JoinPair(d, e)]; DISPATCH();   // LDAX D
         CASE(0x1B) { // DCX D
-            const std::uint16_t value = static_cast<std::uint16_t>(Pair(d, e) - 1);
+            const std::uint16_t value = static_cast<std::uint16_t>(JoinPair(d, e) - 1);
             SetPair(d, e, value);
-            f = flags::IncrementPairFlags<Is8085>(f, value == 0xFFFF);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, value == 0xFFFF);
             DISPATCH();
         }
         CASE(0x1C) e = Increment<Is8085>(f, e); DISPATCH(); // INR E
@@ -391,7 +391,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x1E) e = m[pc++]; DISPATCH();             // MVI E
         CASE(0x1F) { // RAR
             const unsigned carry = f & _FlagCY;
-            f = flags::RotateFlags(f, a);
+            f = flags::ComputeRotateFlags(f, a);
             a = static_cast<std::uint8_t>((a >> 1) | (carry << 7));
             DISPATCH();
         }
@@ -400,11 +400,11 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
                 a = ReadInterruptMasks(cpu);
             DISPATCH();
         CASE(0x21) l = m[pc++]; h = m[pc++]; DISPATCH(); // LXI H
-        CASE(0x22) WriteWord(m, FetchWord(m, pc), Pair(h, l)); DISPATCH();     // SHLD
+        CASE(0x22) WriteWord(m, FetchWord(m, pc), JoinPair(h, l)); DISPATCH();     // SHLD
         CASE(0x23) { // INX H
-            const std::uint16_t value = static_cast<std::uint16_t>(Pair(h, l) + 1);
+            const std::uint16_t value = static_cast<std::uint16_t>(JoinPair(h, l) + 1);
             SetPair(h, l, value);
-            f = flags::IncrementPairFlags<Is8085>(f, value == 0x0000);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, value == 0x0000);
             DISPATCH();
         }
         CASE(0x24) h = Increment<Is8085>(f, h); DISPATCH(); // INR H
@@ -413,18 +413,18 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x27) flags::DecimalAdjust<Is8085>(a, f); DISPATCH(); // DAA
         CASE(0x28) // LDHI (8085), NOP (8080)
             if constexpr (Is8085)
-                SetPair(d, e, Pair(h, l) + m[pc++]);
+                SetPair(d, e, JoinPair(h, l) + m[pc++]);
             DISPATCH();
-        CASE(0x29) AddToHL(h, l, f, Pair(h, l)); DISPATCH(); // DAD H
+        CASE(0x29) AddToHL(h, l, f, JoinPair(h, l)); DISPATCH(); // DAD H
         CASE(0x2A) { // LHLD
             const std::uint16_t value = ReadWord(m, FetchWord(m, pc));
             SetPair(h, l, value);
             DISPATCH();
         }
         CASE(0x2B) { // DCX H
-            const std::uint16_t value = static_cast<std::uint16_t>(Pair(h, l) - 1);
+            const std::uint16_t value = static_cast<std::uint16_t>(JoinPair(h, l) - 1);
             SetPair(h, l, value);
-            f = flags::IncrementPairFlags<Is8085>(f, value == 0xFFFF);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, value == 0xFFFF);
             DISPATCH();
         }
         CASE(0x2C) l = Increment<Is8085>(f, l); DISPATCH(); // INR L
@@ -441,25 +441,25 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x32) m[FetchWord(m, pc)] = a; DISPATCH();      // STA
         CASE(0x33) { // INX SP
             sp = static_cast<std::uint16_t>(sp + 1);
-            f = flags::IncrementPairFlags<Is8085>(f, sp == 0x0000);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, sp == 0x0000);
             DISPATCH();
         }
         CASE(0x34) { // INR M
-            const std::uint16_t address = Pair(h, l);
+            const std::uint16_t address = JoinPair(h, l);
             m[address] = Increment<Is8085>(f, m[address]);
             DISPATCH();
         }
         CASE(0x35) { // DCR M
-            const std::uint16_t address = Pair(h, l);
+            const std::uint16_t address = JoinPair(h, l);
             m[address] = Decrement<Is8085>(f, m[address]);
             DISPATCH();
         }
         CASE(0x36) { // MVI M
             const std::uint8_t value = m[pc++];
-            m[Pair(h, l)] = value;
+            m[JoinPair(h, l)] = value;
             DISPATCH();
         }
-        CASE(0x37) f = flags::SetCarryFlags(f); DISPATCH(); // STC
+        CASE(0x37) f = flags::SetCarryFlag(f); DISPATCH(); // STC
         CASE(0x38) // LDSI (8085), NOP (8080)
             if constexpr (Is8085)
                 SetPair(d, e, sp + m[pc++]);
@@ -468,20 +468,20 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x3A) a = m[FetchWord(m, pc)]; DISPATCH(); // LDA
         CASE(0x3B) { // DCX SP
             sp = static_cast<std::uint16_t>(sp - 1);
-            f = flags::IncrementPairFlags<Is8085>(f, sp == 0xFFFF);
+            f = flags::ComputeIncrementPairFlags<Is8085>(f, sp == 0xFFFF);
             DISPATCH();
         }
         CASE(0x3C) a = Increment<Is8085>(f, a); DISPATCH(); // INR A
         CASE(0x3D) a = Decrement<Is8085>(f, a); DISPATCH(); // DCR A
         CASE(0x3E) a = m[pc++]; DISPATCH();             // MVI A
-        CASE(0x3F) f = flags::ComplementCarryFlags(f); DISPATCH(); // CMC
+        CASE(0x3F) f = flags::ComplementCarryFlag(f); DISPATCH(); // CMC
         CASE(0x40) DISPATCH(); // MOV B, B
         CASE(0x41) b = c; DISPATCH(); // MOV B, C
         CASE(0x42) b = d; DISPATCH(); // MOV B, D
         CASE(0x43) b = e; DISPATCH(); // MOV B, E
         CASE(0x44) b = h; DISPATCH(); // MOV B, H
         CASE(0x45) b = l; DISPATCH(); // MOV B, L
-        CASE(0x46) b = m[Pair(h, l)]; DISPATCH(); // MOV B, M
+        CASE(0x46) b = m[JoinPair(h, l)]; DISPATCH(); // MOV B, M
         CASE(0x47) b = a; DISPATCH(); // MOV B, A
         CASE(0x48) c = b; DISPATCH(); // MOV C, B
         CASE(0x49) DISPATCH(); // MOV C, C
@@ -489,7 +489,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x4B) c = e; DISPATCH(); // MOV C, E
         CASE(0x4C) c = h; DISPATCH(); // MOV C, H
         CASE(0x4D) c = l; DISPATCH(); // MOV C, L
-        CASE(0x4E) c = m[Pair(h, l)]; DISPATCH(); // MOV C, M
+        CASE(0x4E) c = m[JoinPair(h, l)]; DISPATCH(); // MOV C, M
         CASE(0x4F) c = a; DISPATCH(); // MOV C, A
         CASE(0x50) d = b; DISPATCH(); // MOV D, B
         CASE(0x51) d = c; DISPATCH(); // MOV D, C
@@ -497,7 +497,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x53) d = e; DISPATCH(); // MOV D, E
         CASE(0x54) d = h; DISPATCH(); // MOV D, H
         CASE(0x55) d = l; DISPATCH(); // MOV D, L
-        CASE(0x56) d = m[Pair(h, l)]; DISPATCH(); // MOV D, M
+        CASE(0x56) d = m[JoinPair(h, l)]; DISPATCH(); // MOV D, M
         CASE(0x57) d = a; DISPATCH(); // MOV D, A
         CASE(0x58) e = b; DISPATCH(); // MOV E, B
         CASE(0x59) e = c; DISPATCH(); // MOV E, C
@@ -505,7 +505,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x5B) DISPATCH(); // MOV E, E
         CASE(0x5C) e = h; DISPATCH(); // MOV E, H
         CASE(0x5D) e = l; DISPATCH(); // MOV E, L
-        CASE(0x5E) e = m[Pair(h, l)]; DISPATCH(); // MOV E, M
+        CASE(0x5E) e = m[JoinPair(h, l)]; DISPATCH(); // MOV E, M
         CASE(0x5F) e = a; DISPATCH(); // MOV E, A
         CASE(0x60) h = b; DISPATCH(); // MOV H, B
         CASE(0x61) h = c; DISPATCH(); // MOV H, C
@@ -513,7 +513,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x63) h = e; DISPATCH(); // MOV H, E
         CASE(0x64) DISPATCH(); // MOV H, H
         CASE(0x65) h = l; DISPATCH(); // MOV H, L
-        CASE(0x66) h = m[Pair(h, l)]; DISPATCH(); // MOV H, M
+        CASE(0x66) h = m[JoinPair(h, l)]; DISPATCH(); // MOV H, M
         CASE(0x67) h = a; DISPATCH(); // MOV H, A
         CASE(0x68) l = b; DISPATCH(); // MOV L, B
         CASE(0x69) l = c; DISPATCH(); // MOV L, C
@@ -521,25 +521,25 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x6B) l = e; DISPATCH(); // MOV L, E
         CASE(0x6C) l = h; DISPATCH(); // MOV L, H
         CASE(0x6D) DISPATCH(); // MOV L, L
-        CASE(0x6E) l = m[Pair(h, l)]; DISPATCH(); // MOV L, M
+        CASE(0x6E) l = m[JoinPair(h, l)]; DISPATCH(); // MOV L, M
         CASE(0x6F) l = a; DISPATCH(); // MOV L, A
-        CASE(0x70) m[Pair(h, l)] = b; DISPATCH(); // MOV M, B
-        CASE(0x71) m[Pair(h, l)] = c; DISPATCH(); // MOV M, C
-        CASE(0x72) m[Pair(h, l)] = d; DISPATCH(); // MOV M, D
-        CASE(0x73) m[Pair(h, l)] = e; DISPATCH(); // MOV M, E
-        CASE(0x74) m[Pair(h, l)] = h; DISPATCH(); // MOV M, H
-        CASE(0x75) m[Pair(h, l)] = l; DISPATCH(); // MOV M, L
+        CASE(0x70) m[JoinPair(h, l)] = b; DISPATCH(); // MOV M, B
+        CASE(0x71) m[JoinPair(h, l)] = c; DISPATCH(); // MOV M, C
+        CASE(0x72) m[JoinPair(h, l)] = d; DISPATCH(); // MOV M, D
+        CASE(0x73) m[JoinPair(h, l)] = e; DISPATCH(); // MOV M, E
+        CASE(0x74) m[JoinPair(h, l)] = h; DISPATCH(); // MOV M, H
+        CASE(0x75) m[JoinPair(h, l)] = l; DISPATCH(); // MOV M, L
         CASE(0x76) // HLT: PC stays past it
             cpu.Halted = true;
             STOP(Exit::Halt);
-        CASE(0x77) m[Pair(h, l)] = a; DISPATCH(); // MOV M, A
+        CASE(0x77) m[JoinPair(h, l)] = a; DISPATCH(); // MOV M, A
         CASE(0x78) a = b; DISPATCH(); // MOV A, B
         CASE(0x79) a = c; DISPATCH(); // MOV A, C
         CASE(0x7A) a = d; DISPATCH(); // MOV A, D
         CASE(0x7B) a = e; DISPATCH(); // MOV A, E
         CASE(0x7C) a = h; DISPATCH(); // MOV A, H
         CASE(0x7D) a = l; DISPATCH(); // MOV A, L
-        CASE(0x7E) a = m[Pair(h, l)]; DISPATCH(); // MOV A, M
+        CASE(0x7E) a = m[JoinPair(h, l)]; DISPATCH(); // MOV A, M
         CASE(0x7F) DISPATCH(); // MOV A, A
         CASE(0x80) AddToA<Is8085>(a, f, b, 0); DISPATCH(); // ADD B
         CASE(0x81) AddToA<Is8085>(a, f, c, 0); DISPATCH(); // ADD C
@@ -547,7 +547,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x83) AddToA<Is8085>(a, f, e, 0); DISPATCH(); // ADD E
         CASE(0x84) AddToA<Is8085>(a, f, h, 0); DISPATCH(); // ADD H
         CASE(0x85) AddToA<Is8085>(a, f, l, 0); DISPATCH(); // ADD L
-        CASE(0x86) AddToA<Is8085>(a, f, m[Pair(h, l)], 0); DISPATCH(); // ADD M
+        CASE(0x86) AddToA<Is8085>(a, f, m[JoinPair(h, l)], 0); DISPATCH(); // ADD M
         CASE(0x87) AddToA<Is8085>(a, f, a, 0); DISPATCH(); // ADD A
         CASE(0x88) AddToA<Is8085>(a, f, b, f & _FlagCY); DISPATCH(); // ADC B
         CASE(0x89) AddToA<Is8085>(a, f, c, f & _FlagCY); DISPATCH(); // ADC C
@@ -555,7 +555,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x8B) AddToA<Is8085>(a, f, e, f & _FlagCY); DISPATCH(); // ADC E
         CASE(0x8C) AddToA<Is8085>(a, f, h, f & _FlagCY); DISPATCH(); // ADC H
         CASE(0x8D) AddToA<Is8085>(a, f, l, f & _FlagCY); DISPATCH(); // ADC L
-        CASE(0x8E) AddToA<Is8085>(a, f, m[Pair(h, l)], f & _FlagCY); DISPATCH(); // ADC M
+        CASE(0x8E) AddToA<Is8085>(a, f, m[JoinPair(h, l)], f & _FlagCY); DISPATCH(); // ADC M
         CASE(0x8F) AddToA<Is8085>(a, f, a, f & _FlagCY); DISPATCH(); // ADC A
         CASE(0x90) SubtractFromA<Is8085>(a, f, b, 0); DISPATCH(); // SUB B
         CASE(0x91) SubtractFromA<Is8085>(a, f, c, 0); DISPATCH(); // SUB C
@@ -563,7 +563,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x93) SubtractFromA<Is8085>(a, f, e, 0); DISPATCH(); // SUB E
         CASE(0x94) SubtractFromA<Is8085>(a, f, h, 0); DISPATCH(); // SUB H
         CASE(0x95) SubtractFromA<Is8085>(a, f, l, 0); DISPATCH(); // SUB L
-        CASE(0x96) SubtractFromA<Is8085>(a, f, m[Pair(h, l)], 0); DISPATCH(); // SUB M
+        CASE(0x96) SubtractFromA<Is8085>(a, f, m[JoinPair(h, l)], 0); DISPATCH(); // SUB M
         CASE(0x97) SubtractFromA<Is8085>(a, f, a, 0); DISPATCH(); // SUB A
         CASE(0x98) SubtractFromA<Is8085>(a, f, b, f & _FlagCY); DISPATCH(); // SBB B
         CASE(0x99) SubtractFromA<Is8085>(a, f, c, f & _FlagCY); DISPATCH(); // SBB C
@@ -571,7 +571,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0x9B) SubtractFromA<Is8085>(a, f, e, f & _FlagCY); DISPATCH(); // SBB E
         CASE(0x9C) SubtractFromA<Is8085>(a, f, h, f & _FlagCY); DISPATCH(); // SBB H
         CASE(0x9D) SubtractFromA<Is8085>(a, f, l, f & _FlagCY); DISPATCH(); // SBB L
-        CASE(0x9E) SubtractFromA<Is8085>(a, f, m[Pair(h, l)], f & _FlagCY); DISPATCH(); // SBB M
+        CASE(0x9E) SubtractFromA<Is8085>(a, f, m[JoinPair(h, l)], f & _FlagCY); DISPATCH(); // SBB M
         CASE(0x9F) SubtractFromA<Is8085>(a, f, a, f & _FlagCY); DISPATCH(); // SBB A
         CASE(0xA0) AndWithA<Is8085>(a, f, b); DISPATCH(); // ANA B
         CASE(0xA1) AndWithA<Is8085>(a, f, c); DISPATCH(); // ANA C
@@ -579,7 +579,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xA3) AndWithA<Is8085>(a, f, e); DISPATCH(); // ANA E
         CASE(0xA4) AndWithA<Is8085>(a, f, h); DISPATCH(); // ANA H
         CASE(0xA5) AndWithA<Is8085>(a, f, l); DISPATCH(); // ANA L
-        CASE(0xA6) AndWithA<Is8085>(a, f, m[Pair(h, l)]); DISPATCH(); // ANA M
+        CASE(0xA6) AndWithA<Is8085>(a, f, m[JoinPair(h, l)]); DISPATCH(); // ANA M
         CASE(0xA7) AndWithA<Is8085>(a, f, a); DISPATCH(); // ANA A
         CASE(0xA8) XorWithA<Is8085>(a, f, b); DISPATCH(); // XRA B
         CASE(0xA9) XorWithA<Is8085>(a, f, c); DISPATCH(); // XRA C
@@ -587,7 +587,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xAB) XorWithA<Is8085>(a, f, e); DISPATCH(); // XRA E
         CASE(0xAC) XorWithA<Is8085>(a, f, h); DISPATCH(); // XRA H
         CASE(0xAD) XorWithA<Is8085>(a, f, l); DISPATCH(); // XRA L
-        CASE(0xAE) XorWithA<Is8085>(a, f, m[Pair(h, l)]); DISPATCH(); // XRA M
+        CASE(0xAE) XorWithA<Is8085>(a, f, m[JoinPair(h, l)]); DISPATCH(); // XRA M
         CASE(0xAF) XorWithA<Is8085>(a, f, a); DISPATCH(); // XRA A
         CASE(0xB0) OrWithA<Is8085>(a, f, b); DISPATCH(); // ORA B
         CASE(0xB1) OrWithA<Is8085>(a, f, c); DISPATCH(); // ORA C
@@ -595,7 +595,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xB3) OrWithA<Is8085>(a, f, e); DISPATCH(); // ORA E
         CASE(0xB4) OrWithA<Is8085>(a, f, h); DISPATCH(); // ORA H
         CASE(0xB5) OrWithA<Is8085>(a, f, l); DISPATCH(); // ORA L
-        CASE(0xB6) OrWithA<Is8085>(a, f, m[Pair(h, l)]); DISPATCH(); // ORA M
+        CASE(0xB6) OrWithA<Is8085>(a, f, m[JoinPair(h, l)]); DISPATCH(); // ORA M
         CASE(0xB7) OrWithA<Is8085>(a, f, a); DISPATCH(); // ORA A
         CASE(0xB8) CompareWithA<Is8085>(a, f, b); DISPATCH(); // CMP B
         CASE(0xB9) CompareWithA<Is8085>(a, f, c); DISPATCH(); // CMP C
@@ -603,14 +603,14 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xBB) CompareWithA<Is8085>(a, f, e); DISPATCH(); // CMP E
         CASE(0xBC) CompareWithA<Is8085>(a, f, h); DISPATCH(); // CMP H
         CASE(0xBD) CompareWithA<Is8085>(a, f, l); DISPATCH(); // CMP L
-        CASE(0xBE) CompareWithA<Is8085>(a, f, m[Pair(h, l)]); DISPATCH(); // CMP M
+        CASE(0xBE) CompareWithA<Is8085>(a, f, m[JoinPair(h, l)]); DISPATCH(); // CMP M
         CASE(0xBF) CompareWithA<Is8085>(a, f, a); DISPATCH(); // CMP A
         CASE(0xC0) ReturnIf(!(f & _FlagZ), m, pc, sp, counts, extra[op]); DISPATCH(); // RNZ
         CASE(0xC1) SetPair(b, c, Pop(m, sp)); DISPATCH();       // POP B
         CASE(0xC2) JumpIf(!(f & _FlagZ), m, pc, counts, extra[op]); DISPATCH();  // JNZ
         CASE(0xC3) pc = FetchWord(m, pc); DISPATCH();           // JMP
         CASE(0xC4) CallIf(!(f & _FlagZ), m, pc, sp, counts, extra[op]); DISPATCH();  // CNZ
-        CASE(0xC5) Push(m, sp, Pair(b, c)); DISPATCH();                 // PUSH B
+        CASE(0xC5) Push(m, sp, JoinPair(b, c)); DISPATCH();                 // PUSH B
         CASE(0xC6) AddToA<Is8085>(a, f, m[pc++], 0); DISPATCH(); // ADI
         CASE(0xC7) Restart(m, pc, sp, 0x00); DISPATCH();              // RST 0
         CASE(0xC8) ReturnIf(f & _FlagZ, m, pc, sp, counts, extra[op]); DISPATCH();   // RZ
@@ -640,13 +640,13 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
             DISPATCH();
         }
         CASE(0xD4) CallIf(!(f & _FlagCY), m, pc, sp, counts, extra[op]); DISPATCH(); // CNC
-        CASE(0xD5) Push(m, sp, Pair(d, e)); DISPATCH();                 // PUSH D
+        CASE(0xD5) Push(m, sp, JoinPair(d, e)); DISPATCH();                 // PUSH D
         CASE(0xD6) SubtractFromA<Is8085>(a, f, m[pc++], 0); DISPATCH(); // SUI
         CASE(0xD7) Restart(m, pc, sp, 0x10); DISPATCH();              // RST 2
         CASE(0xD8) ReturnIf(f & _FlagCY, m, pc, sp, counts, extra[op]); DISPATCH();  // RC
         CASE(0xD9) // SHLX (8085), RET (8080)
             if constexpr (Is8085)
-                WriteWord(m, Pair(d, e), Pair(h, l));
+                WriteWord(m, JoinPair(d, e), JoinPair(h, l));
             else
                 pc = Pop(m, sp);
             DISPATCH();
@@ -670,16 +670,16 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xE2) JumpIf(!(f & _FlagP), m, pc, counts, extra[op]); DISPATCH();  // JPO
         CASE(0xE3) { // XTHL
             const std::uint16_t top = ReadWord(m, sp);
-            WriteWord(m, sp, Pair(h, l));
+            WriteWord(m, sp, JoinPair(h, l));
             SetPair(h, l, top);
             DISPATCH();
         }
         CASE(0xE4) CallIf(!(f & _FlagP), m, pc, sp, counts, extra[op]); DISPATCH();  // CPO
-        CASE(0xE5) Push(m, sp, Pair(h, l)); DISPATCH();                 // PUSH H
+        CASE(0xE5) Push(m, sp, JoinPair(h, l)); DISPATCH();                 // PUSH H
         CASE(0xE6) AndWithA<Is8085>(a, f, m[pc++]); DISPATCH(); // ANI
         CASE(0xE7) Restart(m, pc, sp, 0x20); DISPATCH();              // RST 4
         CASE(0xE8) ReturnIf(f & _FlagP, m, pc, sp, counts, extra[op]); DISPATCH();   // RPE
-        CASE(0xE9) pc = Pair(h, l); DISPATCH();                  // PCHL
+        CASE(0xE9) pc = JoinPair(h, l); DISPATCH();                  // PCHL
         CASE(0xEA) JumpIf(f & _FlagP, m, pc, counts, extra[op]); DISPATCH();     // JPE
         CASE(0xEB) // XCHG
             std::swap(d, h);
@@ -688,7 +688,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xEC) CallIf(f & _FlagP, m, pc, sp, counts, extra[op]); DISPATCH();     // CPE
         CASE(0xED) // LHLX (8085), CALL (8080)
             if constexpr (Is8085)
-                SetPair(h, l, ReadWord(m, Pair(d, e)));
+                SetPair(h, l, ReadWord(m, JoinPair(d, e)));
             else
                 CallIf(true, m, pc, sp, counts, extra[op]);
             DISPATCH();
@@ -697,7 +697,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
         CASE(0xF0) ReturnIf(!(f & _FlagS), m, pc, sp, counts, extra[op]); DISPATCH(); // RP
         CASE(0xF1) { // POP PSW
             const std::uint16_t value = Pop(m, sp);
-            f = flags::PoppedFlags<Is8085>(static_cast<std::uint8_t>(value));
+            f = flags::UnpackPoppedFlags<Is8085>(static_cast<std::uint8_t>(value));
             a = static_cast<std::uint8_t>(value >> 8);
             DISPATCH();
         }
@@ -706,11 +706,11 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
             DisableInterrupts(cpu);
             DISPATCH();
         CASE(0xF4) CallIf(!(f & _FlagS), m, pc, sp, counts, extra[op]); DISPATCH();  // CP
-        CASE(0xF5) Push(m, sp, static_cast<std::uint16_t>((a << 8) | flags::PushedFlags<Is8085>(f))); DISPATCH(); // PUSH PSW
+        CASE(0xF5) Push(m, sp, static_cast<std::uint16_t>((a << 8) | flags::PackPushedFlags<Is8085>(f))); DISPATCH(); // PUSH PSW
         CASE(0xF6) OrWithA<Is8085>(a, f, m[pc++]); DISPATCH(); // ORI
         CASE(0xF7) Restart(m, pc, sp, 0x30); DISPATCH();              // RST 6
         CASE(0xF8) ReturnIf(f & _FlagS, m, pc, sp, counts, extra[op]); DISPATCH();   // RM
-        CASE(0xF9) sp = Pair(h, l); DISPATCH();                  // SPHL
+        CASE(0xF9) sp = JoinPair(h, l); DISPATCH();                  // SPHL
         CASE(0xFA) JumpIf(f & _FlagS, m, pc, counts, extra[op]); DISPATCH();     // JM
         CASE(0xFB) // EI: takes effect after the next instruction
             EnableInterrupts(cpu);
@@ -812,5 +812,5 @@ RunEnd RunCpu(CpuState& cpu, std::uint64_t stepLimit)
 
 std::uint8_t PswByte(const CpuState& cpu)
 {
-    return cpu.Model == CpuModel::I8085 ? flags::PushedFlags<true>(cpu.F) : flags::PushedFlags<false>(cpu.F);
+    return cpu.Model == CpuModel::I8085 ? flags::PackPushedFlags<true>(cpu.F) : flags::PackPushedFlags<false>(cpu.F);
 }

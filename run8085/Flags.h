@@ -59,7 +59,7 @@ inline constexpr std::array<std::uint8_t, 256> _SignZeroParity = BuildSignZeroPa
 // V and K of the 8085 from a result and whether it overflowed; nothing on
 // the 8080, whose flag register has no such bits.
 template <bool Is8085>
-inline std::uint8_t OverflowFlags(unsigned result, bool overflow)
+inline std::uint8_t ComputeOverflowFlags(unsigned result, bool overflow)
 {
     if constexpr (!Is8085)
         return 0;
@@ -74,10 +74,10 @@ inline std::uint8_t OverflowFlags(unsigned result, bool overflow)
 //    into bit 4 of the resulting value, the auxiliary carry is set;
 //    otherwise it is reset."
 template <bool Is8085>
-inline std::uint8_t AddFlags(unsigned a, unsigned value, unsigned sum)
+inline std::uint8_t ComputeAddFlags(unsigned a, unsigned value, unsigned sum)
 {
     return static_cast<std::uint8_t>(_SignZeroParity[sum & 0xFF] | ((a ^ value ^ sum) & _FlagAC) | ((sum >> 8) & _FlagCY) |
-                                     OverflowFlags<Is8085>(sum, ((a ^ sum) & (value ^ sum) & 0x80) != 0));
+                                     ComputeOverflowFlags<Is8085>(sum, ((a ^ sum) & (value ^ sum) & 0x80) != 0));
 }
 
 // SUB, SBB, SUI, SBI, CMP, CPI: difference = a - value - borrow, computed in
@@ -89,11 +89,11 @@ inline std::uint8_t AddFlags(unsigned a, unsigned value, unsigned sum)
 //    there is no carry out of bit 7, indicating that the contents of REG are
 //    greater than the contents of the accumulator, and reset otherwise."
 template <bool Is8085>
-inline std::uint8_t SubtractFlags(unsigned a, unsigned value, unsigned difference)
+inline std::uint8_t ComputeSubtractFlags(unsigned a, unsigned value, unsigned difference)
 {
     return static_cast<std::uint8_t>(_SignZeroParity[difference & 0xFF] | (~(a ^ value ^ difference) & _FlagAC) |
                                      ((difference >> 8) & _FlagCY) |
-                                     OverflowFlags<Is8085>(difference, ((a ^ value) & (a ^ difference) & 0x80) != 0));
+                                     ComputeOverflowFlags<Is8085>(difference, ((a ^ value) & (a ^ difference) & 0x80) != 0));
 }
 
 // ANA, ANI.
@@ -103,10 +103,10 @@ inline std::uint8_t SubtractFlags(unsigned a, unsigned value, unsigned differenc
 //   8080 sets it to the OR of bit 3 of the two operands (its ALU forms AND
 //   as a sum, and the exerciser's checksums, taken from silicon, need it).
 template <bool Is8085>
-inline std::uint8_t AndFlags(unsigned a, unsigned value, unsigned result)
+inline std::uint8_t ComputeAndFlags(unsigned a, unsigned value, unsigned result)
 {
     if constexpr (Is8085)
-        return static_cast<std::uint8_t>(_SignZeroParity[result] | _FlagAC | OverflowFlags<true>(result, false));
+        return static_cast<std::uint8_t>(_SignZeroParity[result] | _FlagAC | ComputeOverflowFlags<true>(result, false));
     else
         return static_cast<std::uint8_t>(_SignZeroParity[result] | (((a | value) << 1) & _FlagAC));
 }
@@ -115,9 +115,9 @@ inline std::uint8_t AndFlags(unsigned a, unsigned value, unsigned result)
 //   "The Carry bit is reset to zero." The 8085 manual: "CY and AC are
 //   reset." The 8080 clears AC too.
 template <bool Is8085>
-inline std::uint8_t OrFlags(unsigned result)
+inline std::uint8_t ComputeOrFlags(unsigned result)
 {
-    return static_cast<std::uint8_t>(_SignZeroParity[result] | OverflowFlags<Is8085>(result, false));
+    return static_cast<std::uint8_t>(_SignZeroParity[result] | ComputeOverflowFlags<Is8085>(result, false));
 }
 
 // INR: value is the register before it is incremented. CY is kept.
@@ -125,11 +125,11 @@ inline std::uint8_t OrFlags(unsigned result)
 //    Condition bits affected: Zero, Sign, Parity, Auxiliary Carry." AC is
 //   the carry out of bit 3, so it is set when the low nibble was F.
 template <bool Is8085>
-inline std::uint8_t IncrementFlags(std::uint8_t f, unsigned value)
+inline std::uint8_t ComputeIncrementFlags(std::uint8_t f, unsigned value)
 {
     const unsigned result = (value + 1) & 0xFF;
     return static_cast<std::uint8_t>((f & _FlagCY) | _SignZeroParity[result] | ((value & 0x0F) == 0x0F ? _FlagAC : 0) |
-                                     OverflowFlags<Is8085>(result, value == 0x7F));
+                                     ComputeOverflowFlags<Is8085>(result, value == 0x7F));
 }
 
 // DCR: value is the register before it is decremented. CY is kept.
@@ -138,11 +138,11 @@ inline std::uint8_t IncrementFlags(std::uint8_t f, unsigned value)
 //   processor adds FFH, so AC (the carry out of bit 3) is set unless the
 //   low nibble was 0.
 template <bool Is8085>
-inline std::uint8_t DecrementFlags(std::uint8_t f, unsigned value)
+inline std::uint8_t ComputeDecrementFlags(std::uint8_t f, unsigned value)
 {
     const unsigned result = (value - 1) & 0xFF;
     return static_cast<std::uint8_t>((f & _FlagCY) | _SignZeroParity[result] | ((value & 0x0F) != 0 ? _FlagAC : 0) |
-                                     OverflowFlags<Is8085>(result, value == 0x80));
+                                     ComputeOverflowFlags<Is8085>(result, value == 0x80));
 }
 
 // DAA: adjusts a and f in place.
@@ -176,7 +176,7 @@ inline void DecimalAdjust(std::uint8_t& a, std::uint8_t& f)
     const unsigned sum = a + adjustment;
     const std::uint8_t result = static_cast<std::uint8_t>(sum);
     f = static_cast<std::uint8_t>(_SignZeroParity[result] | (((a & 0x0F) + (adjustment & 0x0F)) & _FlagAC) | carry |
-                                  OverflowFlags<Is8085>(result, ((a ^ sum) & (adjustment ^ sum) & 0x80) != 0));
+                                  ComputeOverflowFlags<Is8085>(result, ((a ^ sum) & (adjustment ^ sum) & 0x80) != 0));
     a = result;
 }
 
@@ -186,7 +186,7 @@ inline void DecimalAdjust(std::uint8_t& a, std::uint8_t& f)
 //    the accumulator." RAL, RAR: "the high-order (low-order) bit replaces
 //    the Carry bit, while the Carry bit replaces the low-order (high-order)
 //    bit."
-inline std::uint8_t RotateFlags(std::uint8_t f, unsigned carryOut)
+inline std::uint8_t ComputeRotateFlags(std::uint8_t f, unsigned carryOut)
 {
     return static_cast<std::uint8_t>((f & ~_FlagCY) | (carryOut & _FlagCY));
 }
@@ -194,20 +194,20 @@ inline std::uint8_t RotateFlags(std::uint8_t f, unsigned carryOut)
 // DAD: sum is the 17-bit sum.
 //   "Condition bits affected: Carry" — "set if there is a carry out of the
 //    double precision add; otherwise it is reset."
-inline std::uint8_t DoubleAddFlags(std::uint8_t f, unsigned sum)
+inline std::uint8_t ComputeDoubleAddFlags(std::uint8_t f, unsigned sum)
 {
     return static_cast<std::uint8_t>((f & ~_FlagCY) | ((sum >> 16) & _FlagCY));
 }
 
 // STC: "The Carry bit is set to one."
-inline std::uint8_t SetCarryFlags(std::uint8_t f)
+inline std::uint8_t SetCarryFlag(std::uint8_t f)
 {
     return static_cast<std::uint8_t>(f | _FlagCY);
 }
 
 // CMC: "If the Carry bit = 0, it is set to 1. If the Carry bit = 1, it is
 // reset to 0."
-inline std::uint8_t ComplementCarryFlags(std::uint8_t f)
+inline std::uint8_t ComplementCarryFlag(std::uint8_t f)
 {
     return static_cast<std::uint8_t>(f ^ _FlagCY);
 }
@@ -216,7 +216,7 @@ inline std::uint8_t ComplementCarryFlags(std::uint8_t f)
 // the undocumented K is set when the pair wraps round (INX: result 0000H;
 // DCX: result FFFFH) and cleared otherwise. wrapped tells which.
 template <bool Is8085>
-inline std::uint8_t IncrementPairFlags(std::uint8_t f, bool wrapped)
+inline std::uint8_t ComputeIncrementPairFlags(std::uint8_t f, bool wrapped)
 {
     if constexpr (!Is8085)
         return f;
@@ -226,22 +226,22 @@ inline std::uint8_t IncrementPairFlags(std::uint8_t f, bool wrapped)
 // DSUB (8085, undocumented): HL - BC. high is H, value is B, and difference
 // the high-byte subtraction H - B - borrow; zero tells whether all 16 bits
 // of the result are zero.
-inline std::uint8_t DoubleSubtractFlags(unsigned high, unsigned value, unsigned difference, bool zero)
+inline std::uint8_t ComputeDoubleSubtractFlags(unsigned high, unsigned value, unsigned difference, bool zero)
 {
-    const std::uint8_t f = SubtractFlags<true>(high, value, difference);
+    const std::uint8_t f = ComputeSubtractFlags<true>(high, value, difference);
     return static_cast<std::uint8_t>((f & ~_FlagZ) | (zero ? _FlagZ : 0));
 }
 
 // ARHL (8085, undocumented): HL shifted right arithmetically; only CY
 // changes, to the bit shifted out of L.
-inline std::uint8_t ShiftRightPairFlags(std::uint8_t f, unsigned bitOut)
+inline std::uint8_t ComputeShiftRightPairFlags(std::uint8_t f, unsigned bitOut)
 {
-    return RotateFlags(f, bitOut);
+    return ComputeRotateFlags(f, bitOut);
 }
 
 // RDEL (8085, undocumented): DE rotated left through CY. CY takes bit 15 of
 // DE; V is set when bit 15 changes (the doubling overflowed).
-inline std::uint8_t RotatePairFlags(std::uint8_t f, unsigned before, unsigned after)
+inline std::uint8_t ComputeRotatePairFlags(std::uint8_t f, unsigned before, unsigned after)
 {
     return static_cast<std::uint8_t>((f & ~(_FlagCY | _FlagV)) | ((before >> 15) & _FlagCY) |
                                      (((before ^ after) & 0x8000) ? _FlagV : 0));
@@ -251,7 +251,7 @@ inline std::uint8_t RotatePairFlags(std::uint8_t f, unsigned before, unsigned af
 //   8080: "bit 1 is always 1, bits 3 and 5 always 0".
 //   8085: bit 3 is always 0; bits 1 and 5 carry V and K.
 template <bool Is8085>
-inline std::uint8_t PushedFlags(std::uint8_t f)
+inline std::uint8_t PackPushedFlags(std::uint8_t f)
 {
     if constexpr (Is8085)
         return static_cast<std::uint8_t>(f & ~0x08);
@@ -261,7 +261,7 @@ inline std::uint8_t PushedFlags(std::uint8_t f)
 
 // The flag register after POP PSW pops a byte: the bits the model keeps.
 template <bool Is8085>
-inline std::uint8_t PoppedFlags(std::uint8_t byte)
+inline std::uint8_t UnpackPoppedFlags(std::uint8_t byte)
 {
     if constexpr (Is8085)
         return static_cast<std::uint8_t>(byte & ~0x08);

@@ -30,14 +30,14 @@ std::unique_ptr<CpuState> MakeCpu(CpuModel model, const std::vector<std::uint8_t
     return cpu;
 }
 
-std::uint16_t Pair(std::uint8_t high, std::uint8_t low)
+std::uint16_t JoinPair(std::uint8_t high, std::uint8_t low)
 {
     return static_cast<std::uint16_t>((high << 8) | low);
 }
 
-std::uint16_t WordAt(const CpuState& cpu, std::uint16_t address)
+std::uint16_t ReadWordAt(const CpuState& cpu, std::uint16_t address)
 {
-    return Pair(cpu.Memory[address + 1], cpu.Memory[address]);
+    return JoinPair(cpu.Memory[address + 1], cpu.Memory[address]);
 }
 
 // --- Accumulator and flag rules ------------------------------------------
@@ -169,8 +169,8 @@ TEST(Undocumented, OneRowPerInstruction)
         cpu->Memory[0x0200] = 0xEF;
         cpu->Memory[0x0201] = 0xBE;
         ASSERT_EQ(RunCpu(*cpu, 100), RunEnd::Halted) << row.Instruction;
-        EXPECT_EQ(Pair(cpu->D, cpu->E), row.ExpectedDE) << row.Instruction;
-        EXPECT_EQ(Pair(cpu->H, cpu->L), row.ExpectedHL) << row.Instruction;
+        EXPECT_EQ(JoinPair(cpu->D, cpu->E), row.ExpectedDE) << row.Instruction;
+        EXPECT_EQ(JoinPair(cpu->H, cpu->L), row.ExpectedHL) << row.Instruction;
         EXPECT_EQ(cpu->F, row.ExpectedF) << row.Instruction;
     }
 }
@@ -180,7 +180,7 @@ TEST(Undocumented, ShlxStoresHlAtDe)
     auto cpu = MakeCpu(_8085, {0xD9, _Hlt});
     cpu->D = 0x02, cpu->E = 0x00, cpu->H = 0x12, cpu->L = 0x34;
     RunCpu(*cpu, 100);
-    EXPECT_EQ(WordAt(*cpu, 0x0200), 0x1234);
+    EXPECT_EQ(ReadWordAt(*cpu, 0x0200), 0x1234);
 }
 
 // Transfers of control: where PC goes, what is pushed, the T-states.
@@ -228,7 +228,7 @@ TEST(Transfers, OneRowPerCase)
         EXPECT_EQ(cpu->PC, row.ExpectedPC) << row.Case;
         if (row.ExpectedPushed != 0) {
             EXPECT_EQ(cpu->SP, _StackTop - 2) << row.Case;
-            EXPECT_EQ(WordAt(*cpu, _StackTop - 2), row.ExpectedPushed) << row.Case;
+            EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), row.ExpectedPushed) << row.Case;
         } else if (row.Opcode != 0xD9) {
             EXPECT_EQ(cpu->SP, _StackTop) << row.Case;
         }
@@ -338,7 +338,7 @@ TEST(Interrupts, EachSourceAndItsMask)
             continue;
         }
         EXPECT_EQ(cpu->PC, row.ExpectedVector) << row.Case;
-        EXPECT_EQ(WordAt(*cpu, _StackTop - 2), 0x0100) << row.Case;
+        EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), 0x0100) << row.Case;
         EXPECT_FALSE(cpu->IE) << row.Case;
         EXPECT_EQ(cpu->Instructions, 1u) << row.Case;
     }
@@ -382,7 +382,7 @@ TEST(Interrupts, EiTakesEffectAfterTheNextInstruction)
     EXPECT_EQ(RunCpu(*cpu, 3), RunEnd::StepLimit);
     EXPECT_EQ(cpu->A, 0x01);
     EXPECT_EQ(cpu->PC, 0x0038);
-    EXPECT_EQ(WordAt(*cpu, _StackTop - 2), 0x0103);
+    EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), 0x0103);
 }
 
 TEST(Interrupts, HltEndsRunAndAnInterruptEndsHlt)
@@ -397,7 +397,7 @@ TEST(Interrupts, HltEndsRunAndAnInterruptEndsHlt)
     EXPECT_EQ(StepCpu(*cpu), 12);
     EXPECT_FALSE(cpu->Halted);
     EXPECT_EQ(cpu->PC, 0x002C);
-    EXPECT_EQ(WordAt(*cpu, _StackTop - 2), 0x0102);
+    EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), 0x0102);
 }
 
 TEST(Interrupts, RimAfterTrapReadsIeFromBeforeIt)
