@@ -12,8 +12,8 @@ fail() { echo "install test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share=$prefix/share/toolchain8080
-for file in bin/Corvane bin/Pass2 bin/Tessily share/man/man1/Corvane.1 share/man/man1/Pass2.1 \
-            share/man/man1/Tessily.1 \
+for file in bin/Corvane bin/Pass2 bin/Tessily bin/Run8085 share/man/man1/Corvane.1 \
+            share/man/man1/Pass2.1 share/man/man1/Tessily.1 share/man/man1/Run8085.1 \
             share/toolchain8080/etc/opcodes.txt share/toolchain8080/examples/countdown.asm \
             share/toolchain8080/examples/countdown.regs share/toolchain8080/examples/countdown.hex; do
     [ -f "$prefix/$file" ] || fail "$file was not installed"
@@ -42,8 +42,11 @@ cp "$share/examples/countdown.asm" "$work/"
 "$prefix/bin/Tessily" "$share/examples/countdown.regs" "$work/countdown.asm.hex" "$work/built.bin" > "$work/stdout"
 cmp -s "$work/image.bin" "$work/built.bin" || fail "the image built from Pass2's machine code differs"
 
+"$prefix/bin/Run8085" "$work/image.bin" > "$work/report" || fail "Run8085 did not halt the example"
+grep -qx "out 01: 01" "$work/report" || fail "Run8085 report lacks the example's last output"
+
 if command -v man >/dev/null 2>&1; then
-    for page in Corvane Pass2 Tessily; do
+    for page in Corvane Pass2 Tessily Run8085; do
         warnings=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "man page $page.1: $warnings"
         # Tabs in example symbol files are real tabs, never a visible \t.
