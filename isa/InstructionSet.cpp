@@ -177,11 +177,6 @@ const Table& TableOf(CpuModel cpu)
     return cpu == CpuModel::I8085 ? table8085 : table8080;
 }
 
-std::string_view Text(const char* text)
-{
-    return text ? std::string_view(text) : std::string_view();
-}
-
 // Appends a value in hexadecimal with an H suffix, with a leading 0 where
 // the first digit is a letter.
 void AppendHex(std::string& text, unsigned value, int digits)
@@ -206,17 +201,6 @@ int CountRegisterOperands(std::string_view mnemonic)
     for (const InstructionInfo& row : TableOf(CpuModel::I8085)) {
         if (mnemonic == row.Mnemonic)
             return (row.Operand1 ? 1 : 0) + (row.Operand2 ? 1 : 0);
-    }
-    return -1;
-}
-
-int FindOpcode(std::string_view mnemonic, std::string_view operand1, std::string_view operand2)
-{
-    const Table& table = TableOf(CpuModel::I8085);
-    for (int opcode = 0; opcode < 256; ++opcode) {
-        const InstructionInfo& row = table[opcode];
-        if (mnemonic == row.Mnemonic && operand1 == Text(row.Operand1) && operand2 == Text(row.Operand2))
-            return opcode;
     }
     return -1;
 }

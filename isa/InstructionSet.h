@@ -43,12 +43,6 @@ const InstructionInfo& DescribeOpcode(CpuModel cpu, std::uint8_t opcode);
 // matched exactly (upper case).
 int CountRegisterOperands(std::string_view mnemonic);
 
-// The 8085 opcode of a mnemonic with the given register operands (as many as
-// CountRegisterOperands says, nullptr-free), or -1 when no opcode has them.
-// For RST the result is the opcode of RST 0; add eight times the number.
-int FindOpcode(std::string_view mnemonic, std::string_view operand1 = {},
-               std::string_view operand2 = {});
-
 // The instruction at bytes[0..2] in the source syntax: "MVI A, 0AH",
 // "JMP 2000H", "RST 7", "MOV M, A". Values are upper-case hexadecimal with
 // an H suffix and a leading 0 where they would begin with a letter: two

@@ -129,11 +129,6 @@ std::string JoinFields(std::span<const std::string_view> fields)
 
 } // namespace
 
-bool IsInstruction(std::string_view mnemonic)
-{
-    return Forms().count(mnemonic) != 0;
-}
-
 std::string EncodeInstruction(std::span<const std::string_view> fields, const SymbolTable& symbols,
                               EncodedInstruction& encoded)
 {

@@ -22,9 +22,6 @@ struct EncodedInstruction {
 std::string EncodeInstruction(std::span<const std::string_view> fields, const SymbolTable& symbols,
                               EncodedInstruction& encoded);
 
-// Tells whether the mnemonic is in the instruction set.
-bool IsInstruction(std::string_view mnemonic);
-
 // Encodes a DB record (one byte per value, -128 to 255) or a DW record (two
 // bytes per value, low byte first, -32768 to 65535): fields[0] is DB or DW,
 // the values are decimal numbers. Appends to bytes; returns "" or what is
