@@ -127,8 +127,9 @@ void CheckValue(SourceLine& line, long long word, std::vector<Problem>& problems
 {
     const std::string use(NameOf(line.Use));
     std::string token = line.Value;
-    if (!token.empty() && token.back() == '\r') {
-        token.pop_back();   // a CR LF source: reported once for the whole file
+    const bool endsInCarriageReturn = !token.empty() && token.back() == '\r';
+    if (endsInCarriageReturn) {
+        token.pop_back();   // a CR LF source: said once for the whole file
     }
     if (line.Refused) {
         std::string effect = Outcome(line, 0);
@@ -155,6 +156,12 @@ void CheckValue(SourceLine& line, long long word, std::vector<Problem>& problems
                             use + " " + token + " is no number: " + Outcome(line, word)
                                 + (nameOrString ? " (names and strings are not resolved here)"
                                                 : "")});
+        return;
+    }
+    if (endsInCarriageReturn && (*exact & 0xFFFF) != (word & 0xFFFF)) {
+        problems.push_back({line.Number, Severity::Error,
+                            use + " " + token + " is read as " + std::to_string(word)
+                                + " because of the CR that ends the line: " + Outcome(line, word)});
         return;
     }
     const bool byte = line.Use == ValueUse::DB;

@@ -9,6 +9,10 @@
 //   out/NAME.nonzero  instead of out/NAME for large binary files: a line
 //                "size N", then lines "HEXOFFSET: HH HH ..."; every byte not
 //                listed is 0
+//   out/NAME.exists    instead of out/NAME: the file must be there, whatever
+//                it holds (a file that another program's cases check)
+//   out/stderr   the expected standard error (absent: it must be empty)
+//   status       the expected exit status (absent: 0)
 // After the run the working directory holds exactly the files of in/ and
 // out/: a file that the program must not create is simply not in out/.
 
@@ -115,14 +119,21 @@ TEST_P(Golden, OutputsMatch)
     }
     const RunResult result =
         RunProgram(golden.Program, ReadArguments(golden.Directory / "args"), work.Path);
-    EXPECT_EQ(result.ExitStatus, 0);
-    EXPECT_EQ(result.Stderr, "");
+    const std::string status = ReadFileBytes(golden.Directory / "status");
+    EXPECT_EQ(result.ExitStatus, status.empty() ? 0 : std::stoi(status));
 
     const fs::path outDir = golden.Directory / "out";
     std::set<std::string> expectedFiles = ListFiles(golden.Directory / "in");
     ExpectSameBytes("stdout", ReadFileBytes(outDir / "stdout"), result.Stdout);
+    ExpectSameBytes("stderr", ReadFileBytes(outDir / "stderr"), result.Stderr);
     for (std::string name : ListFiles(outDir)) {
-        if (name == "stdout") {
+        if (name == "stdout" || name == "stderr") {
+            continue;
+        }
+        if (fs::path(name).extension() == ".exists") {
+            name = fs::path(name).replace_extension().string();
+            expectedFiles.insert(name);
+            EXPECT_TRUE(fs::exists(work.Path / name)) << name << " was not written";
             continue;
         }
         std::string expected = ReadFileBytes(outDir / name);
@@ -145,6 +156,7 @@ std::vector<GoldenCase> FindCases()
     const std::pair<const char*, const char*> programs[] = {
         {"corvane", CORVANE_PATH},
         {"tessily", TESSILY_PATH},
+        {"go8085", GO8085_PATH},
     };
     std::vector<GoldenCase> cases;
     for (const auto& [folder, program] : programs) {
