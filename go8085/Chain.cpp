@@ -84,20 +84,20 @@ ProgramRun RunStep(const Places& places, bool verbose, const std::string& progra
     return run;
 }
 
-// Says why a step failed, if it did: it could not start, a signal ended it,
-// or it exited with a status other than 0.
-bool ReportFailedRun(const std::string& name, const ProgramRun& run)
+// Why a step failed: it could not start, a signal ended it, or it exited
+// with a status other than 0. Empty when it did not fail.
+std::string DescribeFailure(const std::string& name, const ProgramRun& run)
 {
     if (!run.Started) {
-        SayError("cannot run " + name + ": " + run.Error);
-    } else if (run.Signal != 0) {
-        SayError(name + " was ended by signal " + std::to_string(run.Signal));
-    } else if (run.ExitStatus != 0) {
-        SayError(name + " failed with exit status " + std::to_string(run.ExitStatus));
-    } else {
-        return false;
+        return "cannot run " + name + ": " + run.Error;
     }
-    return true;
+    if (run.Signal != 0) {
+        return name + " was ended by signal " + std::to_string(run.Signal);
+    }
+    if (run.ExitStatus != 0) {
+        return name + " failed with exit status " + std::to_string(run.ExitStatus);
+    }
+    return {};
 }
 
 // Names the files the run left beside the source.
@@ -192,11 +192,10 @@ bool PreparePlaces(const CommandLine& line, const Toolchain& tools, Places& plac
 bool RunPassOne(const CommandLine& line, const Toolchain& tools, Places& places)
 {
     const ProgramRun run = RunStep(places, line.Verbose, tools.Corvane, {places.Base}, places.Work);
-    if (ReportFailedRun("Corvane", run) || !run.Stdout.empty() || !run.Stderr.empty()) {
+    const std::string failure = DescribeFailure("Corvane", run);
+    if (!failure.empty() || !run.Stdout.empty() || !run.Stderr.empty()) {
         Relay(run.Stdout + run.Stderr, [](const std::string& text) { return "Corvane: " + text; });
-        if (run.Started && run.ExitStatus == 0) {
-            SayError("pass 1 could not do its work");
-        }
+        SayError((failure.empty() ? "pass 1 could not do its work" : failure) + "; stopped");
         return false;
     }
     std::string error;
@@ -244,9 +243,10 @@ bool RunPassTwo(const CommandLine& line, const Toolchain& tools, Places& places)
         }
         return text;
     });
-    if (ReportFailedRun("Pass2", run)) {
+    const std::string failure = DescribeFailure("Pass2", run);
+    if (!failure.empty()) {
         SayWhatWasWritten(places);
-        Say("stopped after Pass2");
+        SayError(failure + "; stopped before Tessily");
         return false;
     }
     return Keep(places, "machine code", InDirectory(places.Work, places.Base + ".hex"),
@@ -293,10 +293,12 @@ bool BuildImage(const CommandLine& line, const Toolchain& tools, Places& places)
     const std::string machineCode = fs::absolute(InDirectory(places.Work, places.Base + ".hex")).string();
     const ProgramRun run =
         RunStep(places, line.Verbose, tools.Tessily, {registers, machineCode, image}, places.Temporary);
-    if (ReportFailedRun("Tessily", run) || !run.Stdout.empty() || !run.Stderr.empty()) {
+    const std::string failure = DescribeFailure("Tessily", run);
+    if (!failure.empty() || !run.Stdout.empty() || !run.Stderr.empty()) {
         Relay(run.Stdout + run.Stderr, [](const std::string& text) { return "Tessily: " + text; });
         SayWhatWasWritten(places);
-        Say("stopped at Tessily");
+        SayError((failure.empty() ? "the image could not be built" : failure)
+                 + "; stopped before Run8085");
         return false;
     }
     return Keep(places, "image", image, places.Base + ".img");
