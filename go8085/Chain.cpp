@@ -191,6 +191,9 @@ bool PreparePlaces(const CommandLine& line, const Toolchain& tools, Places& plac
 // the chain stops here.
 bool RunPassOne(const CommandLine& line, const Toolchain& tools, Places& places)
 {
+    // A log left by an earlier run must never pass for this run's.
+    const std::string logPath = InDirectory(places.Work, "etc/log-Pass1.txt");
+    RemoveFileIfPresent(logPath);
     const ProgramRun run = RunStep(places, line.Verbose, tools.Corvane, {places.Base}, places.Work);
     const std::string failure = DescribeFailure("Corvane", run);
     if (!failure.empty() || !run.Stdout.empty() || !run.Stderr.empty()) {
@@ -199,7 +202,6 @@ bool RunPassOne(const CommandLine& line, const Toolchain& tools, Places& places)
         return false;
     }
     std::string error;
-    const std::string logPath = InDirectory(places.Work, "etc/log-Pass1.txt");
     const std::optional<std::string> log = ReadWholeFile(logPath, error);
     if (!log) {
         SayError("pass 1 left no run log " + logPath + ": " + error);
