@@ -16,7 +16,7 @@
 // compares the memories.
 static void CompareWithLiteralScan(const std::uint8_t* data, std::size_t size)
 {
-    std::string line(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, _MaxLineLength - 1));
+    std::string line(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, _MaxMachineCodeLineLength - 1));
     line = line.substr(0, line.find('\n'));
     std::vector<unsigned char> fast(_MemorySize);
     std::vector<unsigned char> literal(_MemorySize);

@@ -9,7 +9,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     DiscardRunLogOnce();
     const char* path = WriteScratchFile("opcodes.txt", data, size);
-    _OpcodeCount = 0;
     OpcodeTableStructure* table = ReadOpcodeTable(path);
     if (_OpcodeCount < 0 || (_OpcodeCount > 0 && table == nullptr)) {
         __builtin_trap();
@@ -25,6 +24,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         GetInstructionSize(table, word);
     }
     FreeOpcodeTable(table);
-    _OpcodeCount = 0;
     return 0;
 }

@@ -24,7 +24,6 @@ DecimalValue ReadDecimalValue(TextFile& file)
     if (c < 0) {
         return value;
     }
-    value.Present = true;
     const bool negative = c == '-';
     if (c == '-' || c == '+') {
         c = ReadTextByte(file);

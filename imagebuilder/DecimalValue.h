@@ -7,7 +7,6 @@
 #include <cstdint>
 
 struct DecimalValue {
-    bool Present = false;     // a token was found before the end of the file
     bool IsNumber = false;    // the token is an optional sign and decimal digits, nothing else
     std::uint16_t Bits = 0;   // the number's low 16 bits in two's complement (0 if no number)
     bool Nonzero = false;     // the number as written is not zero

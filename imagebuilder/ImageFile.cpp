@@ -16,12 +16,10 @@ static int CreateImageFile(const char* fileName)
     return fd;
 }
 
-// Writes the bytes in one call, sending after only what a short write left.
-// Returns false when the bytes could not all be written.
-static bool WriteAllBytes(int fd, const unsigned char* data, std::size_t length)
+bool WriteAllBytes(int fd, const unsigned char* data, std::size_t length, WriteCall writeCall)
 {
     while (length > 0) {
-        const ssize_t written = ::write(fd, data, length);
+        const ssize_t written = writeCall(fd, data, length);
         if (written < 0 && errno == EINTR) {
             continue;
         }

@@ -84,7 +84,7 @@ void ReadMachineCode(const char* fileName, unsigned char* memory)
         ReportUnableToOpen(fileName);
         return;
     }
-    char line[_MaxLineLength];
+    char line[_MaxMachineCodeLineLength];
     for (;;) {
         const std::size_t length = ReadTextLine(file, line, sizeof line);
         LoadMachineCodeLine(line, length, memory);

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-// Size of the line buffer; a line holds at most 99 characters.
-constexpr std::size_t _MaxLineLength = 100;
+// Size of the machine-code line buffer; a line holds at most 99 characters.
+constexpr std::size_t _MaxMachineCodeLineLength = 100;
 
 // Clears all 65,536 bytes of memory, then loads the named file into it. When
 // the file cannot be opened, the message is written and memory stays clear.

@@ -7,6 +7,7 @@
 // "etc/log-Pass1.txt". The exit status is 0 on every path.
 
 #include "Console.h"
+#include "FileIdentity.h"
 #include "OpcodeTable.h"
 #include "Pass1.h"
 #include "RunLog.h"
@@ -37,7 +38,8 @@ int main(int argc, char* argv[])
     LogLine({});
     LogLine({"Pass 1 completed"});
     LogLine({"Writing Symbol Table to ", symbolFileName});
-    WriteToSymbolFile(SymbolList, symbolFileName.c_str());
+    // The symbol file never replaces the source or the run log.
+    WriteToSymbolFile(SymbolList, symbolFileName.c_str(), {IdentifyFile(sourceName), IdentifyRunLog()});
     LogLine({"Done with Symbol File"});
 
     LogLine({});

@@ -10,12 +10,20 @@
 #include <new>
 
 /* Global state of the opcode table */
-std::int32_t _OpcodeCount = 0;   // rows of the one table of the run
+std::int32_t _OpcodeCount = 0;   // rows of the one table of the run; set by ReadOpcodeTable alone
 
-// The most rows a table may have. A larger count gives an empty table, so a
-// corrupt count can never make the run log millions of rows; the complete
-// 8080/8085 instruction set takes 80.
-constexpr std::int32_t _MaxOpcodeCount = 4096;
+// Rows logged at most. Every row the file holds is logged; past the end of
+// the file the counted rows are logged as empty rows only until this many
+// rows have been logged in all, so that a corrupt count can never make the
+// run log billions of rows.
+constexpr std::int64_t _MaxLoggedRows = 65536;
+
+// The rows read so far, in one block that grows with them.
+struct RowBlock {
+    OpcodeTableStructure* Rows = nullptr;
+    std::int32_t Count = 0;
+    std::size_t Capacity = 0;
+};
 
 // Tells whether c separates the items of the table file.
 static bool IsTableSpace(int c)
@@ -89,62 +97,84 @@ static void LogRow(std::int32_t index, const OpcodeTableStructure& row)
     LogLine({"\t", Decimal(index), ".\t\t", row.Mnemonic, "\t\t", Decimal(row.Size)});
 }
 
-// Reads and logs the counted rows. From the first row that the file does not
-// spell whole (it ends, or a size is no number), every row stays empty: no
-// mnemonic, size 0, never matched.
-static void ReadRows(InputFile& file, OpcodeTableStructure* table, std::int32_t count)
+// Adds row to the block, doubling its room when it is full; false when the
+// memory does not hold the larger block.
+static bool AddRow(RowBlock& block, const OpcodeTableStructure& row)
 {
-    bool complete = true;
+    if (static_cast<std::size_t>(block.Count) == block.Capacity) {
+        const std::size_t capacity = block.Capacity == 0 ? 128 : block.Capacity * 2;
+        auto* rows = new (std::nothrow) OpcodeTableStructure[capacity]();
+        if (rows == nullptr) {
+            return false;
+        }
+        std::copy(block.Rows, block.Rows + block.Count, rows);
+        delete[] block.Rows;
+        block.Rows = rows;
+        block.Capacity = capacity;
+    }
+    block.Rows[block.Count++] = row;
+    return true;
+}
+
+// Logs the counted rows from index first on, which the file does not hold,
+// as empty rows (no mnemonic, size 0): as many as fit below _MaxLoggedRows
+// rows logged in all, then one line for the rest.
+static void LogMissingRows(std::int32_t first, std::int32_t count)
+{
+    const std::int64_t end = std::min<std::int64_t>(count, std::max<std::int64_t>(first, _MaxLoggedRows));
+    for (std::int64_t i = first; i < end; ++i) {
+        LogRow(static_cast<std::int32_t>(i), OpcodeTableStructure{});
+    }
+    if (end < count) {
+        LogLine({Decimal(count - end), " more counted rows are empty and not logged"});
+    }
+}
+
+// Reads and logs the counted rows that the file holds, up to the first row
+// it does not spell whole (it ends, or a size is no number); the rows after
+// that are only logged. The block holds the rows read, never more than the
+// file gives, whatever the count says.
+static void ReadRows(InputFile& file, std::int32_t count, RowBlock& block)
+{
     for (std::int32_t i = 0; i < count; ++i) {
-        OpcodeTableStructure& row = table[i];
+        OpcodeTableStructure row{};
         bool unusable = false;
-        if (complete) {
-            complete = ReadMnemonic(file, row.Mnemonic, unusable) && ReadInteger(file, row.Size);
-            if (!complete) {
-                row = OpcodeTableStructure{};
-                LogLine({"Opcode table ends early: only ", Decimal(i), " of ", Decimal(count),
-                         " rows could be read"});
-            } else if (unusable) {
-                LogLine({"Mnemonic of row ", Decimal(i),
-                         " is longer than 11 characters or holds a zero byte: the row never matches"});
-            }
+        if (!ReadMnemonic(file, row.Mnemonic, unusable) || !ReadInteger(file, row.Size)) {
+            LogLine({"Opcode table ends early: only ", Decimal(i), " of ", Decimal(count), " rows could be read"});
+            LogMissingRows(i, count);
+            return;
+        }
+        if (unusable) {
+            LogLine({"Mnemonic of row ", Decimal(i),
+                     " is longer than 11 characters or holds a zero byte: the row never matches"});
+        }
+        if (!AddRow(block, row)) {
+            LogLine({"Opcode table too large for the memory: the table is empty"});
+            delete[] block.Rows;
+            block = RowBlock{};
+            return;
         }
         LogRow(i, row);
     }
 }
 
-// Allocates count empty rows; null, with _OpcodeCount 0 and a log line, when
-// the count is negative, above the limit or more than the memory holds.
-static OpcodeTableStructure* AllocateRows(std::int32_t count)
-{
-    if (count < 0) {
-        LogLine({"Opcode count is negative: the table is empty"});
-    } else if (count > _MaxOpcodeCount) {
-        LogLine({"Opcode count is above ", Decimal(_MaxOpcodeCount), ": the table is empty"});
-    } else if (count > 0) {
-        auto* table = new (std::nothrow) OpcodeTableStructure[static_cast<std::size_t>(count)]();
-        if (table != nullptr) {
-            return table;
-        }
-        LogLine({"Opcode table too large for the memory: the table is empty"});
-    }
-    _OpcodeCount = 0;
-    return nullptr;
-}
-
 OpcodeTableStructure* ReadOpcodeTable(const char* path)
 {
     auto file = std::make_unique<InputFile>();
-    const bool opened = OpenInputFile(*file, path);
     std::int32_t count = 0;
-    if (opened && ReadInteger(*file, count)) {
-        _OpcodeCount = count;
+    if (OpenInputFile(*file, path)) {
+        ReadInteger(*file, count);
     }
-    LogLine({"Opcode Count is ", Decimal(_OpcodeCount)});
-    OpcodeTableStructure* table = AllocateRows(_OpcodeCount);
-    ReadRows(*file, table, _OpcodeCount);
+    LogLine({"Opcode Count is ", Decimal(count)});
+    RowBlock block;
+    if (count < 0) {
+        LogLine({"Opcode count is negative: the table is empty"});
+    } else {
+        ReadRows(*file, count, block);
+    }
     CloseInputFile(*file);
-    return table;
+    _OpcodeCount = block.Count;
+    return block.Rows;
 }
 
 void FreeOpcodeTable(OpcodeTableStructure* table)

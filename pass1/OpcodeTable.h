@@ -13,14 +13,17 @@ struct OpcodeTableStructure {
 };
 
 // Number of rows of the loaded table; both lookups take their bound from it.
+// Only ReadOpcodeTable sets it.
 extern std::int32_t _OpcodeCount;
 
 // Path of the opcode table, relative to the working directory.
 inline constexpr const char* _OpcodeTablePath = "etc/opcodes.txt";
 
-// Loads the table file at path, logs every row, sets _OpcodeCount and returns
-// the rows as one block (null when there are none). A missing file gives an
-// empty table.
+// Loads the table file at path and logs every counted row. The table holds
+// the rows the file spells, in one block (null when there are none), and
+// _OpcodeCount becomes their number, whatever count the file gives: counted
+// rows the file lacks are logged as empty rows (at most 65,536 rows logged in
+// all) and never matched. A missing file gives an empty table.
 OpcodeTableStructure* ReadOpcodeTable(const char* path);
 
 // Releases a table returned by ReadOpcodeTable.

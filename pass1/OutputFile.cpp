@@ -3,17 +3,17 @@
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-// Writes all of data to fd, resuming after signals and short writes.
-static bool WriteAll(int fd, const char* data, std::size_t length)
+bool WriteAll(int fd, const char* data, std::size_t length, WriteCall writeCall)
 {
     while (length > 0) {
-        const ssize_t written = ::write(fd, data, length);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        const ssize_t written = writeCall(fd, data, length);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
             return false;
         }
         data += written;
@@ -32,19 +32,40 @@ static void Flush(OutputStream& stream)
     stream.Pending.clear();
 }
 
-bool CreateOutputFile(OutputStream& stream, const char* path)
+// Opens path for writing, creating it when missing, without truncating it;
+// -1 when it cannot be opened.
+static int OpenForWriting(const char* path)
+{
+    int fd;
+    do {
+        fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, _OutputFileMode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// The file is opened first and truncated only once it is known not to be
+// one of keepIntact, so a link to such a file never loses a byte.
+bool CreateOutputFile(OutputStream& stream, const char* path, std::initializer_list<FileIdentity> keepIntact)
 {
     stream.Pending.clear();
     stream.WriteFailed = false;
-    do {
-        stream.Fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, _OutputFileMode);
-    } while (stream.Fd < 0 && errno == EINTR);
-    return stream.Fd >= 0;
-}
-
-bool IsOpen(const OutputStream& stream)
-{
-    return stream.Fd >= 0;
+    stream.Fd = OpenForWriting(path);
+    if (stream.Fd < 0) {
+        return false;
+    }
+    struct stat status {};
+    bool usable = ::fstat(stream.Fd, &status) == 0;
+    for (const FileIdentity& kept : keepIntact) {
+        usable = usable && !IsSameFile(IdentityOf(status), kept);
+    }
+    if (usable && S_ISREG(status.st_mode)) {
+        usable = ::ftruncate(stream.Fd, 0) == 0;
+    }
+    if (!usable) {
+        ::close(stream.Fd);
+        stream.Fd = -1;
+    }
+    return usable;
 }
 
 void WriteText(OutputStream& stream, std::string_view text)

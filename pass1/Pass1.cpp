@@ -1,6 +1,7 @@
 #include "Pass1.h"
 
 #include "Console.h"
+#include "FileIdentity.h"
 #include "InputFile.h"
 #include "Lexer.h"
 #include "OutputFile.h"
@@ -41,13 +42,23 @@ void Corvane(const char* sourceName, const char* listingName, const OpcodeTableS
     char TokenArray[_MaxTokens][_MaxTokenLength];
     char line[_MaxLineLength];
 
+    // The run log is never read as the source, and the listing never
+    // replaces the source or the run log: each of them, however linked, is a
+    // file that cannot be opened.
     auto InFile = std::make_unique<InputFile>();
+    const FileIdentity runLog = IdentifyRunLog();
     if (!OpenInputFile(*InFile, sourceName)) {
         ReportUnableToOpen(sourceName);
         return;
     }
+    const FileIdentity source = IdentifyOpenFile(InFile->Fd);
+    if (IsSameFile(source, runLog)) {
+        ReportUnableToOpen(sourceName);
+        CloseInputFile(*InFile);
+        return;
+    }
     OutputStream ListingFile;
-    if (!CreateOutputFile(ListingFile, listingName)) {
+    if (!CreateOutputFile(ListingFile, listingName, {source, runLog})) {
         ReportUnableToOpen(listingName);
         CloseInputFile(*InFile);
         return;

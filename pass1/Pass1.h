@@ -14,5 +14,7 @@ constexpr int _MaxLineLength = 512;
 constexpr std::int16_t _DefaultLocation = 0x2000;
 
 // Runs pass 1 over the source file, writing the listing file. A file that
-// cannot be opened is reported on standard output and ends the pass.
+// cannot be opened is reported on standard output and ends the pass; so is a
+// source that is the run log, and a listing that is the source or the run
+// log, which is left untouched.
 void Corvane(const char* sourceName, const char* listingName, const OpcodeTableStructure* table);

@@ -15,3 +15,8 @@ void LogText(std::string_view text)
 {
     WriteText(LogStream, text);
 }
+
+FileIdentity IdentifyRunLog()
+{
+    return IdentifyOpenFile(LogStream.Fd);
+}

@@ -3,6 +3,7 @@
 // meant for it are dropped.
 #pragma once
 
+#include "FileIdentity.h"
 #include "OutputFile.h"
 
 #include <initializer_list>
@@ -19,3 +20,6 @@ void LogLine(std::initializer_list<std::string_view> pieces);
 
 // Writes text to the run log without a line end; the next line continues it.
 void LogText(std::string_view text);
+
+// The file the run log is open on; unknown while it is not open.
+FileIdentity IdentifyRunLog();

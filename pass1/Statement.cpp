@@ -63,22 +63,43 @@ static void ProcessData(const DataDirective& directive, char tokens[][_MaxTokenL
     EndRecord(listingFile);
 }
 
-// An instruction, DB or DW statement at token p, if token p starts one.
-// Returns false when it starts none of them.
-static bool ProcessCodeOrData(char tokens[][_MaxTokenLength], int count, int p,
+// What a token in mnemonic position starts.
+enum class CodeOrData { None, Instruction, DefineBytes, DefineWords };
+
+// Tells what token starts: the opcode table is consulted before DB and DW,
+// so a row spelled DB or DW takes the place of that directive.
+static CodeOrData ClassifyCodeOrData(const char* token, const OpcodeTableStructure* table)
+{
+    if (CheckMnemonic(token, table) != -1) {
+        return CodeOrData::Instruction;
+    }
+    if (IsDB(token)) {
+        return CodeOrData::DefineBytes;
+    }
+    if (IsDW(token)) {
+        return CodeOrData::DefineWords;
+    }
+    return CodeOrData::None;
+}
+
+// Processes the instruction, DB or DW statement of the given kind at token p.
+static void ProcessCodeOrData(CodeOrData kind, char tokens[][_MaxTokenLength], int count, int p,
                               const OpcodeTableStructure* table, std::int16_t& locationCounter,
                               OutputStream& listingFile)
 {
-    if (CheckMnemonic(tokens[p], table) != -1) {
+    switch (kind) {
+    case CodeOrData::Instruction:
         ProcessInstruction(tokens, count, p, table, locationCounter, listingFile);
-    } else if (IsDB(tokens[p])) {
+        return;
+    case CodeOrData::DefineBytes:
         ProcessData(_DefineBytes, tokens, count, p, locationCounter, listingFile);
-    } else if (IsDW(tokens[p])) {
+        return;
+    case CodeOrData::DefineWords:
         ProcessData(_DefineWords, tokens, count, p, locationCounter, listingFile);
-    } else {
-        return false;
+        return;
+    case CodeOrData::None:
+        return;
     }
-    return true;
 }
 
 // A label in token 0: defined with the counter; what follows it may be an
@@ -89,9 +110,15 @@ static void ProcessLabel(char tokens[][_MaxTokenLength], int count, const Opcode
     tokens[0][std::strlen(tokens[0]) - 1] = '\0';
     LogLine({"Label Found: ", tokens[0]});
     Append(tokens[0], 2, MakeSymbolData(locationCounter));
-    if (count > 1 && !ProcessCodeOrData(tokens, count, 1, table, locationCounter, listingFile)) {
-        LogLine({"Parse Error: Unable to parse the rest of this line after the label"});
+    if (count == 1) {
+        return;
     }
+    const CodeOrData kind = ClassifyCodeOrData(tokens[1], table);
+    if (kind == CodeOrData::None) {
+        LogLine({"Parse Error: Unable to parse the rest of this line after the label"});
+        return;
+    }
+    ProcessCodeOrData(kind, tokens, count, 1, table, locationCounter, listingFile);
 }
 
 // ORG address: the counter takes the address's Word; later tokens are ignored.
@@ -119,18 +146,27 @@ static void ProcessEqu(char tokens[][_MaxTokenLength], int count)
     Append(tokens[0], size, value);
 }
 
+// The first rule that fits decides: a label, ORG, an instruction, DB or DW,
+// then name EQU value; anything else is a parse error.
 void ProcessStatement(char tokens[][_MaxTokenLength], int count, const OpcodeTableStructure* table,
                       std::int16_t& locationCounter, OutputStream& listingFile)
 {
     if (IsLabel(tokens[0])) {
         ProcessLabel(tokens, count, table, locationCounter, listingFile);
-    } else if (IsORG(tokens[0])) {
-        ProcessOrg(tokens, count, locationCounter);
-    } else if (ProcessCodeOrData(tokens, count, 0, table, locationCounter, listingFile)) {
-        // done: instruction, DB or DW at position 0
-    } else if (count == 1 || !IsEQU(tokens[1])) {
-        LogLine({"Parse Error: Unable to parse this line"});
-    } else {
-        ProcessEqu(tokens, count);
+        return;
     }
+    if (IsORG(tokens[0])) {
+        ProcessOrg(tokens, count, locationCounter);
+        return;
+    }
+    const CodeOrData kind = ClassifyCodeOrData(tokens[0], table);
+    if (kind != CodeOrData::None) {
+        ProcessCodeOrData(kind, tokens, count, 0, table, locationCounter, listingFile);
+        return;
+    }
+    if (count == 1 || !IsEQU(tokens[1])) {
+        LogLine({"Parse Error: Unable to parse this line"});
+        return;
+    }
+    ProcessEqu(tokens, count);
 }

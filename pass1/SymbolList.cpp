@@ -50,10 +50,11 @@ static void WriteSymbolLine(OutputStream& file, const SymbolListNode& node)
     WriteLine(file);
 }
 
-void WriteToSymbolFile(const SymbolListNode* head, const char* fileName)
+void WriteToSymbolFile(const SymbolListNode* head, const char* fileName,
+                       std::initializer_list<FileIdentity> keepIntact)
 {
     OutputStream file;
-    if (!CreateOutputFile(file, fileName)) {
+    if (!CreateOutputFile(file, fileName, keepIntact)) {
         ReportUnableToOpen(fileName);
         return;
     }

@@ -2,9 +2,11 @@
 // first, and the symbol file it is written to at the end of the run.
 #pragma once
 
+#include "FileIdentity.h"
 #include "SymbolData.h"
 
 #include <cstdint>
+#include <initializer_list>
 
 // Bytes of a symbol name field: at most 255 characters and a terminator.
 constexpr int _MaxSymbolNameSize = 256;
@@ -26,8 +28,11 @@ extern std::int32_t SymbolCount;
 void Append(const char* name, std::int32_t size, SymbolData value);
 
 // Writes the list from head on to the named file, one line per node: name,
-// " \t ", size, " \t ", value (Byte for size 1, signed Word otherwise).
-void WriteToSymbolFile(const SymbolListNode* head, const char* fileName);
+// " \t ", size, " \t ", value (Byte for size 1, signed Word otherwise). A
+// file that is one of keepIntact is reported as one that cannot be opened
+// and left untouched.
+void WriteToSymbolFile(const SymbolListNode* head, const char* fileName,
+                       std::initializer_list<FileIdentity> keepIntact = {});
 
 // Releases every node from head on.
 void CleanSymbolList(SymbolListNode* head);

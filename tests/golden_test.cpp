@@ -1,26 +1,36 @@
-// End-to-end golden cases: each directory below tests/golden/<program>/ runs
-// the real program once and compares every output byte.
+// End-to-end golden cases. One run of this program checks one case directory
+// below tests/golden/<tree>/: it runs the program once and compares every
+// output byte.
+//
+//   golden_tests <program> <case directory>
+//
+// tests/CMakeLists.txt registers one CTest test per case directory, named
+// golden/<tree>/<case>, and says how to add a program's tree.
 //
 // A case directory holds:
 //   args         the command-line arguments, one per line (absent: none)
+//   stdin        the bytes given as standard input (absent: none)
+//   status       the expected exit status in decimal (absent: 0)
 //   in/          files copied into an empty working directory before the run
-//   out/         the files expected afterwards, byte for byte; out/stdout is
-//                the expected standard output (absent: it must be empty)
+//   out/         the files expected afterwards, byte for byte; out/stdout and
+//                out/stderr are the expected standard output and error
+//                (absent: they must be empty)
 //   out/NAME.nonzero  instead of out/NAME for large binary files: a line
 //                "size N", then lines "HEXOFFSET: HH HH ..."; every byte not
 //                listed is 0
-//   out/NAME.exists    instead of out/NAME: the file must be there, whatever
-//                it holds (a file that another program's cases check)
-//   out/stderr   the expected standard error (absent: it must be empty)
-//   status       the expected exit status (absent: 0)
+//   out/NAME.exists  instead of out/NAME: the file must be there, whatever
+//                it holds (a file whose bytes another tree's cases check)
 // After the run the working directory holds exactly the files of in/ and
 // out/: a file that the program must not create is simply not in out/.
+// A directory that is missing or holds none of these is no case and fails.
 
 #include "support/RunProgram.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <set>
 #include <sstream>
 #include <string>
@@ -30,16 +40,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct GoldenCase {
-    std::string Program;   // path of the built program
-    fs::path Directory;
-    std::string Name;
-};
+/* Global state of the runner: the case of this run, set once by main */
+std::string _Program;       // path of the built program
+fs::path _CaseDirectory;    // the case directory
 
-// Names the case in test output instead of dumping its bytes.
-void PrintTo(const GoldenCase& golden, std::ostream* out)
+// The entries that make a directory a golden case.
+constexpr std::array<const char*, 5> _CaseEntries = {"args", "stdin", "status", "in", "out"};
+
+bool IsGoldenCase(const fs::path& directory)
 {
-    *out << golden.Directory.string();
+    return fs::is_directory(directory)
+        && std::any_of(_CaseEntries.begin(), _CaseEntries.end(),
+                       [&](const char* entry) { return fs::exists(directory / entry); });
 }
 
 std::vector<std::string> ReadArguments(const fs::path& file)
@@ -53,6 +65,14 @@ std::vector<std::string> ReadArguments(const fs::path& file)
         args.push_back(line);
     }
     return args;
+}
+
+int ReadExpectedStatus(const fs::path& file)
+{
+    if (!fs::exists(file)) {
+        return 0;
+    }
+    return std::stoi(ReadFileBytes(file));
 }
 
 std::set<std::string> ListFiles(const fs::path& root)
@@ -108,22 +128,21 @@ void ExpectSameBytes(const std::string& name, const std::string& expected, const
                   << (actual.size() < 4096 ? actual : "(binary)");
 }
 
-class Golden : public testing::TestWithParam<GoldenCase> {};
-
-TEST_P(Golden, OutputsMatch)
+TEST(Golden, OutputsMatch)
 {
-    const GoldenCase& golden = GetParam();
+    const fs::path& golden = _CaseDirectory;
+    ASSERT_TRUE(IsGoldenCase(golden))
+        << golden.string() << ": no golden case here (missing, or holds none of args, stdin, status, in/, out/)";
     ScratchDirectory work;
-    if (fs::exists(golden.Directory / "in")) {
-        fs::copy(golden.Directory / "in", work.Path, fs::copy_options::recursive);
+    if (fs::exists(golden / "in")) {
+        fs::copy(golden / "in", work.Path, fs::copy_options::recursive);
     }
-    const RunResult result =
-        RunProgram(golden.Program, ReadArguments(golden.Directory / "args"), work.Path);
-    const std::string status = ReadFileBytes(golden.Directory / "status");
-    EXPECT_EQ(result.ExitStatus, status.empty() ? 0 : std::stoi(status));
+    const fs::path input = fs::exists(golden / "stdin") ? golden / "stdin" : fs::path("/dev/null");
+    const RunResult result = RunProgram(_Program, ReadArguments(golden / "args"), work.Path, 022, input);
+    EXPECT_EQ(result.ExitStatus, ReadExpectedStatus(golden / "status"));
 
-    const fs::path outDir = golden.Directory / "out";
-    std::set<std::string> expectedFiles = ListFiles(golden.Directory / "in");
+    const fs::path outDir = golden / "out";
+    std::set<std::string> expectedFiles = ListFiles(golden / "in");
     ExpectSameBytes("stdout", ReadFileBytes(outDir / "stdout"), result.Stdout);
     ExpectSameBytes("stderr", ReadFileBytes(outDir / "stderr"), result.Stderr);
     for (std::string name : ListFiles(outDir)) {
@@ -151,39 +170,16 @@ TEST_P(Golden, OutputsMatch)
     }
 }
 
-std::vector<GoldenCase> FindCases()
-{
-    const std::pair<const char*, const char*> programs[] = {
-        {"corvane", CORVANE_PATH},
-        {"tessily", TESSILY_PATH},
-        {"go8085", GO8085_PATH},
-    };
-    std::vector<GoldenCase> cases;
-    for (const auto& [folder, program] : programs) {
-        const fs::path root = fs::path(GOLDEN_DIR) / folder;
-        if (!fs::exists(root)) {
-            continue;
-        }
-        for (const auto& entry : fs::directory_iterator(root)) {
-            if (entry.is_directory()) {
-                cases.push_back({program, entry.path(),
-                                 std::string(folder) + "_" + entry.path().filename().string()});
-            }
-        }
-    }
-    std::sort(cases.begin(), cases.end(),
-              [](const GoldenCase& a, const GoldenCase& b) { return a.Name < b.Name; });
-    return cases;
-}
-
-std::string CaseName(const testing::TestParamInfo<GoldenCase>& info)
-{
-    std::string name = info.param.Name;
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, Golden, testing::ValuesIn(FindCases()), CaseName);
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Golden);
-
 }  // namespace
+
+int main(int argc, char* argv[])
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: golden_tests <program> <case directory>\n");
+        return 2;
+    }
+    _Program = fs::absolute(argv[1]).string();
+    _CaseDirectory = argv[2];
+    return RUN_ALL_TESTS();
+}

@@ -68,6 +68,9 @@ if command -v man >/dev/null 2>&1; then
     for page in Corvane Tessily Go8085; do
         warnings=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "man page $page.1: $warnings"
+        # Tabs in examples are real tabs, never a visible \t.
+        ! MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q -F '\t' \
+            || fail "man page $page.1 shows a literal \\t"
     done
 fi
 echo "install test passed"

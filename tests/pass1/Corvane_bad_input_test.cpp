@@ -148,11 +148,43 @@ TEST(CorvaneBadInput, QuotedStringThatNeverEnds)
 TEST(CorvaneBadInput, OpcodeCountFarBeyondItsRows)
 {
     Workspace ws("HLT\n");
-    WriteFileBytes(ws.Dir.Path / "etc/opcodes.txt", "2000000000\nHLT 1\n");
+    WriteFileBytes(ws.Dir.Path / "etc/opcodes.txt", "2147483647\nHLT 1\n");
     ws.Run();
-    EXPECT_TRUE(Contains(ws.Log(), "Opcode Count is 2000000000\n"
-                                   "Opcode count is above 4096: the table is empty\n\n"));
-    EXPECT_EQ(ws.File("prog.asm.pass1"), "");
+    EXPECT_EQ(ws.File("prog.asm.pass1"), "8192       HLT\n");
+    const std::string log = ws.Log();
+    EXPECT_TRUE(Contains(log, "Opcode Count is 2147483647\n\t0.\t\tHLT\t\t1\n"
+                              "Opcode table ends early: only 1 of 2147483647 rows could be read\n"
+                              "\t1.\t\t\t\t0\n"));
+    EXPECT_TRUE(Contains(log, "\t65535.\t\t\t\t0\n"
+                              "2147418111 more counted rows are empty and not logged\n\n"
+                              "Starting with Pass 1 on prog.asm"));
+    EXPECT_LT(log.size(), 2000000u);
+}
+
+TEST(CorvaneBadInput, SourceThatIsTheRunLogCannotBeOpened)
+{
+    Workspace ws("HLT\n");
+    const RunResult result = RunProgram(CORVANE_PATH, {"etc/log-Pass1.txt"}, ws.Dir.Path);
+    EXPECT_EQ(result.ExitStatus, 0);
+    EXPECT_EQ(result.Stdout, "FATAL ERROR: Unable to open etc/log-Pass1.txt\n");
+    EXPECT_FALSE(fs::exists(ws.Dir.Path / "etc/log-Pass1.txt.pass1"));
+    EXPECT_EQ(ws.File("etc/log-Pass1.txt.sym"), "");
+    EXPECT_FALSE(Contains(ws.Log(), "I/O File Ready"));
+    EXPECT_TRUE(Contains(ws.Log(), "Pass 1 completed\n"));
+}
+
+TEST(CorvaneBadInput, OutputsThatAreTheSourceOrTheRunLogAreNotWritten)
+{
+    Workspace ws("START: HLT\n");
+    fs::create_symlink("prog.asm", ws.Dir.Path / "prog.asm.pass1");
+    WriteFileBytes(ws.Dir.Path / "etc/log-Pass1.txt", "");
+    fs::create_hard_link(ws.Dir.Path / "etc/log-Pass1.txt", ws.Dir.Path / "prog.asm.sym");
+    EXPECT_EQ(ws.Run().Stdout, "FATAL ERROR: Unable to open prog.asm.pass1\n"
+                               "FATAL ERROR: Unable to open prog.asm.sym\n");
+    EXPECT_EQ(ws.File("prog.asm"), "START: HLT\n");
+    const std::string log = ws.Log();
+    EXPECT_EQ(log.substr(0, 23), "\nReading Opcodes Table\n");
+    EXPECT_TRUE(Contains(log, "Writing Symbol Table to prog.asm.sym\nDone with Symbol File\n"));
 }
 
 TEST(CorvaneBadInput, BinaryFileAsSource)

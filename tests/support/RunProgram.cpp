@@ -6,6 +6,7 @@
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,7 +52,7 @@ mode_t FileMode(const fs::path& path)
 }
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const fs::path& cwd, mode_t umaskBits)
+                     const fs::path& cwd, mode_t umaskBits, const fs::path& input)
 {
     ScratchDirectory capture;
     const fs::path outPath = capture.Path / "stdout";
@@ -70,11 +71,16 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
+        const int in = ::open(input.c_str(), O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0
             || ::dup2(err, 2) < 0 || ::chdir(cwd.c_str()) != 0) {
+            ::_exit(127);
+        }
+        const struct rlimit cpu = {_RunCpuSeconds, _RunCpuSeconds};
+        const struct rlimit fileSize = {_RunFileBytes, _RunFileBytes};
+        if (::setrlimit(RLIMIT_CPU, &cpu) != 0 || ::setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
             ::_exit(127);
         }
         ::umask(umaskBits);

@@ -7,16 +7,24 @@
 #include <sys/types.h>
 #include <vector>
 
+constexpr unsigned long _RunCpuSeconds = 60;
+constexpr unsigned long _RunFileBytes = 256ul << 20;
+
 struct RunResult {
     int ExitStatus = -1;     // -1 when the process did not exit normally
     std::string Stdout;
     std::string Stderr;
 };
 
-// Runs program with args in directory cwd under the given umask, with
-// standard input empty, and collects its standard output and error.
+// Runs program with args in directory cwd under the given umask, with the
+// file input as standard input (empty by default), and collects its standard
+// output and error. A program that runs away is stopped rather than left to
+// hang the test or fill the disk: it may use _RunCpuSeconds of processor time
+// and write files of up to _RunFileBytes; past either it is killed, and
+// ExitStatus is -1.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const std::filesystem::path& cwd, mode_t umaskBits = 022);
+                     const std::filesystem::path& cwd, mode_t umaskBits = 022,
+                     const std::filesystem::path& input = "/dev/null");
 
 // A fresh empty directory, removed again when the object is destroyed.
 struct ScratchDirectory {

@@ -1,0 +1,56 @@
+// The 8080/8085 instruction set, defined once for the second pass (which
+// encodes it) and the simulator (which decodes, times and disassembles it).
+//
+// Every one of the 256 opcodes has a row for each processor model: its
+// mnemonic as the source language spells it, the register operands that the
+// opcode itself selects, the kind of value that follows it in memory, its
+// length and its T-states.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum class CpuModel : std::uint8_t { I8080, I8085 };
+
+// What follows the opcode byte, or what the source gives after the register
+// operands.
+enum class ValueKind : std::uint8_t {
+    None,      // nothing
+    Byte,      // d8: one byte of data
+    Word,      // d16: two bytes of data, low byte first
+    Address,   // a16: a memory address, low byte first
+    Port,      // an I/O port number, one byte
+    RstNumber, // RST n: the number 0-7 sits in bits 3-5 of the opcode itself
+};
+
+struct InstructionInfo {
+    const char* Mnemonic;     // "MOV", "JNZ", "RST"
+    const char* Operand1;     // first register operand ("A", "M", "SP", "PSW") or nullptr
+    const char* Operand2;     // second register operand (MOV only) or nullptr
+    ValueKind Value;
+    std::uint8_t Size;        // bytes, opcode included
+    std::uint8_t States;      // T-states; for a conditional transfer, when it is not taken
+    std::uint8_t StatesTaken; // T-states when a condition holds (equals States otherwise)
+    bool Documented;          // listed in the maker's manual for this model
+};
+
+// The row of an opcode for a processor model.
+const InstructionInfo& DescribeOpcode(CpuModel cpu, std::uint8_t opcode);
+
+// Number of register operands that a mnemonic of the 8085 takes (0, 1 or 2),
+// or -1 when the mnemonic is not in the instruction set. Mnemonics are
+// matched exactly (upper case).
+int CountRegisterOperands(std::string_view mnemonic);
+
+// The 8085 opcode of a mnemonic with the given register operands (as many as
+// CountRegisterOperands says, nullptr-free), or -1 when no opcode has them.
+// For RST the result is the opcode of RST 0; add eight times the number.
+int FindOpcode(std::string_view mnemonic, std::string_view operand1 = {},
+               std::string_view operand2 = {});
+
+// The instruction at bytes[0..2] in the source syntax: "MVI A, 0AH",
+// "JMP 2000H", "RST 7", "MOV M, A". Values are upper-case hexadecimal with
+// an H suffix and a leading 0 where they would begin with a letter: two
+// digits for bytes and ports, four for words and addresses.
+std::string FormatInstruction(CpuModel cpu, const std::uint8_t bytes[3]);
