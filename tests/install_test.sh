@@ -12,7 +12,8 @@ fail() { echo "install test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share=$prefix/share/toolchain8080
-for file in bin/Corvane bin/Tessily bin/Go8085 share/man/man1/Corvane.1 share/man/man1/Tessily.1 \
+for file in bin/Corvane bin/Pass2 bin/Tessily bin/Run8085 bin/Go8085 share/man/man1/Corvane.1 \
+            share/man/man1/Pass2.1 share/man/man1/Tessily.1 share/man/man1/Run8085.1 \
             share/man/man1/Go8085.1 share/toolchain8080/examples/multiply.asm \
             share/toolchain8080/examples/blockcopy.asm share/toolchain8080/examples/bcdadd.asm \
             share/toolchain8080/etc/opcodes.txt share/toolchain8080/examples/countdown.asm \
@@ -31,10 +32,20 @@ cp "$share/examples/countdown.asm" "$work/"
 [ "$(wc -l < "$work/countdown.asm.sym")" -eq 6 ] || fail "symbol file is not 6 symbols"
 [ -s "$work/etc/log-Pass1.txt" ] || fail "no run log"
 
+(cd "$work" && "$prefix/bin/Pass2" countdown.asm) > "$work/stdout" 2> "$work/stderr" || fail "Pass2 failed: $(cat "$work/stderr")"
+[ ! -s "$work/stdout" ] && [ ! -s "$work/stderr" ] || fail "Pass2 wrote messages: $(cat "$work/stdout" "$work/stderr")"
+[ "$(head -n 1 "$work/countdown.asm.hex")" = "2000 21 40 20 06 0A 78 D3 01 77 23 05 C2 05 20 76" ] || fail "unexpected machine code"
+"$prefix/bin/Pass2" --version | grep -q '^Pass2 ' || fail "Pass2 --version"
+
 "$prefix/bin/Tessily" "$share/examples/countdown.regs" "$share/examples/countdown.hex" "$work/image.bin" > "$work/stdout"
 [ ! -s "$work/stdout" ] || fail "Tessily wrote to standard output: $(cat "$work/stdout")"
 [ "$(wc -c < "$work/image.bin")" -eq 65560 ] || fail "image is not 65560 bytes"
 [ "$(od -A n -t x1 -j 8192 -N 3 "$work/image.bin" | tr -d ' ')" = "214020" ] || fail "image does not hold the program"
+"$prefix/bin/Tessily" "$share/examples/countdown.regs" "$work/countdown.asm.hex" "$work/built.bin" > "$work/stdout"
+cmp -s "$work/image.bin" "$work/built.bin" || fail "the image built from Pass2's machine code differs"
+
+"$prefix/bin/Run8085" "$work/image.bin" > "$work/report" || fail "Run8085 did not halt the example"
+grep -qx "out 01: 01" "$work/report" || fail "Run8085 report lacks the example's last output"
 
 # Go8085 from an unrelated directory on an installed example, as a user who
 # cannot write to the install tree: the files land in the working directory,
@@ -65,11 +76,11 @@ changed=$(find "$prefix" -newer "$stamp")
 [ -z "$changed" ] || fail "Go8085 wrote into the install tree: $changed"
 
 if command -v man >/dev/null 2>&1; then
-    for page in Corvane Tessily Go8085; do
+    for page in Corvane Pass2 Tessily Run8085 Go8085; do
         warnings=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "man page $page.1: $warnings"
-        # Tabs in examples are real tabs, never a visible \t.
-        ! MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q -F '\t' \
+        # Tabs in example symbol files are real tabs, never a visible \t.
+        ! MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q -E ' \\t [0-9]' \
             || fail "man page $page.1 shows a literal \\t"
     done
 fi

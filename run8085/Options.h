@@ -1,0 +1,75 @@
+// The command line of Run8085: what to load, how to run it and what to
+// report. Parsing is pure (argument strings in, a plain record out), so the
+// tests drive it from memory.
+#pragma once
+
+#include "InstructionSet.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Instructions a run may execute unless --max-steps says otherwise.
+constexpr std::uint64_t _DefaultMaxSteps = 1000000000;
+
+enum class InterruptSource : std::uint8_t { Trap, Rst55, Rst65, Rst75, Intr };
+
+// --interrupt STEP:SOURCE: raise SOURCE before instruction STEP (counted from 1).
+struct InterruptEvent {
+    std::uint64_t Step = 1;
+    InterruptSource Source = InterruptSource::Trap;
+    std::uint8_t RstNumber = 0; // INTR only: the RST n on the data bus
+};
+
+// --load FILE@ADDR
+struct LoadRequest {
+    std::string File;
+    std::uint16_t Address = 0;
+};
+
+// --dump FROM-TO, both ends included.
+struct DumpRange {
+    std::uint16_t From = 0;
+    std::uint16_t To = 0;
+};
+
+// --input P=V
+struct PortInput {
+    std::uint8_t Port = 0;
+    std::uint8_t Value = 0;
+};
+
+struct RunOptions {
+    CpuModel Model = CpuModel::I8085;
+    std::string ImageFile;                 // empty: no image
+    std::vector<LoadRequest> Loads;        // in command-line order
+    std::optional<std::uint16_t> Pc;
+    std::optional<std::uint16_t> Sp;
+    std::vector<InterruptEvent> Interrupts; // ordered by step, ties in command-line order
+    int ConsolePort = -1;                  // -1: none
+    std::vector<PortInput> Inputs;         // in command-line order; the last one for a port wins
+    bool Cpm = false;
+    std::uint64_t MaxSteps = _DefaultMaxSteps; // 0: no limit
+    std::vector<DumpRange> Dumps;          // in command-line order
+    std::string OutFile;                   // empty: no --out
+    std::string TraceFile;                 // empty: no trace; "-": standard output
+};
+
+enum class CommandLineAction : std::uint8_t { Run, ShowHelp, ShowVersion, Fail };
+
+struct CommandLine {
+    CommandLineAction Action = CommandLineAction::Run;
+    RunOptions Options;
+    std::string Error; // Fail: what is wrong, without the program name
+};
+
+// Reads the arguments that follow the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// A hexadecimal number no greater than max: digits with an optional 0x
+// prefix or H suffix (either case). Empty when the text is not one.
+std::optional<std::uint32_t> ParseHexNumber(const std::string& text, std::uint32_t max);
+
+// The usage text that --help prints.
+const char* UsageText();

@@ -1,0 +1,33 @@
+// Runs the processor to its end: the --interrupt events raised on time, the
+// CP/M console served, the step limit kept, and a trace line per
+// instruction when asked for.
+#pragma once
+
+#include "Cpm.h"
+#include "Cpu.h"
+#include "Options.h"
+#include "Report.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+struct SimulationSetup {
+    std::vector<InterruptEvent> Interrupts; // ordered by step
+    std::uint64_t MaxSteps = _DefaultMaxSteps; // 0: no limit
+    bool Cpm = false;
+    CpmConsole Console;                     // under Cpm: where the program prints
+    std::FILE* Trace = nullptr;             // null: no trace
+};
+
+// Runs until the processor halts for good, leaves through 0000H under CP/M,
+// or reaches the step limit.
+//
+// An event for instruction STEP is raised once STEP - 1 instructions have
+// run. While the processor is halted no instructions are counted, so when it
+// halts with events still to come, the next one is raised at once, as if the
+// halt had lasted until its step.
+StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup);
+
+// Sets the interrupt line of an event.
+void RaiseInterrupt(CpuState& cpu, const InterruptEvent& event);
