@@ -1,12 +1,10 @@
 #include "OpcodeSizes.h"
 
-#include "Listing.h"
-
 // Longest mnemonic that pass 1 can match.
 constexpr std::size_t _MaxMnemonicLength = 11;
 
-// Largest row count pass 1 accepts.
-constexpr long _MaxOpcodeCount = 4096;
+// Largest count or size pass 1 reads: a signed 32-bit integer.
+constexpr long long _MaxTableInteger = 2147483647;
 
 namespace {
 
@@ -36,16 +34,32 @@ std::string_view TakeItem(ItemReader& reader)
     return reader.Text.substr(start, reader.At - start);
 }
 
-// A decimal integer item, with an optional sign.
+// A decimal integer item with an optional sign, in the range of a signed
+// 32-bit integer as pass 1 reads it (leading zeros do not count).
 bool ReadInteger(std::string_view item, long& value)
 {
-    if (!item.empty() && item[0] == '+') {
+    const bool negative = !item.empty() && item[0] == '-';
+    if (!item.empty() && (item[0] == '+' || item[0] == '-')) {
         item.remove_prefix(1);
-        if (!item.empty() && item[0] == '-') {
+    }
+    if (item.empty()) {
+        return false;
+    }
+    long long magnitude = 0;
+    for (char c : item) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > _MaxTableInteger + 1) {
             return false;
         }
     }
-    return ReadDecimal(item, value);
+    if (magnitude > _MaxTableInteger + (negative ? 1 : 0)) {
+        return false;
+    }
+    value = static_cast<long>(negative ? -magnitude : magnitude);
+    return true;
 }
 
 } // namespace
@@ -61,7 +75,7 @@ OpcodeSizes ReadOpcodeSizes(std::string_view text, std::string_view fileName, Me
                       "the opcode table does not begin with a row count; instruction sizes are not checked");
         return table;
     }
-    if (count <= 0 || count > _MaxOpcodeCount) {
+    if (count <= 0) {
         ReportWarning(messages, fileName, reader.Line,
                       "the opcode table's row count " + ShowField(countItem)
                           + " gives no rows; instruction sizes are not checked");

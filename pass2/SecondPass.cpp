@@ -28,13 +28,18 @@ std::string ShowRecord(const ListingRecord& record)
     return ShowField(text, _ShownRecordLength);
 }
 
-// A carriage return in an unquoted field: the source had CR LF line ends,
-// which pass 1 keeps in the last token of a line.
+// A carriage return in an unquoted field. Pass 1 keeps the one of a CR LF
+// source in the last token of a line, so it can end an operand; a mnemonic
+// holding one is no mnemonic to pass 1, and DB and DW values are numbers it
+// writes itself, so there the listing's own line ends put it.
 std::string FindCarriageReturn(const ListingRecord& record)
 {
-    for (std::string_view field : record.Fields) {
+    const bool data = record.Fields[0] == "DB" || record.Fields[0] == "DW";
+    for (std::size_t i = 0; i < record.Fields.size(); ++i) {
+        const std::string_view field = record.Fields[i];
         if (field[0] != '\'' && field[0] != '"' && field.find('\r') != std::string_view::npos) {
-            return "field " + ShowField(field) + " holds a carriage return (the source has CR LF line ends)";
+            const char* cause = i == 0 || data ? "the listing has CR LF line ends" : "the source has CR LF line ends";
+            return "field " + ShowField(field) + " holds a carriage return (" + cause + ")";
         }
     }
     return {};

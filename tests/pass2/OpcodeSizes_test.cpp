@@ -14,7 +14,7 @@ TEST(ReadOpcodeSizes, TablesThatCheckNothingAreWarnings)
         {"NOP 1", "t:1: warning: the opcode table does not begin with a row count; instruction sizes are not checked\n"},
         {"0\nNOP 1", "t:1: warning: the opcode table's row count 0 gives no rows; instruction sizes are not checked\n"},
         {"-3", "t:1: warning: the opcode table's row count -3 gives no rows; instruction sizes are not checked\n"},
-        {"4097", "t:1: warning: the opcode table's row count 4097 gives no rows; instruction sizes are not checked\n"},
+        {"2147483648", "t:1: warning: the opcode table does not begin with a row count; instruction sizes are not checked\n"},
     };
     for (const auto& row : rows) {
         Messages messages;
@@ -36,6 +36,26 @@ TEST(ReadOpcodeSizes, RowsAsPassOneReadsThem)
     const OpcodeSizes rowsAfterCount = ReadOpcodeSizes("1 NOP 1 HLT 1", "t", counted);
     EXPECT_EQ(rowsAfterCount.Sizes.count("HLT"), 0u);
     EXPECT_EQ(counted.Pending, "");
+}
+
+// Pass 1 reads any count up to 2147483647 and keeps the rows the file holds,
+// so the sizes it advanced by are checked whatever the count.
+TEST(ReadOpcodeSizes, CountBeyondTheRowsKeepsTheRowsTheFileHolds)
+{
+    const struct {
+        const char* Text;
+        const char* Warnings;
+    } rows[] = {
+        {"5000\nNOP 1", "t:2: warning: the opcode table ends early: only 1 of 5000 rows could be read\n"},
+        {"02147483647\nNOP 1", "t:2: warning: the opcode table ends early: only 1 of 2147483647 rows could be read\n"},
+    };
+    for (const auto& row : rows) {
+        Messages messages;
+        const OpcodeSizes table = ReadOpcodeSizes(row.Text, "t", messages);
+        EXPECT_TRUE(table.Usable) << row.Text;
+        EXPECT_EQ(table.Sizes.count("NOP"), 1u) << row.Text;
+        EXPECT_EQ(messages.Pending, row.Warnings);
+    }
 }
 
 } // namespace
