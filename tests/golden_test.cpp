@@ -18,6 +18,8 @@
 //   out/NAME.nonzero  instead of out/NAME for large binary files: a line
 //                "size N", then lines "HEXOFFSET: HH HH ..."; every byte not
 //                listed is 0
+//   out/NAME.exists  instead of out/NAME: the file must be there, whatever
+//                it holds (a file whose bytes another tree's cases check)
 // After the run the working directory holds exactly the files of in/ and
 // out/: a file that the program must not create is simply not in out/.
 // A directory that is missing or holds none of these is no case and fails.
@@ -145,6 +147,12 @@ TEST(Golden, OutputsMatch)
     ExpectSameBytes("stderr", ReadFileBytes(outDir / "stderr"), result.Stderr);
     for (std::string name : ListFiles(outDir)) {
         if (name == "stdout" || name == "stderr") {
+            continue;
+        }
+        if (fs::path(name).extension() == ".exists") {
+            name = fs::path(name).replace_extension().string();
+            expectedFiles.insert(name);
+            EXPECT_TRUE(fs::exists(work.Path / name)) << name << " was not written";
             continue;
         }
         std::string expected = ReadFileBytes(outDir / name);

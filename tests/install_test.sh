@@ -6,14 +6,16 @@
 set -eu
 build=$1
 prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+trap 'chmod -R u+w "$prefix"; rm -rf "$prefix"' EXIT
 
 fail() { echo "install test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share=$prefix/share/toolchain8080
-for file in bin/Corvane bin/Pass2 bin/Tessily bin/Run8085 share/man/man1/Corvane.1 \
+for file in bin/Corvane bin/Pass2 bin/Tessily bin/Run8085 bin/Go8085 share/man/man1/Corvane.1 \
             share/man/man1/Pass2.1 share/man/man1/Tessily.1 share/man/man1/Run8085.1 \
+            share/man/man1/Go8085.1 share/toolchain8080/examples/multiply.asm \
+            share/toolchain8080/examples/blockcopy.asm share/toolchain8080/examples/bcdadd.asm \
             share/toolchain8080/etc/opcodes.txt share/toolchain8080/examples/countdown.asm \
             share/toolchain8080/examples/countdown.regs share/toolchain8080/examples/countdown.hex; do
     [ -f "$prefix/$file" ] || fail "$file was not installed"
@@ -45,8 +47,36 @@ cmp -s "$work/image.bin" "$work/built.bin" || fail "the image built from Pass2's
 "$prefix/bin/Run8085" "$work/image.bin" > "$work/report" || fail "Run8085 did not halt the example"
 grep -qx "out 01: 01" "$work/report" || fail "Run8085 report lacks the example's last output"
 
+# Go8085 from an unrelated directory on an installed example, as a user who
+# cannot write to the install tree: the files land in the working directory,
+# and nothing in the install tree changes. Run as root, the test runs it as
+# the user nobody.
+user_dir=$(mktemp -d)
+scratch=$(mktemp -d)
+stamp=$scratch/stamp
+touch "$stamp"
+trap 'chmod -R u+w "$prefix"; rm -rf "$prefix" "$user_dir" "$scratch"' EXIT
+chmod -R a-w "$share"
+chmod 755 "$prefix"
+as_user() { "$@"; }
+if [ "$(id -u)" -eq 0 ]; then
+    command -v setpriv >/dev/null 2>&1 || fail "running as root needs setpriv to run Go8085 as a user"
+    chown 65534 "$user_dir"
+    as_user() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+fi
+(cd "$user_dir" && as_user env TMPDIR="$user_dir" "$prefix/bin/Go8085" "$share/examples/multiply.asm" --dump 2021-2024) \
+    > "$scratch/report" 2> "$scratch/messages" || fail "Go8085 failed: $(cat "$scratch/messages")"
+grep -qx 'dump 2021: 19 0D 45 01  |..E.|' "$scratch/report" || fail "unexpected report: $(cat "$scratch/report")"
+grep -q 'note: cannot write beside' "$scratch/messages" || fail "no note about the files' place: $(cat "$scratch/messages")"
+for suffix in pass1 sym log hex img; do
+    [ -f "$user_dir/multiply.asm.$suffix" ] || fail "Go8085 left no multiply.asm.$suffix in the working directory"
+done
+[ "$(ls "$user_dir" | wc -l)" -eq 5 ] || fail "Go8085 left more than its five files: $(ls "$user_dir")"
+changed=$(find "$prefix" -newer "$stamp")
+[ -z "$changed" ] || fail "Go8085 wrote into the install tree: $changed"
+
 if command -v man >/dev/null 2>&1; then
-    for page in Corvane Pass2 Tessily Run8085; do
+    for page in Corvane Pass2 Tessily Run8085 Go8085; do
         warnings=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "man page $page.1: $warnings"
         # Tabs in example symbol files are real tabs, never a visible \t.

@@ -1,0 +1,27 @@
+// The command line of Go8085:
+//
+//   Go8085 [--keep-going] [--verbose] SOURCE [REGISTERS] [Run8085 options...]
+//
+// Go8085's own options may stand anywhere; every other option belongs to
+// the simulator and comes after the source (and the register data file).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    std::string Source;
+    std::string RegisterFile;                 // empty: the default start
+    std::vector<std::string> SimulatorOptions;
+    bool KeepGoing = false;                   // go on past errors of pass 1
+    bool Verbose = false;                     // show each step and the default start
+    bool Help = false;
+    bool Version = false;
+    std::string Error;                        // what is wrong with it; empty when usable
+};
+
+// Sorts the arguments (without the program name) into their places.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The usage text, ending in a line end.
+extern const char* const _UsageText;

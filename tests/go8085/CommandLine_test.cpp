@@ -1,0 +1,48 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ParseCommandLine, SortsArgumentsIntoTheirPlaces)
+{
+    const struct {
+        std::vector<std::string> Args;
+        std::string Source;
+        std::string RegisterFile;
+        std::vector<std::string> SimulatorOptions;
+        bool KeepGoing;
+        bool Verbose;
+        std::string Error;
+    } rows[] = {
+        {{"p.asm"}, "p.asm", "", {}, false, false, ""},
+        {{"p.asm", "p.regs"}, "p.asm", "p.regs", {}, false, false, ""},
+        {{"p.asm", "--max-steps", "10"}, "p.asm", "", {"--max-steps", "10"}, false, false, ""},
+        {{"p.asm", "p.regs", "--dump", "2000-200F"}, "p.asm", "p.regs", {"--dump", "2000-200F"},
+         false, false, ""},
+        {{"--keep-going", "p.asm", "--cpu", "8080", "--verbose"}, "p.asm", "", {"--cpu", "8080"},
+         true, true, ""},
+        {{"--trace", "p.asm"}, "p.asm", "", {}, false, false,
+         "unknown option --trace (Run8085's options go after the source)"},
+        {{}, "", "", {}, false, false, "no source file given"},
+        {{"--verbose"}, "", "", {}, false, true, "no source file given"},
+    };
+    for (const auto& row : rows) {
+        const CommandLine line = ParseCommandLine(row.Args);
+        const std::string name = row.Args.empty() ? "(none)" : row.Args[0];
+        EXPECT_EQ(line.Source, row.Source) << name;
+        EXPECT_EQ(line.RegisterFile, row.RegisterFile) << name;
+        EXPECT_EQ(line.SimulatorOptions, row.SimulatorOptions) << name;
+        EXPECT_EQ(line.KeepGoing, row.KeepGoing) << name;
+        EXPECT_EQ(line.Verbose, row.Verbose) << name;
+        EXPECT_EQ(line.Error, row.Error) << name;
+    }
+}
+
+TEST(ParseCommandLine, HelpAndVersionAnywhere)
+{
+    EXPECT_TRUE(ParseCommandLine({"--help"}).Help);
+    EXPECT_TRUE(ParseCommandLine({"p.asm", "--version"}).Version);
+}
+
+}  // namespace

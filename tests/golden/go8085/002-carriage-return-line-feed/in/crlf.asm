@@ -1,0 +1,4 @@
+; crlf.asm
+        ORG 2000H
+START:  MVI A, 5
+        HLT
