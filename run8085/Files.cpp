@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -14,6 +15,35 @@ constexpr int _TemporaryNameAttempts = 100;
 std::string ErrorText(int number)
 {
     return std::strerror(number);
+}
+
+// Whether path names a terminal, a pipe or a device (/dev/stderr, a FIFO,
+// /dev/null) rather than a regular file: such a file is written in place.
+// A temporary renamed over it would put a regular file where the device
+// was, or fail for want of write permission on its directory (/dev).
+bool IsStreamFile(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+// Opens a stream file in place: no temporary, nothing to rename.
+bool OpenStreamFile(const std::string& path, OutputFile& file, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    file.Stream = ::fdopen(fd, "wb");
+    if (!file.Stream) {
+        error = ErrorText(errno);
+        ::close(fd);
+        return false;
+    }
+    file.TemporaryPath.clear();
+    file.FinalPath = path;
+    return true;
 }
 
 } // namespace
@@ -45,6 +75,8 @@ bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes
 
 bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& error)
 {
+    if (IsStreamFile(path))
+        return OpenStreamFile(path, file, error);
     const std::size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -86,9 +118,12 @@ bool CommitOutputFile(OutputFile& file, std::string& error)
     file.Stream = nullptr;
     if (!written || !closed) {
         error = ErrorText(!written ? writeError : closeError);
-        ::unlink(file.TemporaryPath.c_str());
+        if (!file.TemporaryPath.empty())
+            ::unlink(file.TemporaryPath.c_str());
         return false;
     }
+    if (file.TemporaryPath.empty())
+        return true;
     if (::rename(file.TemporaryPath.c_str(), file.FinalPath.c_str()) != 0) {
         error = ErrorText(errno);
         ::unlink(file.TemporaryPath.c_str());
@@ -103,7 +138,8 @@ void DiscardOutputFile(OutputFile& file)
         return;
     std::fclose(file.Stream);
     file.Stream = nullptr;
-    ::unlink(file.TemporaryPath.c_str());
+    if (!file.TemporaryPath.empty())
+        ::unlink(file.TemporaryPath.c_str());
 }
 
 bool WriteWholeFile(const std::string& path, const void* bytes, std::size_t size, std::string& error)

@@ -1,0 +1,33 @@
+#include "Files.h"
+
+#include "support/RunProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A pipe or a device (here a FIFO, as /dev/stderr may be) is written in
+// place: a temporary renamed over it would replace it with a regular file.
+TEST(WriteWholeFile, WritesAPipeInPlace)
+{
+    ScratchDirectory dir;
+    const std::string fifo = (dir.Path / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::string error;
+    EXPECT_TRUE(WriteWholeFile(fifo, "abc", 3, error)) << error;
+    struct stat status {};
+    ASSERT_EQ(::stat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    char got[8] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 3);
+    EXPECT_STREQ(got, "abc");
+    ::close(reader);
+}
+
+} // namespace
