@@ -251,6 +251,10 @@ std::string CheckCombination(const RunOptions& options)
         return "no IMAGE and no --load: nothing to run";
     if (options.Cpm && options.TraceFile == "-")
         return "--trace - cannot be used with --cpm: standard output carries only what the program prints";
+    for (const InterruptEvent& event : options.Interrupts) {
+        if (options.Model == CpuModel::I8080 && event.Source != InterruptSource::Intr)
+            return "--interrupt: the 8080 has no TRAP or RST 5.5, 6.5 and 7.5 inputs, only INTR";
+    }
     for (const PortInput& input : options.Inputs) {
         if (input.Port == options.ConsolePort)
             return "--input: port " + HexByteText(input.Port) + " is the console port, which reads standard input";

@@ -103,6 +103,8 @@ TEST(ParseCommandLine, UsageErrors)
         {{"a.img", "--dump", "2010-200F"}, "--dump: '2010-200F' ends before it begins"},
         {{"a.img", "--cpm", "--trace", "-"},
          "--trace - cannot be used with --cpm: standard output carries only what the program prints"},
+        {{"a.img", "--cpu", "8080", "--interrupt", "5:RST7.5"},
+         "--interrupt: the 8080 has no TRAP or RST 5.5, 6.5 and 7.5 inputs, only INTR"},
         {{"a.img", "--console-port", "1", "--input", "01=2"},
          "--input: port 01 is the console port, which reads standard input"},
     };
