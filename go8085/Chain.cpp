@@ -4,6 +4,7 @@
 #include "Files.h"
 #include "PassOneLog.h"
 #include "Process.h"
+#include "WholeFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -133,7 +134,8 @@ bool Keep(Places& places, const std::string& kind, const std::string& made,
 void RemoveLaterFiles(const Places& places, std::initializer_list<const char*> suffixes)
 {
     for (const char* suffix : suffixes) {
-        RemoveFileIfPresent(InDirectory(places.Output, places.Base + suffix));
+        std::string ignored;
+        RemoveFile(InDirectory(places.Output, places.Base + suffix), ignored);
     }
 }
 
@@ -193,7 +195,8 @@ bool RunPassOne(const CommandLine& line, const Toolchain& tools, Places& places)
 {
     // A log left by an earlier run must never pass for this run's.
     const std::string logPath = InDirectory(places.Work, "etc/log-Pass1.txt");
-    RemoveFileIfPresent(logPath);
+    std::string error;
+    RemoveFile(logPath, error);
     const ProgramRun run = RunStep(places, line.Verbose, tools.Corvane, {places.Base}, places.Work);
     const std::string failure = DescribeFailure("Corvane", run);
     if (!failure.empty() || !run.Stdout.empty() || !run.Stderr.empty()) {
@@ -201,9 +204,8 @@ bool RunPassOne(const CommandLine& line, const Toolchain& tools, Places& places)
         SayError((failure.empty() ? "pass 1 could not do its work" : failure) + "; stopped");
         return false;
     }
-    std::string error;
-    const std::optional<std::string> log = ReadWholeFile(logPath, error);
-    if (!log) {
+    std::string log;
+    if (!ReadWholeFile(logPath, log, error)) {
         SayError("pass 1 left no run log " + logPath + ": " + error);
         return false;
     }
@@ -213,7 +215,7 @@ bool RunPassOne(const CommandLine& line, const Toolchain& tools, Places& places)
         || !Keep(places, "run log", logPath, logName)) {
         return false;
     }
-    const std::vector<Problem> problems = ReadPassOneLog(*log);
+    const std::vector<Problem> problems = ReadPassOneLog(log);
     for (const Problem& problem : problems) {
         std::fprintf(stderr, "%s\n", FormatProblem(problem, places.Source, places.TableShown).c_str());
     }
@@ -263,9 +265,11 @@ std::string ChooseRegisterFile(const CommandLine& line, const Places& places)
         return fs::absolute(line.RegisterFile).string();
     }
     std::string error;
-    const std::optional<std::string> listing =
-        ReadWholeFile(InDirectory(places.Work, places.Base + ".pass1"), error);
-    const std::optional<std::uint16_t> first = listing ? FirstListingAddress(*listing) : std::nullopt;
+    std::string listing;
+    const std::optional<std::uint16_t> first =
+        ReadWholeFile(InDirectory(places.Work, places.Base + ".pass1"), listing, error)
+            ? FirstListingAddress(listing)
+            : std::nullopt;
     if (!first) {
         Say("note: the listing has no record; the program counter starts at 2000H");
     }

@@ -1,8 +1,8 @@
 #include "Pass2Files.h"
 
-#include "Files.h"
 #include "OpcodeSizes.h"
 #include "SecondPass.h"
+#include "WholeFile.h"
 
 int RunPass2OnFiles(const std::string& filename, Messages& messages)
 {
@@ -11,19 +11,19 @@ int RunPass2OnFiles(const std::string& filename, Messages& messages)
     const std::string machineCodeName = filename + ".hex";
 
     std::string tableText;
-    const std::string tableProblem = ReadWholeFile(_OpcodeTablePath, tableText);
-    if (!tableProblem.empty()) {
+    std::string tableProblem;
+    if (!ReadWholeFile(_OpcodeTablePath, tableText, tableProblem)) {
         ReportWarning(messages, _OpcodeTablePath,
                       0, "cannot read: " + tableProblem + "; instruction sizes are not checked");
     }
     std::string symbolText;
-    const std::string symbolProblem = ReadWholeFile(symbolFileName, symbolText);
-    if (!symbolProblem.empty()) {
+    std::string symbolProblem;
+    if (!ReadWholeFile(symbolFileName, symbolText, symbolProblem)) {
         ReportError(messages, symbolFileName, 0, "cannot read: " + symbolProblem);
     }
     std::string listingText;
-    const std::string listingProblem = ReadWholeFile(listingName, listingText);
-    if (!listingProblem.empty()) {
+    std::string listingProblem;
+    if (!ReadWholeFile(listingName, listingText, listingProblem)) {
         ReportError(messages, listingName, 0, "cannot read: " + listingProblem);
     }
 
@@ -37,14 +37,14 @@ int RunPass2OnFiles(const std::string& filename, Messages& messages)
     }
 
     if (messages.Errors > 0) {
-        const std::string removeProblem = RemoveFile(machineCodeName);
-        if (!removeProblem.empty()) {
+        std::string removeProblem;
+        if (!RemoveFile(machineCodeName, removeProblem)) {
             ReportError(messages, machineCodeName, 0, "cannot remove the file of an earlier run: " + removeProblem);
         }
         return 1;
     }
-    const std::string writeProblem = WriteFileWhole(machineCodeName, machineCode);
-    if (!writeProblem.empty()) {
+    std::string writeProblem;
+    if (!WriteWholeFile(machineCodeName, machineCode, writeProblem)) {
         ReportError(messages, machineCodeName, 0, "cannot write: " + writeProblem);
         return 1;
     }

@@ -12,12 +12,12 @@
 
 #include "Cpm.h"
 #include "Cpu.h"
-#include "Files.h"
 #include "ImageState.h"
 #include "Options.h"
 #include "Ports.h"
 #include "Report.h"
 #include "Simulation.h"
+#include "WholeFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -179,7 +179,7 @@ int Run(const RunOptions& options)
     std::fputs(report.c_str(), options.Cpm ? stderr : stdout);
     if (!options.OutFile.empty()) {
         StoreImage(Cpu, Image);
-        if (!WriteWholeFile(options.OutFile, &Image, sizeof Image, error)) {
+        if (!WriteWholeFile(options.OutFile, {reinterpret_cast<const char*>(&Image), sizeof Image}, error)) {
             ReportError(options.OutFile, "cannot write the image: " + error);
             status = _ExitFailure;
         }

@@ -1,4 +1,4 @@
-#include "Files.h"
+#include "WholeFile.h"
 
 #include "support/RunProgram.h"
 
@@ -20,7 +20,7 @@ TEST(WriteWholeFile, WritesAPipeInPlace)
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     std::string error;
-    EXPECT_TRUE(WriteWholeFile(fifo, "abc", 3, error)) << error;
+    EXPECT_TRUE(WriteWholeFile(fifo, "abc", error)) << error;
     struct stat status {};
     ASSERT_EQ(::stat(fifo.c_str(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));

@@ -1,16 +1,23 @@
-#include "Files.h"
+#include "WholeFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <string>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// Permission bits of every file written, before the file-creation mask.
 constexpr mode_t _OutputFileMode = 0664;
+
+// Tries at finding a temporary name that no file has.
 constexpr int _TemporaryNameAttempts = 100;
+
+// Bytes asked of the system per read call.
+constexpr std::size_t _ReadChunk = 1 << 20;
 
 std::string ErrorText(int number)
 {
@@ -53,24 +60,50 @@ bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes
 {
     bytes.clear();
     longer = false;
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
         error = ErrorText(errno);
         return false;
     }
-    bytes.resize(limit + 1);
-    const std::size_t got = std::fread(bytes.data(), 1, limit + 1, in);
-    const bool failed = std::ferror(in) != 0;
-    const int readError = errno;
-    std::fclose(in);
-    if (failed) {
-        error = ErrorText(readError);
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        const std::size_t expected = std::min(static_cast<std::size_t>(status.st_size), limit);
+        bytes.reserve(expected + std::max<std::size_t>(1, std::min(_ReadChunk, limit - expected)));
+    }
+    std::size_t length = 0;
+    int failure = 0;
+    while (length <= limit) {
+        // Once limit bytes are in, one more tells whether the file is longer.
+        const std::size_t wanted = length < limit ? std::min(_ReadChunk, limit - length) : 1;
+        bytes.resize(length + wanted);
+        const ssize_t got = ::read(fd, bytes.data() + length, wanted);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            failure = got < 0 ? errno : 0;
+            break;
+        }
+        length += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (failure != 0) {
+        error = ErrorText(failure);
         bytes.clear();
         return false;
     }
-    longer = got > limit;
-    bytes.resize(longer ? limit : got);
+    longer = length > limit;
+    bytes.resize(longer ? limit : length);
     return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error)
+{
+    bool longer = false;
+    return ReadFileUpTo(path, std::numeric_limits<std::size_t>::max(), bytes, longer, error);
 }
 
 bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& error)
@@ -84,7 +117,7 @@ bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& er
         const std::string temporary = directory + "." + base + "." + std::to_string(::getpid()) + "." +
                                       std::to_string(attempt) + ".tmp";
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, _OutputFileMode);
-        if (fd < 0 && errno == EEXIST)
+        if (fd < 0 && (errno == EEXIST || errno == EINTR))
             continue;
         if (fd < 0) {
             error = ErrorText(errno);
@@ -142,15 +175,23 @@ void DiscardOutputFile(OutputFile& file)
         ::unlink(file.TemporaryPath.c_str());
 }
 
-bool WriteWholeFile(const std::string& path, const void* bytes, std::size_t size, std::string& error)
+bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& error)
 {
     OutputFile file;
     if (!CreateOutputFile(path, file, error))
         return false;
-    if (std::fwrite(bytes, 1, size, file.Stream) != size) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.Stream) != bytes.size()) {
         error = ErrorText(errno);
         DiscardOutputFile(file);
         return false;
     }
     return CommitOutputFile(file, error);
+}
+
+bool RemoveFile(const std::string& path, std::string& error)
+{
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return true;
+    error = ErrorText(errno);
+    return false;
 }
