@@ -35,13 +35,11 @@ struct Template {
 };
 
 const Template _Templates[] = {
-    {"MOV|A|B", 1},        {"MOV|M|A", 1},         {"MVI|B|5", 2},        {"MVI|A|COUNT+1", 2},
-    {"LXI|H|@", 3},        {"LXI|SP|0FFFFH", 3},   {"LDA|@", 3},          {"STA|@+2", 3},
-    {"LHLD|@", 3},         {"JMP|@", 3},           {"JNZ|@", 3},          {"CALL|@", 3},
-    {"CPI|'A", 2},         {"ADI|PORT", 2},        {"RST|7", 1},          {"PUSH|PSW", 1},
-    {"POP|B", 1},          {"INX|H", 1},           {"DAD|D", 1},          {"IN|01H", 2},
-    {"OUT|PORT", 2},       {"RET", 1},            {"NOP", 1},            {"XCHG", 1},
-    {"ANI|7FH", 2},        {"DCR|B", 1},           {"SUI|COUNT|-|1", 2},  {"CZ|@-3", 3},
+    {"MOV|A|B", 1}, {"MOV|M|A", 1},  {"MVI|B|5", 2},       {"MVI|A|COUNT+1", 2}, {"LXI|H|@", 3}, {"LXI|SP|0FFFFH", 3},
+    {"LDA|@", 3},   {"STA|@+2", 3},  {"LHLD|@", 3},        {"JMP|@", 3},         {"JNZ|@", 3},   {"CALL|@", 3},
+    {"CPI|'A", 2},  {"ADI|PORT", 2}, {"RST|7", 1},         {"PUSH|PSW", 1},      {"POP|B", 1},   {"INX|H", 1},
+    {"DAD|D", 1},   {"IN|01H", 2},   {"OUT|PORT", 2},      {"RET", 1},           {"NOP", 1},     {"XCHG", 1},
+    {"ANI|7FH", 2}, {"DCR|B", 1},    {"SUI|COUNT|-|1", 2}, {"CZ|@-3", 3},
 };
 constexpr std::uint32_t _TemplateCount = sizeof _Templates / sizeof _Templates[0];
 

@@ -26,15 +26,16 @@ struct Random {
 };
 
 const char* const _Mnemonics[] = {
-    "MOV A, B", "MVI B, 05H", "LXI H, TABLE", "LDA 2100H", "STA COUNT", "LHLD PTR", "SHLD PTR",
-    "LDAX B", "STAX D", "XCHG", "ADD C", "ADI 10", "ADC D", "ACI 1", "SUB E", "SUI 0FH",
-    "SBB H", "SBI 2", "INR A", "DCR B", "INX H", "DCX SP", "DAD D", "DAA", "ANA L", "ANI 7FH",
-    "XRA A", "XRI 80H", "ORA M", "ORI 1", "CMP B", "CPI 'A'", "RLC", "RRC", "RAL", "RAR",
-    "CMA", "CMC", "STC", "JMP LOOP", "JNZ LOOP", "JZ DONE", "JNC NEXT", "JC NEXT", "JPO ODD",
-    "JPE EVEN", "JP POS", "JM NEG", "CALL PRINT", "CNZ PRINT", "CZ PRINT", "CNC PRINT",
-    "CC PRINT", "CPO PRINT", "CPE PRINT", "CP PRINT", "CM PRINT", "RET", "RNZ", "RZ", "RNC",
-    "RC", "RPO", "RPE", "RP", "RM", "RST 1", "PCHL", "PUSH PSW", "POP B", "XTHL", "SPHL",
-    "IN 01H", "OUT 02H", "EI", "DI", "HLT", "NOP", "RIM", "SIM",
+    "MOV A, B",   "MVI B, 05H", "LXI H, TABLE", "LDA 2100H", "STA COUNT", "LHLD PTR",  "SHLD PTR",  "LDAX B",
+    "STAX D",     "XCHG",       "ADD C",        "ADI 10",    "ADC D",     "ACI 1",     "SUB E",     "SUI 0FH",
+    "SBB H",      "SBI 2",      "INR A",        "DCR B",     "INX H",     "DCX SP",    "DAD D",     "DAA",
+    "ANA L",      "ANI 7FH",    "XRA A",        "XRI 80H",   "ORA M",     "ORI 1",     "CMP B",     "CPI 'A'",
+    "RLC",        "RRC",        "RAL",          "RAR",       "CMA",       "CMC",       "STC",       "JMP LOOP",
+    "JNZ LOOP",   "JZ DONE",    "JNC NEXT",     "JC NEXT",   "JPO ODD",   "JPE EVEN",  "JP POS",    "JM NEG",
+    "CALL PRINT", "CNZ PRINT",  "CZ PRINT",     "CNC PRINT", "CC PRINT",  "CPO PRINT", "CPE PRINT", "CP PRINT",
+    "CM PRINT",   "RET",        "RNZ",          "RZ",        "RNC",       "RC",        "RPO",       "RPE",
+    "RP",         "RM",         "RST 1",        "PCHL",      "PUSH PSW",  "POP B",     "XTHL",      "SPHL",
+    "IN 01H",     "OUT 02H",    "EI",           "DI",        "HLT",       "NOP",       "RIM",       "SIM",
 };
 constexpr std::uint32_t _MnemonicCount = sizeof _Mnemonics / sizeof _Mnemonics[0];
 
@@ -78,7 +79,7 @@ std::string MakeLine(Random& random, std::uint64_t index, bool symbols)
     return "        MOV A, B    ! a comment that runs on for quite a while after the statement itself";
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

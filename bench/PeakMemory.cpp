@@ -47,9 +47,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     if (userTime)
-        std::printf("%ld.%06ld\n", static_cast<long>(usage.ru_utime.tv_sec),
-                    static_cast<long>(usage.ru_utime.tv_usec));
+        std::printf("%ld.%06ld\n", static_cast<long>(usage.ru_utime.tv_sec), static_cast<long>(usage.ru_utime.tv_usec));
     else
-        std::printf("%ld\n", usage.ru_maxrss);   // KiB on Linux
+        std::printf("%ld\n", usage.ru_maxrss); // KiB on Linux
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

@@ -25,8 +25,8 @@ void PrintByte(void*, std::uint8_t byte)
 
 void WarnFunction(void*, std::uint8_t function, std::uint16_t returnAddress)
 {
-    std::fprintf(stderr, "RunCpmProgram: warning: BDOS function %u not supported (call returns to %04XH)\n",
-                 function, returnAddress);
+    std::fprintf(stderr, "RunCpmProgram: warning: BDOS function %u not supported (call returns to %04XH)\n", function,
+                 returnAddress);
 }
 
 bool LoadProgram(const char* path, CpuState& cpu)
@@ -96,10 +96,10 @@ int main(int argc, char* argv[])
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::fflush(stdout);
-    std::fprintf(stderr, "stop: %s\ninstructions: %llu\nt-states: %llu\nbdos-calls: %u\nseconds: %.3f\n"
+    std::fprintf(stderr,
+                 "stop: %s\ninstructions: %llu\nt-states: %llu\nbdos-calls: %u\nseconds: %.3f\n"
                  "instructions-per-second: %.0f\n",
-                 stop, static_cast<unsigned long long>(cpu->Instructions),
-                 static_cast<unsigned long long>(cpu->States), calls, seconds,
-                 seconds > 0 ? static_cast<double>(cpu->Instructions) / seconds : 0.0);
+                 stop, static_cast<unsigned long long>(cpu->Instructions), static_cast<unsigned long long>(cpu->States),
+                 calls, seconds, seconds > 0 ? static_cast<double>(cpu->Instructions) / seconds : 0.0);
     return 0;
 }

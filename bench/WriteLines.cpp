@@ -49,8 +49,8 @@ int main(int argc, char* argv[])
         std::size_t start = 0;
         while (start < text.size()) {
             const char* end = static_cast<const char*>(std::memchr(text.data() + start, '\n', text.size() - start));
-            const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - text.data()) + 1 - start
-                                                      : text.size() - start;
+            const std::size_t length =
+                end != nullptr ? static_cast<std::size_t>(end - text.data()) + 1 - start : text.size() - start;
             if (::write(fd, text.data() + start, length) != static_cast<ssize_t>(length)) {
                 std::perror("write");
                 return 1;

@@ -55,8 +55,7 @@ bool OpenStreamFile(const std::string& path, OutputFile& file, std::string& erro
 
 } // namespace
 
-bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes, bool& longer,
-                  std::string& error)
+bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes, bool& longer, std::string& error)
 {
     bytes.clear();
     longer = false;
@@ -114,8 +113,8 @@ bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& er
     const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     for (int attempt = 0; attempt < _TemporaryNameAttempts; ++attempt) {
-        const std::string temporary = directory + "." + base + "." + std::to_string(::getpid()) + "." +
-                                      std::to_string(attempt) + ".tmp";
+        const std::string temporary =
+            directory + "." + base + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, _OutputFileMode);
         if (fd < 0 && (errno == EEXIST || errno == EINTR))
             continue;

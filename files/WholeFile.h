@@ -12,8 +12,7 @@
 
 // Reads up to limit bytes of a file. longer tells whether more followed.
 // False, with the reason in error, when the file cannot be read.
-bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes, bool& longer,
-                  std::string& error);
+bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes, bool& longer, std::string& error);
 
 // Reads all of a file. False, with the reason in error, when it cannot.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);

@@ -17,15 +17,15 @@ namespace {
 
 // Where one run keeps its files.
 struct Places {
-    std::string Source;          // as given on the command line
-    std::string Base;            // the source's file name
-    std::string Temporary;       // private directory, removed at the end
-    std::string Work;            // where Corvane and Pass2 run
-    bool WorkInSourceDirectory = false;   // the source's directory has etc/opcodes.txt
-    std::string Output;          // the directory that receives the files
-    std::string Shown;           // how Output is named to the user: "" or "dir/"
-    std::string TableShown;      // how the opcode table is named to the user
-    std::vector<std::string> Written;     // "listing prog.asm.pass1", ... in order
+    std::string Source;                 // as given on the command line
+    std::string Base;                   // the source's file name
+    std::string Temporary;              // private directory, removed at the end
+    std::string Work;                   // where Corvane and Pass2 run
+    bool WorkInSourceDirectory = false; // the source's directory has etc/opcodes.txt
+    std::string Output;                 // the directory that receives the files
+    std::string Shown;                  // how Output is named to the user: "" or "dir/"
+    std::string TableShown;             // how the opcode table is named to the user
+    std::vector<std::string> Written;   // "listing prog.asm.pass1", ... in order
 };
 
 void Say(std::string_view text)
@@ -70,8 +70,8 @@ void EndIfSignalled(const Places& places)
 }
 
 // Runs one program of the chain, ending the process if a signal came.
-ProgramRun RunStep(const Places& places, bool verbose, const std::string& program,
-                   const std::vector<std::string>& args, const std::string& cwd)
+ProgramRun RunStep(const Places& places, bool verbose, const std::string& program, const std::vector<std::string>& args,
+                   const std::string& cwd)
 {
     if (verbose) {
         std::string command = fs::path(program).filename().string();
@@ -115,8 +115,7 @@ void SayWhatWasWritten(const Places& places)
 
 // Keeps a file of the run beside the source: copied out of the temporary
 // working directory, or already there when the work ran beside the source.
-bool Keep(Places& places, const std::string& kind, const std::string& made,
-          const std::string& name)
+bool Keep(Places& places, const std::string& kind, const std::string& made, const std::string& name)
 {
     if (!places.WorkInSourceDirectory || made != InDirectory(places.Output, name)) {
         std::string error;
@@ -175,14 +174,14 @@ bool PreparePlaces(const CommandLine& line, const Toolchain& tools, Places& plac
     places.Work = places.Temporary;
     places.TableShown = tools.OpcodeTable;
     fs::create_directory(InDirectory(places.Work, "etc"));
-    if (!CopyWholeFile(tools.OpcodeTable, InDirectory(places.Work, "etc/opcodes.txt"), error)
-        || !CopyWholeFile(line.Source, InDirectory(places.Work, places.Base), error)) {
+    if (!CopyWholeFile(tools.OpcodeTable, InDirectory(places.Work, "etc/opcodes.txt"), error) ||
+        !CopyWholeFile(line.Source, InDirectory(places.Work, places.Base), error)) {
         SayError("cannot prepare the working directory: " + error);
         return false;
     }
     if (!CanCreateFilesIn(places.Output)) {
-        Say("note: cannot write beside " + line.Source
-            + " (its directory is not writable): the files go to the working directory");
+        Say("note: cannot write beside " + line.Source +
+            " (its directory is not writable): the files go to the working directory");
         places.Output = ".";
         places.Shown = "";
     }
@@ -210,9 +209,9 @@ bool RunPassOne(const CommandLine& line, const Toolchain& tools, Places& places)
         return false;
     }
     const std::string logName = places.WorkInSourceDirectory ? "etc/log-Pass1.txt" : places.Base + ".log";
-    if (!Keep(places, "listing", InDirectory(places.Work, places.Base + ".pass1"), places.Base + ".pass1")
-        || !Keep(places, "symbols", InDirectory(places.Work, places.Base + ".sym"), places.Base + ".sym")
-        || !Keep(places, "run log", logPath, logName)) {
+    if (!Keep(places, "listing", InDirectory(places.Work, places.Base + ".pass1"), places.Base + ".pass1") ||
+        !Keep(places, "symbols", InDirectory(places.Work, places.Base + ".sym"), places.Base + ".sym") ||
+        !Keep(places, "run log", logPath, logName)) {
         return false;
     }
     const std::vector<Problem> problems = ReadPassOneLog(log);
@@ -253,8 +252,7 @@ bool RunPassTwo(const CommandLine& line, const Toolchain& tools, Places& places)
         SayError(failure + "; stopped before Tessily");
         return false;
     }
-    return Keep(places, "machine code", InDirectory(places.Work, places.Base + ".hex"),
-                places.Base + ".hex");
+    return Keep(places, "machine code", InDirectory(places.Work, places.Base + ".hex"), places.Base + ".hex");
 }
 
 // The register data file: the one given, or the default start written into
@@ -267,9 +265,8 @@ std::string ChooseRegisterFile(const CommandLine& line, const Places& places)
     std::string error;
     std::string listing;
     const std::optional<std::uint16_t> first =
-        ReadWholeFile(InDirectory(places.Work, places.Base + ".pass1"), listing, error)
-            ? FirstListingAddress(listing)
-            : std::nullopt;
+        ReadWholeFile(InDirectory(places.Work, places.Base + ".pass1"), listing, error) ? FirstListingAddress(listing)
+                                                                                        : std::nullopt;
     if (!first) {
         Say("note: the listing has no record; the program counter starts at 2000H");
     }
@@ -303,14 +300,13 @@ bool BuildImage(const CommandLine& line, const Toolchain& tools, Places& places)
     if (!failure.empty() || !run.Stdout.empty() || !run.Stderr.empty()) {
         Relay(run.Stdout + run.Stderr, [](const std::string& text) { return "Tessily: " + text; });
         SayWhatWasWritten(places);
-        SayError((failure.empty() ? "the image could not be built" : failure)
-                 + "; stopped before Run8085");
+        SayError((failure.empty() ? "the image could not be built" : failure) + "; stopped before Run8085");
         return false;
     }
     return Keep(places, "image", image, places.Base + ".img");
 }
 
-}  // namespace
+} // namespace
 
 int RunChain(const CommandLine& line, const Toolchain& tools)
 {

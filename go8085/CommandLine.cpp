@@ -1,13 +1,12 @@
 #include "CommandLine.h"
 
-const char* const _UsageText =
-    "Usage: Go8085 [--keep-going] [--verbose] SOURCE [REGISTERS] [Run8085 options...]\n"
-    "Assembles SOURCE (Corvane, Pass2), builds its image (Tessily) from the register\n"
-    "data file REGISTERS or from the default start, and runs it (Run8085).\n"
-    "  --keep-going  go on to Pass2 even when pass 1 found errors\n"
-    "  --verbose     show each step's command and the default register data file\n"
-    "  --help        show this text\n"
-    "  --version     show the version\n";
+const char* const _UsageText = "Usage: Go8085 [--keep-going] [--verbose] SOURCE [REGISTERS] [Run8085 options...]\n"
+                               "Assembles SOURCE (Corvane, Pass2), builds its image (Tessily) from the register\n"
+                               "data file REGISTERS or from the default start, and runs it (Run8085).\n"
+                               "  --keep-going  go on to Pass2 even when pass 1 found errors\n"
+                               "  --verbose     show each step's command and the default register data file\n"
+                               "  --help        show this text\n"
+                               "  --version     show the version\n";
 
 // Applies one of Go8085's own options; false when text is none of them.
 static bool ApplyOwnOption(CommandLine& line, const std::string& text)

@@ -11,13 +11,13 @@
 
 struct CommandLine {
     std::string Source;
-    std::string RegisterFile;                 // empty: the default start
+    std::string RegisterFile; // empty: the default start
     std::vector<std::string> SimulatorOptions;
-    bool KeepGoing = false;                   // go on past errors of pass 1
-    bool Verbose = false;                     // show each step and the default start
+    bool KeepGoing = false; // go on past errors of pass 1
+    bool Verbose = false;   // show each step and the default start
     bool Help = false;
     bool Version = false;
-    std::string Error;                        // what is wrong with it; empty when usable
+    std::string Error; // what is wrong with it; empty when usable
 };
 
 // Sorts the arguments (without the program name) into their places.

@@ -58,8 +58,7 @@ bool CanCreateFilesIn(const std::string& directory)
 std::string MakeTemporaryDirectory(std::string& error)
 {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp")
-                          + "/go8085-XXXXXX";
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/go8085-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         error = pattern + ": " + std::strerror(errno);
         return {};

@@ -16,10 +16,22 @@ constexpr std::string_view _PassEnd = "End of Input File reached.";
 
 // Log lines that trace normal work and never mean a problem.
 constexpr std::string_view _TraceLines[] = {
-    "Tokenizing ",        "Found Token ",        "Tokenized to ",     "Remaining Part is Comment",
-    "Is a Comment.",      "Label Found: ",       "Added Symbol: ",    "Symbol Count: ",
-    "Mnemonic Identified: ", "DB identified",    "DW identified",     "Parsing Token ",
-    "str2symboldata Results: ", "Added 1 Byte Data ", "Added 2 Byte Data ", "ORG Found",
+    "Tokenizing ",
+    "Found Token ",
+    "Tokenized to ",
+    "Remaining Part is Comment",
+    "Is a Comment.",
+    "Label Found: ",
+    "Added Symbol: ",
+    "Symbol Count: ",
+    "Mnemonic Identified: ",
+    "DB identified",
+    "DW identified",
+    "Parsing Token ",
+    "str2symboldata Results: ",
+    "Added 1 Byte Data ",
+    "Added 2 Byte Data ",
+    "ORG Found",
     "EQU Identified",
 };
 
@@ -46,16 +58,16 @@ std::string_view NameOf(ValueUse use)
 // What the log told about one source line so far.
 struct SourceLine {
     int Number = 0;
-    std::string Text;                    // the line as read
-    std::vector<std::string> Tokens;     // as the lexer stored them
-    std::string Label;                   // name of a label in front, if any
-    ValueUse Use = ValueUse::None;       // the statement being converted
-    std::string Value;                   // the token being converted
-    bool Refused = false;                // Str2SymbolData refused Value
-    bool RefusalExplained = false;       // the refused EQU symbol was reported
-    bool TokenWasCut = false;            // the next token lost its end
-    bool StringUnclosed = false;         // the next token is a string without its quote
-    std::string UnclosedString;          // that token, once read
+    std::string Text;                // the line as read
+    std::vector<std::string> Tokens; // as the lexer stored them
+    std::string Label;               // name of a label in front, if any
+    ValueUse Use = ValueUse::None;   // the statement being converted
+    std::string Value;               // the token being converted
+    bool Refused = false;            // Str2SymbolData refused Value
+    bool RefusalExplained = false;   // the refused EQU symbol was reported
+    bool TokenWasCut = false;        // the next token lost its end
+    bool StringUnclosed = false;     // the next token is a string without its quote
+    std::string UnclosedString;      // that token, once read
 };
 
 // The line as it is quoted in a message: no surrounding blanks, no CR.
@@ -96,13 +108,12 @@ std::optional<long long> ExactValue(std::string_view token)
     }
     long long value = 0;
     for (char c : digits) {
-        const bool digit = hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-                               : std::isdigit(static_cast<unsigned char>(c)) != 0;
+        const bool digit =
+            hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0 : std::isdigit(static_cast<unsigned char>(c)) != 0;
         if (!digit) {
             return std::nullopt;
         }
-        const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                                                                   : std::toupper(c) - 'A' + 10;
+        const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(c) - 'A' + 10;
         value = std::min(value * (hex ? 16 : 10) + d, 1LL << 40);
     }
     return negative ? -value : value;
@@ -129,7 +140,7 @@ void CheckValue(SourceLine& line, long long word, std::vector<Problem>& problems
     std::string token = line.Value;
     const bool endsInCarriageReturn = !token.empty() && token.back() == '\r';
     if (endsInCarriageReturn) {
-        token.pop_back();   // a CR LF source: said once for the whole file
+        token.pop_back(); // a CR LF source: said once for the whole file
     }
     if (line.Refused) {
         std::string effect = Outcome(line, 0);
@@ -138,39 +149,37 @@ void CheckValue(SourceLine& line, long long word, std::vector<Problem>& problems
             line.RefusalExplained = true;
         }
         problems.push_back({line.Number, Severity::Error,
-                            use + " " + token
-                                + " has more than four hexadecimal digits before its H (leading "
-                                  "zeros count): "
-                                + effect});
+                            use + " " + token +
+                                " has more than four hexadecimal digits before its H (leading "
+                                "zeros count): " +
+                                effect});
         return;
     }
     const std::optional<long long> exact = ExactValue(token);
     if (!exact) {
         if (!token.empty() && (token[0] == '\'' || token[0] == '"') && token != line.UnclosedString) {
-            token += token[0];   // the lexer keeps a string's opening quote only
+            token += token[0]; // the lexer keeps a string's opening quote only
         }
-        const bool nameOrString = !token.empty()
-                                  && (std::isalpha(static_cast<unsigned char>(token[0]))
-                                      || token[0] == '\'' || token[0] == '"' || token[0] == '_');
+        const bool nameOrString = !token.empty() && (std::isalpha(static_cast<unsigned char>(token[0])) ||
+                                                     token[0] == '\'' || token[0] == '"' || token[0] == '_');
         problems.push_back({line.Number, Severity::Error,
-                            use + " " + token + " is no number: " + Outcome(line, word)
-                                + (nameOrString ? " (names and strings are not resolved here)"
-                                                : "")});
+                            use + " " + token + " is no number: " + Outcome(line, word) +
+                                (nameOrString ? " (names and strings are not resolved here)" : "")});
         return;
     }
     if (endsInCarriageReturn && (*exact & 0xFFFF) != (word & 0xFFFF)) {
         problems.push_back({line.Number, Severity::Error,
-                            use + " " + token + " is read as " + std::to_string(word)
-                                + " because of the CR that ends the line: " + Outcome(line, word)});
+                            use + " " + token + " is read as " + std::to_string(word) +
+                                " because of the CR that ends the line: " + Outcome(line, word)});
         return;
     }
     const bool byte = line.Use == ValueUse::DB;
     const long long low = byte ? -128 : -32768;
     const long long high = byte ? 255 : 65535;
     if (*exact < low || *exact > high) {
-        problems.push_back({line.Number, Severity::Warning,
-                            use + " " + token + " does not fit in "
-                                + (byte ? "a byte: " : "16 bits: ") + Outcome(line, word)});
+        problems.push_back(
+            {line.Number, Severity::Warning,
+             use + " " + token + " does not fit in " + (byte ? "a byte: " : "16 bits: ") + Outcome(line, word)});
     }
 }
 
@@ -179,32 +188,31 @@ std::string LabelNote(const SourceLine& line)
 {
     const std::string next = TokenAt(line, 1);
     if (next == "EQU") {
-        return "the label " + line.Label + " is defined with the address; to define a constant "
-               "write " + line.Label + " EQU value, without the colon";
+        return "the label " + line.Label +
+               " is defined with the address; to define a constant "
+               "write " +
+               line.Label + " EQU value, without the colon";
     }
     if (next == "ORG") {
         return "the label " + line.Label + " is defined; ORG must stand on a line of its own";
     }
-    return "the label " + line.Label + " is defined; " + next
-           + " is no instruction, DB or DW, so the rest of the line is ignored";
+    return "the label " + line.Label + " is defined; " + next +
+           " is no instruction, DB or DW, so the rest of the line is ignored";
 }
 
 // Handles one log entry that belongs to a source line.
 void ReadEntry(SourceLine& line, std::string_view entry, std::vector<Problem>& problems)
 {
-    auto add = [&](Severity kind, std::string text) {
-        problems.push_back({line.Number, kind, std::move(text)});
-    };
+    auto add = [&](Severity kind, std::string text) { problems.push_back({line.Number, kind, std::move(text)}); };
     if (StartsWith(entry, "Found Token ")) {
         line.Tokens.emplace_back(entry.substr(12));
         if (line.TokenWasCut) {
-            add(Severity::Warning, "token longer than 63 characters: pass 1 keeps its first 63, " +
-                                       line.Tokens.back());
+            add(Severity::Warning, "token longer than 63 characters: pass 1 keeps its first 63, " + line.Tokens.back());
             line.TokenWasCut = false;
         }
         if (line.StringUnclosed) {
-            add(Severity::Error, "string " + line.Tokens.back()
-                                     + " has no closing quote: it runs to the end of the line");
+            add(Severity::Error,
+                "string " + line.Tokens.back() + " has no closing quote: it runs to the end of the line");
             line.StringUnclosed = false;
             line.UnclosedString = line.Tokens.back();
         }
@@ -213,8 +221,7 @@ void ReadEntry(SourceLine& line, std::string_view entry, std::vector<Problem>& p
     } else if (entry == "*****ERROR: String Token without Matching Closure") {
         line.StringUnclosed = true;
     } else if (entry == "More than 16 tokens: the rest of the line is ignored") {
-        add(Severity::Error, "more than 16 tokens: pass 1 ignores everything after the 16th, "
-                                 + TokenAt(line, 15));
+        add(Severity::Error, "more than 16 tokens: pass 1 ignores everything after the 16th, " + TokenAt(line, 15));
     } else if (entry == "Line longer than 510 characters: the rest of it was cut off") {
         add(Severity::Warning, "line longer than 510 characters: pass 1 ignores the rest of it");
     } else if (StartsWith(entry, "Label Found: ")) {
@@ -259,9 +266,8 @@ void ReadEntry(SourceLine& line, std::string_view entry, std::vector<Problem>& p
         }
     } else if (StartsWith(entry, "FATAL ERROR: Unable to allocate memory for Symbol")) {
         add(Severity::Error, "pass 1 ran out of memory: a symbol of this line is not defined");
-    } else if (!entry.empty()
-               && std::none_of(std::begin(_TraceLines), std::end(_TraceLines),
-                               [&](std::string_view trace) { return StartsWith(entry, trace); })) {
+    } else if (!entry.empty() && std::none_of(std::begin(_TraceLines), std::end(_TraceLines),
+                                              [&](std::string_view trace) { return StartsWith(entry, trace); })) {
         add(Severity::Warning, "pass 1 says: " + std::string(entry));
     }
 }
@@ -275,13 +281,12 @@ void ReadTableEntry(std::string_view entry, int& usableRows, std::vector<Problem
         if (dot != std::string_view::npos && dot + 3 < entry.size() && entry[dot + 3] != '\t') {
             ++usableRows;
         }
-    } else if (!entry.empty() && entry != "Reading Opcodes Table"
-               && !StartsWith(entry, "Opcode Count is ")) {
+    } else if (!entry.empty() && entry != "Reading Opcodes Table" && !StartsWith(entry, "Opcode Count is ")) {
         problems.push_back({0, Severity::Warning, std::string(entry)});
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<Problem> ReadPassOneLog(std::string_view logText)
 {
@@ -317,10 +322,9 @@ std::vector<Problem> ReadPassOneLog(std::string_view logText)
                 line->Text = entry.substr(_LineStart.size());
                 if (!line->Text.empty() && line->Text.back() == '\r' && !toldAboutCarriageReturns) {
                     toldAboutCarriageReturns = true;
-                    problems.push_back(
-                        {line->Number, Severity::Warning,
-                         "the source has CR LF line ends: each line's last token keeps its CR "
-                         "and loses its meaning; save it with LF line ends"});
+                    problems.push_back({line->Number, Severity::Warning,
+                                        "the source has CR LF line ends: each line's last token keeps its CR "
+                                        "and loses its meaning; save it with LF line ends"});
                 }
             } else if (entry != _LineSeparator && line) {
                 ReadEntry(*line, entry, problems);
@@ -330,8 +334,7 @@ std::vector<Problem> ReadPassOneLog(std::string_view logText)
     return problems;
 }
 
-std::string FormatProblem(const Problem& problem, std::string_view sourceName,
-                          std::string_view tableName)
+std::string FormatProblem(const Problem& problem, std::string_view sourceName, std::string_view tableName)
 {
     std::string text(problem.Line > 0 ? sourceName : tableName);
     if (problem.Line > 0) {
@@ -347,6 +350,6 @@ std::string FormatProblem(const Problem& problem, std::string_view sourceName,
 
 int CountProblems(const std::vector<Problem>& problems, Severity kind)
 {
-    return static_cast<int>(std::count_if(problems.begin(), problems.end(),
-                                          [kind](const Problem& p) { return p.Kind == kind; }));
+    return static_cast<int>(
+        std::count_if(problems.begin(), problems.end(), [kind](const Problem& p) { return p.Kind == kind; }));
 }

@@ -79,8 +79,7 @@ static void CollectOutput(int outFd, int errFd, ProgramRun& run)
     }
 }
 
-ProgramRun RunAndCollect(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd)
+ProgramRun RunAndCollect(const std::string& program, const std::vector<std::string>& args, const std::string& cwd)
 {
     ProgramRun run;
     int outPipe[2];

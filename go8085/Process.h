@@ -5,18 +5,17 @@
 #include <vector>
 
 struct ProgramRun {
-    bool Started = false;     // false: it could not be run at all (see Error)
-    int ExitStatus = -1;      // its exit status; -1 when a signal ended it
-    int Signal = 0;           // the signal that ended it, or 0
-    std::string Stdout;       // everything it wrote on standard output
-    std::string Stderr;       // everything it wrote on standard error
-    std::string Error;        // why it could not be run
+    bool Started = false; // false: it could not be run at all (see Error)
+    int ExitStatus = -1;  // its exit status; -1 when a signal ended it
+    int Signal = 0;       // the signal that ended it, or 0
+    std::string Stdout;   // everything it wrote on standard output
+    std::string Stderr;   // everything it wrote on standard error
+    std::string Error;    // why it could not be run
 };
 
 // Runs program with args in the directory cwd, standard input empty, and
 // collects both its output streams.
-ProgramRun RunAndCollect(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd);
+ProgramRun RunAndCollect(const std::string& program, const std::vector<std::string>& args, const std::string& cwd);
 
 // Replaces this process with program and args, keeping its standard streams
 // and working directory. Returns only when that fails, with the reason.

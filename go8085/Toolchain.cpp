@@ -36,8 +36,7 @@ std::string FindOwnDirectory(const char* argv0)
 static bool IsExecutableFile(const std::string& path)
 {
     struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)
-           && ::access(path.c_str(), X_OK) == 0;
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
 static bool IsRegularFile(const std::string& path)
@@ -49,8 +48,7 @@ static bool IsRegularFile(const std::string& path)
 // The first of the candidates that passes the test; empty when none does,
 // and then the candidates are added to error.
 template <typename Test>
-static std::string FindFirst(std::initializer_list<fs::path> candidates, Test test,
-                             std::string& error)
+static std::string FindFirst(std::initializer_list<fs::path> candidates, Test test, std::string& error)
 {
     for (const fs::path& candidate : candidates) {
         const std::string path = candidate.lexically_normal().string();
@@ -76,9 +74,8 @@ bool FindToolchain(const std::string& ownDirectory, Toolchain& tools, std::strin
     tools.Pass2 = program("Pass2", "pass2");
     tools.Tessily = program("Tessily", "imagebuilder");
     tools.Run8085 = program("Run8085", "run8085");
-    tools.OpcodeTable = FindFirst({own / GO8085_DATA_FROM_BIN / "etc/opcodes.txt",
-                                   own / "etc/opcodes.txt"},
-                                  IsRegularFile, error);
+    tools.OpcodeTable =
+        FindFirst({own / GO8085_DATA_FROM_BIN / "etc/opcodes.txt", own / "etc/opcodes.txt"}, IsRegularFile, error);
     if (!error.empty()) {
         error = "cannot find the toolchain; looked for:" + error;
         return false;

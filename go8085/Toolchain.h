@@ -10,7 +10,7 @@ struct Toolchain {
     std::string Pass2;
     std::string Tessily;
     std::string Run8085;
-    std::string OpcodeTable;    // etc/opcodes.txt as shipped
+    std::string OpcodeTable; // etc/opcodes.txt as shipped
 };
 
 // The directory that holds the running program; empty when it cannot be told.

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 struct DecimalValue {
-    bool IsNumber = false;    // the token is an optional sign and decimal digits, nothing else
-    std::uint16_t Bits = 0;   // the number's low 16 bits in two's complement (0 if no number)
-    bool Nonzero = false;     // the number as written is not zero
+    bool IsNumber = false;  // the token is an optional sign and decimal digits, nothing else
+    std::uint16_t Bits = 0; // the number's low 16 bits in two's complement (0 if no number)
+    bool Nonzero = false;   // the number as written is not zero
 };
 
 // Reads the next token of the file and converts it. Values outside the

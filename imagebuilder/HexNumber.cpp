@@ -7,7 +7,7 @@ bool IsWhiteSpace(char c)
 }
 
 /* Global state of the number reader */
-const HexDigitTable _HexDigitValues = [] {   // filled once, read only
+const HexDigitTable _HexDigitValues = [] { // filled once, read only
     HexDigitTable table{};
     for (int c = 0; c < 256; ++c) {
         table.Values[c] = -1;
@@ -25,8 +25,8 @@ const HexDigitTable _HexDigitValues = [] {   // filled once, read only
 // Tells whether line holds a 0x or 0X prefix at p that a digit follows.
 static bool IsHexPrefix(const char* line, std::size_t length, std::size_t p)
 {
-    return p + 2 < length && line[p] == '0' && (line[p + 1] == 'x' || line[p + 1] == 'X')
-        && HexDigitValue(line[p + 2]) >= 0;
+    return p + 2 < length && line[p] == '0' && (line[p + 1] == 'x' || line[p + 1] == 'X') &&
+           HexDigitValue(line[p + 2]) >= 0;
 }
 
 // Parses a hexadecimal number at p, never looking at or past length.

@@ -18,9 +18,9 @@ inline int HexDigitValue(char c)
 }
 
 struct HexNumber {
-    bool Found = false;        // at least one digit was read
-    std::uint32_t Value = 0;   // the number modulo 2^32, negated for a minus sign
-    std::size_t End = 0;       // the position where reading stopped
+    bool Found = false;      // at least one digit was read
+    std::uint32_t Value = 0; // the number modulo 2^32, negated for a minus sign
+    std::size_t End = 0;     // the position where reading stopped
 };
 
 // Parses a number that starts at position p of line[0, length): white space

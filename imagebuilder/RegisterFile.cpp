@@ -44,8 +44,8 @@ static unsigned char ReadFlag(TextFile& file)
 }
 
 // Reads the fifteen values of the register data file into the image fields.
-void ReadREGSandFLAGS(const char* fileName, REGS& registers, LittleEndianWord& word1,
-                      LittleEndianWord& word2, FLAGS& flags, unsigned char& extraFlag)
+void ReadREGSandFLAGS(const char* fileName, REGS& registers, LittleEndianWord& word1, LittleEndianWord& word2,
+                      FLAGS& flags, unsigned char& extraFlag)
 {
     TextFile file;
     if (!OpenTextFile(file, fileName)) {

@@ -17,5 +17,5 @@ void Flags2Byte(FLAGS& flags);
 // Reads the register data file into the given fields of an image. A value
 // that is missing or is no decimal integer gives 0. When the file cannot be
 // opened, the message is written and every field is left as it was.
-void ReadREGSandFLAGS(const char* fileName, REGS& registers, LittleEndianWord& word1,
-                      LittleEndianWord& word2, FLAGS& flags, unsigned char& extraFlag);
+void ReadREGSandFLAGS(const char* fileName, REGS& registers, LittleEndianWord& word1, LittleEndianWord& word2,
+                      FLAGS& flags, unsigned char& extraFlag);

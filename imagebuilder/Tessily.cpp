@@ -27,8 +27,7 @@ int main(int argc, char* argv[])
 
     // Zero-filled at start-up: fields the register data file does not set stay 0.
     static MachineImage image{};
-    ReadREGSandFLAGS(registerFileName, image.Registers, image.Word1, image.Word2, image.Flags,
-                     image.ExtraFlag);
+    ReadREGSandFLAGS(registerFileName, image.Registers, image.Word1, image.Word2, image.Flags, image.ExtraFlag);
     ReadMachineCode(machineCodeFileName, image.Memory);
     WriteImageFile(imageFileName, image);
     return 0;

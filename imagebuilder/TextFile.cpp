@@ -66,9 +66,8 @@ std::size_t ReadTextLine(TextFile& file, char* line, std::size_t capacity)
         const char* start = file.Buffer + file.Position;
         const std::size_t available = file.Length - file.Position;
         const void* lineFeed = std::memchr(start, '\n', available);
-        const std::size_t span = lineFeed != nullptr
-            ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start)
-            : available;
+        const std::size_t span =
+            lineFeed != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - start) : available;
         const std::size_t room = capacity - 1 - stored;
         const std::size_t kept = span < room ? span : room;
         std::memcpy(line + stored, start, kept);

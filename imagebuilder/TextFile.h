@@ -8,10 +8,10 @@
 constexpr std::size_t _ReadChunkSize = 65536;
 
 struct TextFile {
-    int Fd = -1;                // -1 when no file is open
-    std::size_t Position = 0;   // next unread byte of Buffer
-    std::size_t Length = 0;     // bytes held in Buffer
-    bool MetEnd = false;        // a read has met the end of the file (or failed)
+    int Fd = -1;              // -1 when no file is open
+    std::size_t Position = 0; // next unread byte of Buffer
+    std::size_t Length = 0;   // bytes held in Buffer
+    bool MetEnd = false;      // a read has met the end of the file (or failed)
     char Buffer[_ReadChunkSize];
 };
 

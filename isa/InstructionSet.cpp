@@ -26,12 +26,16 @@ const char* const _Stores[4] = {"STAX", "STAX", "SHLD", "STA"};
 
 constexpr int _Memory = 6; // the register field value that names M
 
-InstructionInfo Row(const char* mnemonic, ValueKind value, int size, int states,
-                    int taken = -1, bool documented = true)
+InstructionInfo Row(const char* mnemonic, ValueKind value, int size, int states, int taken = -1, bool documented = true)
 {
-    return InstructionInfo{mnemonic, nullptr, nullptr, value,
-                           static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(states),
-                           static_cast<std::uint8_t>(taken < 0 ? states : taken), documented};
+    return InstructionInfo{mnemonic,
+                           nullptr,
+                           nullptr,
+                           value,
+                           static_cast<std::uint8_t>(size),
+                           static_cast<std::uint8_t>(states),
+                           static_cast<std::uint8_t>(taken < 0 ? states : taken),
+                           documented};
 }
 
 InstructionInfo WithOperands(InstructionInfo row, const char* operand1, const char* operand2 = nullptr)
@@ -70,17 +74,14 @@ InstructionInfo DescribeLowQuarter(bool is8085, int y, int z)
             return WithOperands(Row(mnemonic, ValueKind::None, 1, 7), _Pairs[p]);
         return Row(mnemonic, ValueKind::Address, 3, p == 2 ? 16 : 13);
     }
-    case 3:
-        return WithOperands(Row(q ? "DCX" : "INX", ValueKind::None, 1, is8085 ? 6 : 5), _Pairs[p]);
+    case 3: return WithOperands(Row(q ? "DCX" : "INX", ValueKind::None, 1, is8085 ? 6 : 5), _Pairs[p]);
     case 4:
     case 5: {
         const int states = y == _Memory ? 10 : (is8085 ? 4 : 5);
         return WithOperands(Row(z == 4 ? "INR" : "DCR", ValueKind::None, 1, states), _Registers[y]);
     }
-    case 6:
-        return WithOperands(Row("MVI", ValueKind::Byte, 2, y == _Memory ? 10 : 7), _Registers[y]);
-    default:
-        return Row(_Accumulator[y], ValueKind::None, 1, 4);
+    case 6: return WithOperands(Row("MVI", ValueKind::Byte, 2, y == _Memory ? 10 : 7), _Registers[y]);
+    default: return Row(_Accumulator[y], ValueKind::None, 1, 4);
     }
 }
 
@@ -99,27 +100,25 @@ InstructionInfo DescribeHighQuarter(bool is8085, int y, int z)
     const int p = y >> 1;
     const bool q = (y & 1) != 0;
     switch (z) {
-    case 0:
-        return is8085 ? Row(_Returns[y], ValueKind::None, 1, 6, 12)
-                      : Row(_Returns[y], ValueKind::None, 1, 5, 11);
+    case 0: return is8085 ? Row(_Returns[y], ValueKind::None, 1, 6, 12) : Row(_Returns[y], ValueKind::None, 1, 5, 11);
     case 1:
         if (!q)
             return WithOperands(Row("POP", ValueKind::None, 1, 10), _StackPairs[p]);
         switch (p) {
         case 0: return Row("RET", ValueKind::None, 1, 10);
-        case 1: return is8085 ? Row("SHLX", ValueKind::None, 1, 10, -1, false)
-                              : Row("RET", ValueKind::None, 1, 10, -1, false);
+        case 1:
+            return is8085 ? Row("SHLX", ValueKind::None, 1, 10, -1, false)
+                          : Row("RET", ValueKind::None, 1, 10, -1, false);
         case 2: return Row("PCHL", ValueKind::None, 1, is8085 ? 6 : 5);
         default: return Row("SPHL", ValueKind::None, 1, is8085 ? 6 : 5);
         }
-    case 2:
-        return is8085 ? Row(_Jumps[y], ValueKind::Address, 3, 7, 10)
-                      : Row(_Jumps[y], ValueKind::Address, 3, 10);
+    case 2: return is8085 ? Row(_Jumps[y], ValueKind::Address, 3, 7, 10) : Row(_Jumps[y], ValueKind::Address, 3, 10);
     case 3:
         switch (y) {
         case 0: return Row("JMP", ValueKind::Address, 3, 10);
-        case 1: return is8085 ? Row("RSTV", ValueKind::None, 1, 6, 12, false)
-                              : Row("JMP", ValueKind::Address, 3, 10, -1, false);
+        case 1:
+            return is8085 ? Row("RSTV", ValueKind::None, 1, 6, 12, false)
+                          : Row("JMP", ValueKind::Address, 3, 10, -1, false);
         case 2: return Row("OUT", ValueKind::Port, 2, 10);
         case 3: return Row("IN", ValueKind::Port, 2, 10);
         case 4: return Row("XTHL", ValueKind::None, 1, is8085 ? 16 : 18);
@@ -128,8 +127,7 @@ InstructionInfo DescribeHighQuarter(bool is8085, int y, int z)
         default: return Row("EI", ValueKind::None, 1, 4);
         }
     case 4:
-        return is8085 ? Row(_Calls[y], ValueKind::Address, 3, 9, 18)
-                      : Row(_Calls[y], ValueKind::Address, 3, 11, 17);
+        return is8085 ? Row(_Calls[y], ValueKind::Address, 3, 9, 18) : Row(_Calls[y], ValueKind::Address, 3, 11, 17);
     case 5:
         if (!q)
             return WithOperands(Row("PUSH", ValueKind::None, 1, is8085 ? 12 : 11), _StackPairs[p]);
@@ -142,10 +140,8 @@ InstructionInfo DescribeHighQuarter(bool is8085, int y, int z)
         case 2: return Row("LHLX", ValueKind::None, 1, 10, -1, false);
         default: return Row("JK", ValueKind::Address, 3, 7, 10, false);
         }
-    case 6:
-        return Row(_AluOnByte[y], ValueKind::Byte, 2, 7);
-    default:
-        return Row("RST", ValueKind::RstNumber, 1, is8085 ? 12 : 11);
+    case 6: return Row(_AluOnByte[y], ValueKind::Byte, 2, 7);
+    default: return Row("RST", ValueKind::RstNumber, 1, is8085 ? 12 : 11);
     }
 }
 
@@ -161,8 +157,8 @@ Table BuildTable(CpuModel cpu)
         case 0: table[opcode] = DescribeLowQuarter(is8085, y, z); break;
         case 1: table[opcode] = DescribeMove(is8085, y, z); break;
         case 2:
-            table[opcode] = WithOperands(Row(_AluOnRegister[y], ValueKind::None, 1, z == _Memory ? 7 : 4),
-                                         _Registers[z]);
+            table[opcode] =
+                WithOperands(Row(_AluOnRegister[y], ValueKind::None, 1, z == _Memory ? 7 : 4), _Registers[z]);
             break;
         default: table[opcode] = DescribeHighQuarter(is8085, y, z); break;
         }
@@ -222,16 +218,10 @@ std::string FormatInstruction(CpuModel cpu, const std::uint8_t bytes[3])
     text += separator;
     switch (row.Value) {
     case ValueKind::Byte:
-    case ValueKind::Port:
-        AppendHex(text, bytes[1], 2);
-        break;
+    case ValueKind::Port: AppendHex(text, bytes[1], 2); break;
     case ValueKind::Word:
-    case ValueKind::Address:
-        AppendHex(text, bytes[1] | (bytes[2] << 8), 4);
-        break;
-    default:
-        text += static_cast<char>('0' + ((bytes[0] >> 3) & 7));
-        break;
+    case ValueKind::Address: AppendHex(text, bytes[1] | (bytes[2] << 8), 4); break;
+    default: text += static_cast<char>('0' + ((bytes[0] >> 3) & 7)); break;
     }
     return text;
 }

@@ -25,9 +25,9 @@ enum class ValueKind : std::uint8_t {
 };
 
 struct InstructionInfo {
-    const char* Mnemonic;     // "MOV", "JNZ", "RST"
-    const char* Operand1;     // first register operand ("A", "M", "SP", "PSW") or nullptr
-    const char* Operand2;     // second register operand (MOV only) or nullptr
+    const char* Mnemonic; // "MOV", "JNZ", "RST"
+    const char* Operand1; // first register operand ("A", "M", "SP", "PSW") or nullptr
+    const char* Operand2; // second register operand (MOV only) or nullptr
     ValueKind Value;
     std::uint8_t Size;        // bytes, opcode included
     std::uint8_t States;      // T-states; for a conditional transfer, when it is not taken

@@ -6,7 +6,7 @@
 #include <sys/types.h>
 
 struct FileIdentity {
-    bool Known = false;   // false for a file that does not exist or cannot be examined
+    bool Known = false; // false for a file that does not exist or cannot be examined
     dev_t Device = 0;
     ino_t Inode = 0;
 };

@@ -9,9 +9,9 @@ constexpr std::size_t _InputBufferSize = 65536;
 
 struct InputFile {
     int Fd = -1;
-    std::size_t Position = 0;   // next unread byte of Buffer
-    std::size_t Length = 0;     // bytes held in Buffer
-    bool MetEnd = false;        // a read has met the end of the file
+    std::size_t Position = 0; // next unread byte of Buffer
+    std::size_t Length = 0;   // bytes held in Buffer
+    bool MetEnd = false;      // a read has met the end of the file
     char Buffer[_InputBufferSize];
 };
 

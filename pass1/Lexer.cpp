@@ -6,7 +6,7 @@
 #include <cstring>
 
 /* Global state of the lexer */
-char _CommentStarts[] = ";#$!~`%*";   // in the order they are tested
+char _CommentStarts[] = ";#$!~`%*"; // in the order they are tested
 
 // Tells whether c is a blank for the comment test: space or tab.
 static bool IsBlank(char c)
@@ -119,8 +119,7 @@ int Tokenize(const char* line, char tokens[][_MaxTokenLength])
             LogLine({"More than 16 tokens: the rest of the line is ignored"});
             return count;
         }
-        pos = IsQuote(c) ? ReadQuotedToken(line, pos, tokens[count])
-                         : ReadUnquotedToken(line, pos, tokens[count]);
+        pos = IsQuote(c) ? ReadQuotedToken(line, pos, tokens[count]) : ReadUnquotedToken(line, pos, tokens[count]);
         ++count;
     }
     return count;

@@ -12,8 +12,8 @@ static void AddTextField(OutputStream& listing, std::string_view text)
     WriteText(listing, text);
 }
 
-void WriteInstructionRecord(OutputStream& listing, std::int16_t address,
-                            const char tokens[][_MaxTokenLength], int first, int count)
+void WriteInstructionRecord(OutputStream& listing, std::int16_t address, const char tokens[][_MaxTokenLength],
+                            int first, int count)
 {
     WriteText(listing, Decimal(address));
     for (int i = first; i < count; ++i) {

@@ -9,8 +9,8 @@
 
 // Writes an instruction record: address, mnemonic tokens[first] and the
 // operand tokens after it up to count-1, copied as they are.
-void WriteInstructionRecord(OutputStream& listing, std::int16_t address,
-                            const char tokens[][_MaxTokenLength], int first, int count);
+void WriteInstructionRecord(OutputStream& listing, std::int16_t address, const char tokens[][_MaxTokenLength],
+                            int first, int count);
 
 // Starts a data record with its address and keyword ("DB" or "DW").
 void BeginDataRecord(OutputStream& listing, std::int16_t address, const char* keyword);

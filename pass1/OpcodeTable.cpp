@@ -10,7 +10,7 @@
 #include <new>
 
 /* Global state of the opcode table */
-std::int32_t _OpcodeCount = 0;   // rows of the one table of the run; set by ReadOpcodeTable alone
+std::int32_t _OpcodeCount = 0; // rows of the one table of the run; set by ReadOpcodeTable alone
 
 // Rows logged at most. Every row the file holds is logged; past the end of
 // the file the counted rows are logged as empty rows only until this many

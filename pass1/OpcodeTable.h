@@ -8,8 +8,8 @@
 constexpr int _MaxMnemonicSize = 12;
 
 struct OpcodeTableStructure {
-    char Mnemonic[_MaxMnemonicSize];   // empty for a row the file did not spell
-    std::int32_t Size;                 // instruction length in bytes
+    char Mnemonic[_MaxMnemonicSize]; // empty for a row the file did not spell
+    std::int32_t Size;               // instruction length in bytes
 };
 
 // Number of rows of the loaded table; both lookups take their bound from it.

@@ -25,8 +25,8 @@ bool WriteAll(int fd, const char* data, std::size_t length, WriteCall writeCall)
 // Sends the pending text to the file and empties it.
 static void Flush(OutputStream& stream)
 {
-    if (stream.Fd >= 0 && !stream.Pending.empty()
-        && !WriteAll(stream.Fd, stream.Pending.data(), stream.Pending.size())) {
+    if (stream.Fd >= 0 && !stream.Pending.empty() &&
+        !WriteAll(stream.Fd, stream.Pending.data(), stream.Pending.size())) {
         stream.WriteFailed = true;
     }
     stream.Pending.clear();

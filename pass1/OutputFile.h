@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 struct OutputStream {
-    int Fd = -1;            // -1 when the file is not open
-    std::string Pending;    // text of the line not yet ended
+    int Fd = -1;         // -1 when the file is not open
+    std::string Pending; // text of the line not yet ended
     bool WriteFailed = false;
 };
 
@@ -24,8 +24,7 @@ constexpr int _OutputFileMode = 0664;
 // Returns false, leaving the stream closed, when the file cannot be opened,
 // or when it is one of the files of keepIntact (the same device and inode,
 // through any link), which is left as it was.
-bool CreateOutputFile(OutputStream& stream, const char* path,
-                      std::initializer_list<FileIdentity> keepIntact = {});
+bool CreateOutputFile(OutputStream& stream, const char* path, std::initializer_list<FileIdentity> keepIntact = {});
 
 // Adds text to the current line without ending it.
 void WriteText(OutputStream& stream, std::string_view text);
@@ -48,7 +47,10 @@ bool WriteAll(int fd, const char* data, std::size_t length, WriteCall writeCall 
 struct DecimalText {
     char Digits[24];
     std::size_t Length;
-    operator std::string_view() const { return {Digits, Length}; }
+    operator std::string_view() const
+    {
+        return {Digits, Length};
+    }
 };
 
 // Formats value in decimal, with a minus sign when negative.

@@ -16,9 +16,8 @@ constexpr std::size_t _LineReadLimit = _MaxLineLength - 1;
 
 // Traces one line and processes it: comment lines are skipped, any other
 // line is tokenized and, if it has tokens, processed as a statement.
-static void ProcessLine(const char* line, bool cut, char tokens[][_MaxTokenLength],
-                        const OpcodeTableStructure* table, std::int16_t& locationCounter,
-                        OutputStream& listingFile)
+static void ProcessLine(const char* line, bool cut, char tokens[][_MaxTokenLength], const OpcodeTableStructure* table,
+                        std::int16_t& locationCounter, OutputStream& listingFile)
 {
     LogLine({"-----------"});
     LogLine({"Read one line from InFile : ", line});

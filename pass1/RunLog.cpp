@@ -1,7 +1,7 @@
 #include "RunLog.h"
 
 /* Global state of the run log */
-OutputStream LogStream;   // closed until main opens it
+OutputStream LogStream; // closed until main opens it
 
 void LogLine(std::initializer_list<std::string_view> pieces)
 {

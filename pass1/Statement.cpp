@@ -10,30 +10,29 @@
 
 // What tells DB and DW apart; everything else about them is the same.
 struct DataDirective {
-    const char* Keyword;          // the record's first field
-    const char* IdentifiedLine;   // logged when the statement is recognised
-    const char* NoDataLine;       // logged when no value follows the keyword
-    const char* AddedText;        // logged, with the Word, after each value
-    int BytesPerValue;            // how far each value moves the counter
+    const char* Keyword;        // the record's first field
+    const char* IdentifiedLine; // logged when the statement is recognised
+    const char* NoDataLine;     // logged when no value follows the keyword
+    const char* AddedText;      // logged, with the Word, after each value
+    int BytesPerValue;          // how far each value moves the counter
 };
 
-constexpr DataDirective _DefineBytes = {
-    "DB", "DB identified", "DB parse Error: No Data Found", "Added 1 Byte Data ", 1};
-constexpr DataDirective _DefineWords = {
-    "DW", "DW identified", "DW parse Error: No Data Found", "Added 2 Byte Data ", 2};
+constexpr DataDirective _DefineBytes = {"DB", "DB identified", "DB parse Error: No Data Found", "Added 1 Byte Data ",
+                                        1};
+constexpr DataDirective _DefineWords = {"DW", "DW identified", "DW parse Error: No Data Found", "Added 2 Byte Data ",
+                                        2};
 
 // Moves the counter by delta bytes, wrapping in 16 bits.
 static void Advance(std::int16_t& locationCounter, std::int32_t delta)
 {
-    locationCounter = static_cast<std::int16_t>(static_cast<std::uint32_t>(locationCounter)
-                                                + static_cast<std::uint32_t>(delta));
+    locationCounter =
+        static_cast<std::int16_t>(static_cast<std::uint32_t>(locationCounter) + static_cast<std::uint32_t>(delta));
 }
 
 // An instruction whose mnemonic is token p: one record, then the counter
 // moves by the instruction's size.
-static void ProcessInstruction(char tokens[][_MaxTokenLength], int count, int p,
-                               const OpcodeTableStructure* table, std::int16_t& locationCounter,
-                               OutputStream& listingFile)
+static void ProcessInstruction(char tokens[][_MaxTokenLength], int count, int p, const OpcodeTableStructure* table,
+                               std::int16_t& locationCounter, OutputStream& listingFile)
 {
     LogLine({"Mnemonic Identified: ", tokens[p]});
     const int size = GetInstructionSize(table, tokens[p]);
@@ -43,8 +42,8 @@ static void ProcessInstruction(char tokens[][_MaxTokenLength], int count, int p,
 
 // A DB or DW statement whose keyword is token p: one record of the converted
 // values, each moving the counter by the directive's value size.
-static void ProcessData(const DataDirective& directive, char tokens[][_MaxTokenLength], int count,
-                        int p, std::int16_t& locationCounter, OutputStream& listingFile)
+static void ProcessData(const DataDirective& directive, char tokens[][_MaxTokenLength], int count, int p,
+                        std::int16_t& locationCounter, OutputStream& listingFile)
 {
     LogLine({directive.IdentifiedLine});
     if (count == p + 1) {
@@ -88,17 +87,10 @@ static void ProcessCodeOrData(CodeOrData kind, char tokens[][_MaxTokenLength], i
                               OutputStream& listingFile)
 {
     switch (kind) {
-    case CodeOrData::Instruction:
-        ProcessInstruction(tokens, count, p, table, locationCounter, listingFile);
-        return;
-    case CodeOrData::DefineBytes:
-        ProcessData(_DefineBytes, tokens, count, p, locationCounter, listingFile);
-        return;
-    case CodeOrData::DefineWords:
-        ProcessData(_DefineWords, tokens, count, p, locationCounter, listingFile);
-        return;
-    case CodeOrData::None:
-        return;
+    case CodeOrData::Instruction: ProcessInstruction(tokens, count, p, table, locationCounter, listingFile); return;
+    case CodeOrData::DefineBytes: ProcessData(_DefineBytes, tokens, count, p, locationCounter, listingFile); return;
+    case CodeOrData::DefineWords: ProcessData(_DefineWords, tokens, count, p, locationCounter, listingFile); return;
+    case CodeOrData::None: return;
     }
 }
 

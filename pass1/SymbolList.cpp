@@ -8,8 +8,8 @@
 #include <new>
 
 /* Global state of the symbol list */
-SymbolListNode* SymbolList = nullptr;   // newest first; null when empty
-std::int32_t SymbolCount = 0;           // symbols added during the run
+SymbolListNode* SymbolList = nullptr; // newest first; null when empty
+std::int32_t SymbolCount = 0;         // symbols added during the run
 
 // The largest size a symbol may have.
 constexpr std::uint32_t _MaxSymbolSize = 2;
@@ -17,8 +17,8 @@ constexpr std::uint32_t _MaxSymbolSize = 2;
 void Append(const char* name, std::int32_t size, SymbolData value)
 {
     if (static_cast<std::uint32_t>(size) > _MaxSymbolSize) {
-        LogLine({"CRITICAL ERROR: Unable to add Symbol. Size of symbol cannot  be greater than ",
-                 Decimal(_MaxSymbolSize)});
+        LogLine(
+            {"CRITICAL ERROR: Unable to add Symbol. Size of symbol cannot  be greater than ", Decimal(_MaxSymbolSize)});
         return;
     }
     auto* node = new (std::nothrow) SymbolListNode;
@@ -50,8 +50,7 @@ static void WriteSymbolLine(OutputStream& file, const SymbolListNode& node)
     WriteLine(file);
 }
 
-void WriteToSymbolFile(const SymbolListNode* head, const char* fileName,
-                       std::initializer_list<FileIdentity> keepIntact)
+void WriteToSymbolFile(const SymbolListNode* head, const char* fileName, std::initializer_list<FileIdentity> keepIntact)
 {
     OutputStream file;
     if (!CreateOutputFile(file, fileName, keepIntact)) {

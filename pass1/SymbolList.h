@@ -13,9 +13,9 @@ constexpr int _MaxSymbolNameSize = 256;
 
 struct SymbolListNode {
     char Name[_MaxSymbolNameSize];
-    std::int32_t Size;        // 1 for a byte, 2 for a word
+    std::int32_t Size; // 1 for a byte, 2 for a word
     SymbolData Value;
-    SymbolListNode* Next;     // the node added just before this one
+    SymbolListNode* Next; // the node added just before this one
 };
 
 // The newest node of the run's symbol list, and the number of symbols added.

@@ -18,7 +18,7 @@ struct OpcodeForm {
 
 // The opcodes of one mnemonic, in opcode order, from the shared table.
 struct MnemonicForms {
-    const InstructionInfo* First = nullptr;   // register count and value kind are the same for all
+    const InstructionInfo* First = nullptr; // register count and value kind are the same for all
     int RegisterCount = 0;
     std::vector<OpcodeForm> Opcodes;
 };
@@ -79,8 +79,8 @@ std::string DescribeBadRegisters(std::string_view mnemonic, const MnemonicForms&
     for (int position = 0; position < forms.RegisterCount; ++position) {
         const std::vector<std::string_view> names = AllowedNames(forms, position);
         if (std::find(names.begin(), names.end(), registers[position]) == names.end()) {
-            std::string text = std::string("bad ") + OperandKind(forms, position) + " "
-                               + ShowField(registers[position]) + ": " + std::string(mnemonic) + " takes";
+            std::string text = std::string("bad ") + OperandKind(forms, position) + " " +
+                               ShowField(registers[position]) + ": " + std::string(mnemonic) + " takes";
             for (std::string_view name : names) {
                 text += " " + std::string(name);
             }
@@ -147,8 +147,8 @@ std::string EncodeInstruction(std::span<const std::string_view> fields, const Sy
 
     const OpcodeForm* match = nullptr;
     for (const OpcodeForm& form : forms.Opcodes) {
-        if ((forms.RegisterCount < 1 || registers[0] == OperandOf(*form.Info, 0))
-            && (forms.RegisterCount < 2 || registers[1] == OperandOf(*form.Info, 1))) {
+        if ((forms.RegisterCount < 1 || registers[0] == OperandOf(*form.Info, 0)) &&
+            (forms.RegisterCount < 2 || registers[1] == OperandOf(*form.Info, 1))) {
             match = &form;
             break;
         }
@@ -179,20 +179,15 @@ std::string EncodeInstruction(std::span<const std::string_view> fields, const Sy
     }
     if (value < range.Lowest || value > range.Highest) {
         const std::string written = JoinFields(valueFields);
-        const std::string shown = std::to_string(value) == written
-                                      ? written
-                                      : ShowField(written) + " = " + std::to_string(value);
-        return std::string(range.Name) + " " + shown + " out of range " + std::to_string(range.Lowest) + ".."
-               + std::to_string(range.Highest);
+        const std::string shown =
+            std::to_string(value) == written ? written : ShowField(written) + " = " + std::to_string(value);
+        return std::string(range.Name) + " " + shown + " out of range " + std::to_string(range.Lowest) + ".." +
+               std::to_string(range.Highest);
     }
     switch (info.Value) {
-    case ValueKind::RstNumber:
-        encoded.Bytes[0] = static_cast<std::uint8_t>(opcode + 8 * value);
-        break;
+    case ValueKind::RstNumber: encoded.Bytes[0] = static_cast<std::uint8_t>(opcode + 8 * value); break;
     case ValueKind::Byte:
-    case ValueKind::Port:
-        encoded.Bytes[1] = static_cast<std::uint8_t>(value & 0xFF);
-        break;
+    case ValueKind::Port: encoded.Bytes[1] = static_cast<std::uint8_t>(value & 0xFF); break;
     default:
         encoded.Bytes[1] = static_cast<std::uint8_t>(value & 0xFF);
         encoded.Bytes[2] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
@@ -215,8 +210,8 @@ std::string EncodeData(std::span<const std::string_view> fields, std::vector<std
             return std::string(fields[0]) + " value " + ShowField(field) + " is not a decimal number";
         }
         if (value < lowest || value > highest) {
-            return std::string(fields[0]) + " value " + ShowField(field) + " out of range "
-                   + std::to_string(lowest) + ".." + std::to_string(highest);
+            return std::string(fields[0]) + " value " + ShowField(field) + " out of range " + std::to_string(lowest) +
+                   ".." + std::to_string(highest);
         }
         bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
         if (words) {

@@ -2,7 +2,6 @@
 
 #include "Messages.h"
 
-
 // Largest number a term may write, and largest sum an expression may reach
 // on its way; both lie far outside any operand's range.
 constexpr long long _MaxNumber = 0xFFFFFFFFLL;
@@ -47,8 +46,8 @@ int HexDigitValue(char c)
 // Where the reading of the fields stands.
 struct ItemCursor {
     std::span<const std::string_view> Fields;
-    std::size_t Field = 0;   // the field being read
-    std::size_t At = 0;      // the position in it
+    std::size_t Field = 0; // the field being read
+    std::size_t At = 0;    // the position in it
 };
 
 // Takes the next sign or term of the fields; false after the last. Inside
@@ -165,8 +164,7 @@ NumberForm ReadNumber(std::string_view term, long long& value)
     return NumberForm::Number;
 }
 
-std::string EvaluateExpression(std::span<const std::string_view> fields, const SymbolTable& symbols,
-                               long long& value)
+std::string EvaluateExpression(std::span<const std::string_view> fields, const SymbolTable& symbols, long long& value)
 {
     ItemCursor cursor{fields};
     long long sum = 0;
@@ -199,8 +197,7 @@ std::string EvaluateExpression(std::span<const std::string_view> fields, const S
         expectTerm = false;
     }
     if (expectTerm) {
-        return first ? std::string("missing value")
-                             : "expected a term after " + std::string(lastSign);
+        return first ? std::string("missing value") : "expected a term after " + std::string(lastSign);
     }
     value = sum;
     return {};

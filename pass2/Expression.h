@@ -14,8 +14,7 @@
 // with ' or ") is one character constant; an unquoted one may hold several
 // terms and signs, and two fields in a row are joined as if by blanks.
 // Returns "" and sets value, or what is wrong, quoting the term at fault.
-std::string EvaluateExpression(std::span<const std::string_view> fields, const SymbolTable& symbols,
-                               long long& value);
+std::string EvaluateExpression(std::span<const std::string_view> fields, const SymbolTable& symbols, long long& value);
 
 enum class NumberForm { Number, NoNumber, TooLarge };
 

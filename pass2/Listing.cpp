@@ -111,9 +111,8 @@ std::string ParseListingLine(std::string_view line, ListingRecord& record)
         }
         const std::size_t start = at + blanks;
         if (blanks != _FieldSeparator.size()) {
-            return std::to_string(blanks) + (blanks == 1 ? " blank" : " blanks") + " before field "
-                   + ShowField(line.substr(start, line.find(' ', start) - start))
-                   + ", where records have seven";
+            return std::to_string(blanks) + (blanks == 1 ? " blank" : " blanks") + " before field " +
+                   ShowField(line.substr(start, line.find(' ', start) - start)) + ", where records have seven";
         }
         std::size_t end = line.find(' ', start);
         if (IsQuote(line[start])) {

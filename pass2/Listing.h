@@ -8,9 +8,9 @@
 #include <vector>
 
 struct ListingRecord {
-    long Line = 0;                         // line number in the listing, from 1
-    int Address = 0;                       // 0 to 65535
-    std::vector<std::string_view> Fields;  // the mnemonic, DB or DW first
+    long Line = 0;                        // line number in the listing, from 1
+    int Address = 0;                      // 0 to 65535
+    std::vector<std::string_view> Fields; // the mnemonic, DB or DW first
 };
 
 // The separator that precedes every field.

@@ -11,8 +11,8 @@
 constexpr int _BytesPerLine = 16;
 
 struct MachineCodeText {
-    std::string Text;      // the lines so far; the last one not yet ended
-    int NextAddress = -1;  // the address that would continue the open line; -1: none open
+    std::string Text;     // the lines so far; the last one not yet ended
+    int NextAddress = -1; // the address that would continue the open line; -1: none open
     int BytesOnLine = 0;
 };
 

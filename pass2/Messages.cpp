@@ -6,8 +6,7 @@
 // Pending text above this size is handed to the file descriptor at once.
 constexpr std::size_t _FlushThreshold = 64 * 1024;
 
-static void Report(Messages& messages, std::string_view file, long line, std::string_view kind,
-                   std::string_view text)
+static void Report(Messages& messages, std::string_view file, long line, std::string_view kind, std::string_view text)
 {
     std::string& out = messages.Pending;
     out.append(file);
@@ -50,7 +49,7 @@ void FlushMessages(Messages& messages)
             continue;
         }
         if (written <= 0) {
-            break;   // standard error is gone: nothing is left to tell
+            break; // standard error is gone: nothing is left to tell
         }
         data += written;
         length -= static_cast<std::size_t>(written);

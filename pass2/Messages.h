@@ -9,8 +9,8 @@
 #include <string_view>
 
 struct Messages {
-    std::string Pending;    // lines not yet handed to the file descriptor
-    int Fd = -1;            // where lines go; -1 keeps them in Pending (tests)
+    std::string Pending; // lines not yet handed to the file descriptor
+    int Fd = -1;         // where lines go; -1 keeps them in Pending (tests)
     long Errors = 0;
     long Warnings = 0;
 };

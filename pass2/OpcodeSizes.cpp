@@ -77,8 +77,8 @@ OpcodeSizes ReadOpcodeSizes(std::string_view text, std::string_view fileName, Me
     }
     if (count <= 0) {
         ReportWarning(messages, fileName, reader.Line,
-                      "the opcode table's row count " + ShowField(countItem)
-                          + " gives no rows; instruction sizes are not checked");
+                      "the opcode table's row count " + ShowField(countItem) +
+                          " gives no rows; instruction sizes are not checked");
         return table;
     }
     table.Usable = true;
@@ -87,8 +87,8 @@ OpcodeSizes ReadOpcodeSizes(std::string_view text, std::string_view fileName, Me
         long size = 0;
         if (mnemonic.empty() || !ReadInteger(TakeItem(reader), size)) {
             ReportWarning(messages, fileName, reader.Line,
-                          "the opcode table ends early: only " + std::to_string(row) + " of "
-                              + std::to_string(count) + " rows could be read");
+                          "the opcode table ends early: only " + std::to_string(row) + " of " + std::to_string(count) +
+                              " rows could be read");
             break;
         }
         if (mnemonic.size() <= _MaxMnemonicLength) {

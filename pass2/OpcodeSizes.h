@@ -10,8 +10,8 @@
 #include <unordered_map>
 
 struct OpcodeSizes {
-    bool Usable = false;                         // false: sizes are not checked
-    std::unordered_map<std::string, int> Sizes;  // the first row of each mnemonic
+    bool Usable = false;                        // false: sizes are not checked
+    std::unordered_map<std::string, int> Sizes; // the first row of each mnemonic
 };
 
 // Path of the opcode table, relative to the working directory.

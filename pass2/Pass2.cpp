@@ -15,12 +15,11 @@
 #include <string_view>
 #include <unistd.h>
 
-constexpr const char* _Usage =
-    "Usage: Pass2 <filename>\n"
-    "       Pass2 --help | --version\n"
-    "Reads the listing <filename>.pass1 and the symbol file <filename>.sym that\n"
-    "Corvane wrote for <filename>, and the opcode table etc/opcodes.txt, and\n"
-    "writes the machine code <filename>.hex.\n";
+constexpr const char* _Usage = "Usage: Pass2 <filename>\n"
+                               "       Pass2 --help | --version\n"
+                               "Reads the listing <filename>.pass1 and the symbol file <filename>.sym that\n"
+                               "Corvane wrote for <filename>, and the opcode table etc/opcodes.txt, and\n"
+                               "writes the machine code <filename>.hex.\n";
 
 constexpr const char* _Version = "Pass2 (8080/8085 toolchain) 1.0\n";
 

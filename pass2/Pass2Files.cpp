@@ -13,8 +13,8 @@ int RunPass2OnFiles(const std::string& filename, Messages& messages)
     std::string tableText;
     std::string tableProblem;
     if (!ReadWholeFile(_OpcodeTablePath, tableText, tableProblem)) {
-        ReportWarning(messages, _OpcodeTablePath,
-                      0, "cannot read: " + tableProblem + "; instruction sizes are not checked");
+        ReportWarning(messages, _OpcodeTablePath, 0,
+                      "cannot read: " + tableProblem + "; instruction sizes are not checked");
     }
     std::string symbolText;
     std::string symbolProblem;

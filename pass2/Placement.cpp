@@ -3,7 +3,7 @@
 void PlaceBytes(Placement& placement, int address, int count, long line, std::vector<Overlap>& overlaps)
 {
     overlaps.clear();
-    int previous = -1;   // offset of the previous byte that overlapped
+    int previous = -1; // offset of the previous byte that overlapped
     for (int offset = 0; offset < count; ++offset) {
         const int at = (address + offset) & 0xFFFF;
         std::vector<long>& page = placement.LineOf[at / _PlacementPageSize];

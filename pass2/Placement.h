@@ -15,9 +15,9 @@ struct Placement {
 
 // A run of addresses that an earlier record had placed already.
 struct Overlap {
-    int First = 0;         // first address of the run
-    int Count = 0;         // addresses in the run (it may wrap past FFFFH)
-    long EarlierLine = 0;  // the record that placed them
+    int First = 0;        // first address of the run
+    int Count = 0;        // addresses in the run (it may wrap past FFFFH)
+    long EarlierLine = 0; // the record that placed them
 };
 
 // Records count bytes from address on (wrapping past FFFFH) as placed by the

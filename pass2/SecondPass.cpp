@@ -56,8 +56,8 @@ void AppendHexAddress(std::string& text, int address)
 
 // One warning per run of bytes placed already, composed in text (which is
 // reused, as most records of a long listing may overlap earlier ones).
-void ReportOverlaps(Messages& messages, std::string_view listingName, long line,
-                    const std::vector<Overlap>& overlaps, std::string& text)
+void ReportOverlaps(Messages& messages, std::string_view listingName, long line, const std::vector<Overlap>& overlaps,
+                    std::string& text)
 {
     for (const Overlap& overlap : overlaps) {
         text.clear();
@@ -101,11 +101,11 @@ std::string EncodeRecord(const ListingRecord& record, const SymbolTable& symbols
         const auto row = sizes.Sizes.find(std::string(first));
         if (row == sizes.Sizes.end()) {
             ReportWarning(messages, input.ListingName, record.Line,
-                          ShowField(first) + " is not in " + std::string(input.TableName)
-                              + ", so its size is not checked, in " + ShowRecord(record));
+                          ShowField(first) + " is not in " + std::string(input.TableName) +
+                              ", so its size is not checked, in " + ShowRecord(record));
         } else if (row->second != encoded.Size) {
-            return ShowField(first) + " takes " + std::to_string(encoded.Size) + " bytes, but "
-                   + std::string(input.TableName) + " gives it " + std::to_string(row->second);
+            return ShowField(first) + " takes " + std::to_string(encoded.Size) + " bytes, but " +
+                   std::string(input.TableName) + " gives it " + std::to_string(row->second);
         }
     }
     bytes.assign(encoded.Bytes, encoded.Bytes + encoded.Size);

@@ -14,7 +14,7 @@ struct Pass2Input {
     std::string_view SymbolFileName;
     std::string_view SymbolText;
     std::string_view TableName;
-    std::optional<std::string_view> TableText;   // absent: no table could be read
+    std::optional<std::string_view> TableText; // absent: no table could be read
 };
 
 // Reads the symbol file and the table, then turns every listing record into

@@ -29,12 +29,11 @@ static std::string ParseSymbolLine(std::string_view line, SymbolLine& symbol)
         return "empty line where a symbol should be";
     }
     const std::size_t valueStart = line.rfind(_SymbolSeparator);
-    const std::size_t sizeStart =
-        valueStart == std::string_view::npos || valueStart == 0 ? std::string_view::npos
-                                                                : line.rfind(_SymbolSeparator, valueStart - 1);
+    const std::size_t sizeStart = valueStart == std::string_view::npos || valueStart == 0
+                                      ? std::string_view::npos
+                                      : line.rfind(_SymbolSeparator, valueStart - 1);
     if (sizeStart == std::string_view::npos) {
-        return "not a symbol line (name, size and value separated by a blank, a tab and a blank): "
-               + ShowField(line);
+        return "not a symbol line (name, size and value separated by a blank, a tab and a blank): " + ShowField(line);
     }
     const std::string_view size = line.substr(sizeStart + 3, valueStart - sizeStart - 3);
     const std::string_view value = line.substr(valueStart + 3);
@@ -49,8 +48,7 @@ static std::string ParseSymbolLine(std::string_view line, SymbolLine& symbol)
         return "value " + ShowField(value) + " of " + ShowName(symbol.Name) + " out of range 0..255 for size 1";
     }
     if (size == "2" && (symbol.Value < -32768 || symbol.Value > 32767)) {
-        return "value " + ShowField(value) + " of " + ShowName(symbol.Name)
-               + " out of range -32768..32767 for size 2";
+        return "value " + ShowField(value) + " of " + ShowName(symbol.Name) + " out of range -32768..32767 for size 2";
     }
     return {};
 }
@@ -95,8 +93,7 @@ SymbolTable ReadSymbolFile(std::string_view text, std::string_view fileName, Mes
         }
         problems.emplace_back(definitions.front().second, text);
     }
-    std::stable_sort(problems.begin(), problems.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [line, text] : problems) {
         ReportError(messages, fileName, line, text);
     }

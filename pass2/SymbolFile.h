@@ -8,8 +8,8 @@
 #include <unordered_map>
 
 struct SymbolValue {
-    long Value = 0;        // a label's address or an EQU name's number, as written
-    long Line = 0;         // line of the newest definition
+    long Value = 0; // a label's address or an EQU name's number, as written
+    long Line = 0;  // line of the newest definition
     bool Duplicate = false;
 };
 

@@ -60,9 +60,7 @@ CpmEvent ServeCpm(CpuState& cpu, const CpmConsole& console)
     UncountHlt(cpu);
     cpu.Halted = false;
     switch (cpu.C) {
-    case _BdosPrintCharacter:
-        Print(console, cpu.E);
-        break;
+    case _BdosPrintCharacter: Print(console, cpu.E); break;
     case _BdosPrintString: {
         // A string without '$' stops after going once round memory.
         std::uint16_t address = static_cast<std::uint16_t>((cpu.D << 8) | cpu.E);
@@ -72,8 +70,8 @@ CpmEvent ServeCpm(CpuState& cpu, const CpmConsole& console)
     }
     default:
         if (console.Warn) {
-            const std::uint16_t returnAddress =
-                static_cast<std::uint16_t>(cpu.Memory[cpu.SP] | (cpu.Memory[static_cast<std::uint16_t>(cpu.SP + 1)] << 8));
+            const std::uint16_t returnAddress = static_cast<std::uint16_t>(
+                cpu.Memory[cpu.SP] | (cpu.Memory[static_cast<std::uint16_t>(cpu.SP + 1)] << 8));
             console.Warn(console.Context, cpu.C, returnAddress);
         }
         break;

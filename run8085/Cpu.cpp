@@ -192,8 +192,8 @@ template <bool Is8085>
     }
 }
 
-[[gnu::always_inline]] inline void ReturnIf(bool condition, const std::uint8_t* m, std::uint16_t& pc,
-                                            std::uint16_t& sp, std::uint64_t& states, unsigned extra)
+[[gnu::always_inline]] inline void ReturnIf(bool condition, const std::uint8_t* m, std::uint16_t& pc, std::uint16_t& sp,
+                                            std::uint64_t& states, unsigned extra)
 {
     if (condition) {
         pc = Pop(m, sp);
@@ -238,12 +238,12 @@ enum class Exit : std::uint8_t {
 #if defined(__GNUC__) && !defined(RUN8085_SWITCH_DISPATCH)
 #define RUN8085_THREADED 1
 #define CASE(opcode) L_##opcode:
-#define DISPATCH()                                                                                                   \
-    do {                                                                                                             \
-        op = m[pc++];                                                                                                \
-        if (__builtin_add_overflow(counts, base[op], &counts)) [[unlikely]]                                          \
-            goto spent;                                                                                              \
-        goto* labels[op];                                                                                            \
+#define DISPATCH()                                                                                                     \
+    do {                                                                                                               \
+        op = m[pc++];                                                                                                  \
+        if (__builtin_add_overflow(counts, base[op], &counts)) [[unlikely]]                                            \
+            goto spent;                                                                                                \
+        goto* labels[op];                                                                                              \
     } while (false)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
@@ -252,12 +252,14 @@ enum class Exit : std::uint8_t {
 #define CASE(opcode) case opcode:
 #define DISPATCH() break
 #endif
-#define STOP(why)                                                                                                    \
-    do {                                                                                                             \
-        exit = why;                                                                                                  \
-        goto stop;                                                                                                   \
+#define STOP(why)                                                                                                      \
+    do {                                                                                                               \
+        exit = why;                                                                                                    \
+        goto stop;                                                                                                     \
     } while (false)
 
+// The decode loop keeps one line an opcode where it can, as the manual lists them.
+// clang-format off
 // Runs up to budget instructions (at least one; at most _MaxChunk) and
 // returns why it stopped.
 template <bool Is8085>
@@ -748,6 +750,7 @@ stop:
     cpu.Instructions += (counts - start) >> _CountShift;
     return exit;
 }
+// clang-format on
 
 #if RUN8085_THREADED
 #pragma GCC diagnostic pop

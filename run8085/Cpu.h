@@ -11,10 +11,10 @@
 // Bits of the flag register F, as PUSH PSW pushes it on the 8085.
 constexpr std::uint8_t _FlagS = 0x80;
 constexpr std::uint8_t _FlagZ = 0x40;
-constexpr std::uint8_t _FlagK = 0x20;  // 8085, undocumented
+constexpr std::uint8_t _FlagK = 0x20; // 8085, undocumented
 constexpr std::uint8_t _FlagAC = 0x10;
 constexpr std::uint8_t _FlagP = 0x04;
-constexpr std::uint8_t _FlagV = 0x02;  // 8085, undocumented
+constexpr std::uint8_t _FlagV = 0x02; // 8085, undocumented
 constexpr std::uint8_t _FlagCY = 0x01;
 
 // Bits of CpuState::Masks, as SIM sets them (1 = masked).
@@ -38,12 +38,12 @@ struct IoPorts {
 // core moves it into CpuState::Rst75Latch at the next step, masked or not.
 // The 8080 model looks at Intr only.
 struct InterruptLines {
-    bool Trap = false;        // TRAP: non-maskable; taken once per raising
-    bool Rst55 = false;       // RST 5.5 level input
-    bool Rst65 = false;       // RST 6.5 level input
-    bool Rst75 = false;       // RST 7.5 edge: raising it sets the latch
-    int Intr = -1;            // INTR with RST n on the data bus (0-7), -1 when none
-    bool Sid = false;         // serial input data, read by RIM
+    bool Trap = false;  // TRAP: non-maskable; taken once per raising
+    bool Rst55 = false; // RST 5.5 level input
+    bool Rst65 = false; // RST 6.5 level input
+    bool Rst75 = false; // RST 7.5 edge: raising it sets the latch
+    int Intr = -1;      // INTR with RST n on the data bus (0-7), -1 when none
+    bool Sid = false;   // serial input data, read by RIM
 };
 
 struct CpuState {
@@ -52,13 +52,13 @@ struct CpuState {
     std::uint16_t PC = 0;
     std::uint16_t SP = 0;
     std::uint8_t A = 0, B = 0, C = 0, D = 0, E = 0, H = 0, L = 0;
-    std::uint8_t F = 0;             // S Z K AC 0 P V CY, bit 7 down to bit 0
-    bool IE = false;                // interrupt-enable flip-flop
-    bool EnablePending = false;     // EI executed: IE turns on after the next instruction
+    std::uint8_t F = 0;         // S Z K AC 0 P V CY, bit 7 down to bit 0
+    bool IE = false;            // interrupt-enable flip-flop
+    bool EnablePending = false; // EI executed: IE turns on after the next instruction
     bool Halted = false;
     std::uint8_t Masks = _MaskRst55 | _MaskRst65 | _MaskRst75;
-    bool Rst75Latch = false;        // RST 7.5 pending
-    bool Sod = false;               // serial output latch
+    bool Rst75Latch = false;           // RST 7.5 pending
+    bool Sod = false;                  // serial output latch
     bool RimShowsIeBeforeTrap = false; // after TRAP, RIM reads IE as it was before it
     bool IeBeforeTrap = false;
     InterruptLines Lines;

@@ -76,7 +76,8 @@ inline std::uint8_t ComputeOverflowFlags(unsigned result, bool overflow)
 template <bool Is8085>
 inline std::uint8_t ComputeAddFlags(unsigned a, unsigned value, unsigned sum)
 {
-    return static_cast<std::uint8_t>(_SignZeroParity[sum & 0xFF] | ((a ^ value ^ sum) & _FlagAC) | ((sum >> 8) & _FlagCY) |
+    return static_cast<std::uint8_t>(_SignZeroParity[sum & 0xFF] | ((a ^ value ^ sum) & _FlagAC) |
+                                     ((sum >> 8) & _FlagCY) |
                                      ComputeOverflowFlags<Is8085>(sum, ((a ^ sum) & (value ^ sum) & 0x80) != 0));
 }
 
@@ -91,9 +92,9 @@ inline std::uint8_t ComputeAddFlags(unsigned a, unsigned value, unsigned sum)
 template <bool Is8085>
 inline std::uint8_t ComputeSubtractFlags(unsigned a, unsigned value, unsigned difference)
 {
-    return static_cast<std::uint8_t>(_SignZeroParity[difference & 0xFF] | (~(a ^ value ^ difference) & _FlagAC) |
-                                     ((difference >> 8) & _FlagCY) |
-                                     ComputeOverflowFlags<Is8085>(difference, ((a ^ value) & (a ^ difference) & 0x80) != 0));
+    return static_cast<std::uint8_t>(
+        _SignZeroParity[difference & 0xFF] | (~(a ^ value ^ difference) & _FlagAC) | ((difference >> 8) & _FlagCY) |
+        ComputeOverflowFlags<Is8085>(difference, ((a ^ value) & (a ^ difference) & 0x80) != 0));
 }
 
 // ANA, ANI.

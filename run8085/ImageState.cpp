@@ -15,14 +15,14 @@ std::string HexByte(unsigned value)
     return text;
 }
 
-void CheckPair(const char* pair, const char* high, const char* low, const RegisterPair& stored,
-               std::uint8_t highValue, std::uint8_t lowValue, std::vector<std::string>& warnings)
+void CheckPair(const char* pair, const char* high, const char* low, const RegisterPair& stored, std::uint8_t highValue,
+               std::uint8_t lowValue, std::vector<std::string>& warnings)
 {
     if (stored.High == highValue && stored.Low == lowValue)
         return;
     warnings.push_back(std::string("register pair ") + pair + " holds " + HexByte(stored.High) + " " +
-                       HexByte(stored.Low) + " but " + high + " and " + low + " hold " + HexByte(highValue) +
-                       " " + HexByte(lowValue) + "; " + high + " and " + low + " are used");
+                       HexByte(stored.Low) + " but " + high + " and " + low + " hold " + HexByte(highValue) + " " +
+                       HexByte(lowValue) + "; " + high + " and " + low + " are used");
 }
 
 std::uint16_t ReadAddress(const LittleEndianWord& word)
@@ -68,8 +68,7 @@ std::vector<std::string> ApplyImage(const MachineImage& image, CpuState& cpu)
     cpu.IE = image.ExtraFlag == 1;
     cpu.EnablePending = false;
     if (image.ExtraFlag > 1) {
-        warnings.push_back("ExtraFlag is " + HexByte(image.ExtraFlag) +
-                           ", neither 0 nor 1; interrupts start disabled");
+        warnings.push_back("ExtraFlag is " + HexByte(image.ExtraFlag) + ", neither 0 nor 1; interrupts start disabled");
     }
     return warnings;
 }

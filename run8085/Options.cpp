@@ -11,30 +11,42 @@ namespace {
 constexpr std::uint32_t _MaxAddress = 0xFFFF;
 constexpr std::uint32_t _MaxByte = 0xFF;
 
-const char* const _Usage =
-    "Usage: Run8085 [options] [IMAGE]\n"
-    "Runs an 8085 (or 8080) program from a 65,560-byte image and reports its final state.\n"
-    "\n"
-    "Addresses, ports and bytes are hexadecimal (2000, 2000H, 0x2000); counts are decimal.\n"
-    "  --cpu 8085|8080          processor model (default 8085)\n"
-    "  --load FILE@ADDR         copy a raw binary file into memory at ADDR (repeatable)\n"
-    "  --pc ADDR, --sp ADDR     start with this program counter, stack pointer\n"
-    "  --interrupt STEP:SOURCE  raise TRAP, RST5.5, RST6.5, RST7.5 or INTR:n before\n"
-    "                           instruction STEP (repeatable)\n"
-    "  --console-port N         OUT N writes to standard output, IN N reads standard input\n"
-    "  --input P=V              IN P reads V (repeatable; other ports read 0)\n"
-    "  --cpm                    CP/M console calls at 0005H; reaching 0000H ends the run;\n"
-    "                           the report goes to standard error\n"
-    "  --max-steps N            stop after N instructions (default 1000000000; 0: no limit)\n"
-    "  --dump FROM-TO           add a memory dump to the report (repeatable)\n"
-    "  --out FILE               write the final state as an image\n"
-    "  --trace FILE|-           one line per instruction to FILE or standard output\n"
-    "  --help, --version        show this text, or the version, and exit\n"
-    "\n"
-    "Exit status: 0 halted (or CP/M exit), 2 step limit reached, 1 unusable input or options.\n";
+const char* const _Usage = "Usage: Run8085 [options] [IMAGE]\n"
+                           "Runs an 8085 (or 8080) program from a 65,560-byte image and reports its final state.\n"
+                           "\n"
+                           "Addresses, ports and bytes are hexadecimal (2000, 2000H, 0x2000); counts are decimal.\n"
+                           "  --cpu 8085|8080          processor model (default 8085)\n"
+                           "  --load FILE@ADDR         copy a raw binary file into memory at ADDR (repeatable)\n"
+                           "  --pc ADDR, --sp ADDR     start with this program counter, stack pointer\n"
+                           "  --interrupt STEP:SOURCE  raise TRAP, RST5.5, RST6.5, RST7.5 or INTR:n before\n"
+                           "                           instruction STEP (repeatable)\n"
+                           "  --console-port N         OUT N writes to standard output, IN N reads standard input\n"
+                           "  --input P=V              IN P reads V (repeatable; other ports read 0)\n"
+                           "  --cpm                    CP/M console calls at 0005H; reaching 0000H ends the run;\n"
+                           "                           the report goes to standard error\n"
+                           "  --max-steps N            stop after N instructions (default 1000000000; 0: no limit)\n"
+                           "  --dump FROM-TO           add a memory dump to the report (repeatable)\n"
+                           "  --out FILE               write the final state as an image\n"
+                           "  --trace FILE|-           one line per instruction to FILE or standard output\n"
+                           "  --help, --version        show this text, or the version, and exit\n"
+                           "\n"
+                           "Exit status: 0 halted (or CP/M exit), 2 step limit reached, 1 unusable input or options.\n";
 
 enum class OptionKind : std::uint8_t {
-    Cpu, Load, Pc, Sp, Interrupt, ConsolePort, Input, Cpm, MaxSteps, Dump, Out, Trace, Help, Version,
+    Cpu,
+    Load,
+    Pc,
+    Sp,
+    Interrupt,
+    ConsolePort,
+    Input,
+    Cpm,
+    MaxSteps,
+    Dump,
+    Out,
+    Trace,
+    Help,
+    Version,
 };
 
 struct OptionName {
@@ -228,18 +240,11 @@ std::string ApplyOption(OptionKind kind, const std::string& name, const std::str
         options.Dumps.push_back({static_cast<std::uint16_t>(*from), static_cast<std::uint16_t>(*to)});
         return "";
     }
-    case OptionKind::Out:
-        options.OutFile = value;
-        return "";
-    case OptionKind::Trace:
-        options.TraceFile = value;
-        return "";
-    case OptionKind::Cpm:
-        options.Cpm = true;
-        return "";
+    case OptionKind::Out: options.OutFile = value; return "";
+    case OptionKind::Trace: options.TraceFile = value; return "";
+    case OptionKind::Cpm: options.Cpm = true; return "";
     case OptionKind::Help:
-    case OptionKind::Version:
-        return "";
+    case OptionKind::Version: return "";
     }
     return "";
 }

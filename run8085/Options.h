@@ -42,18 +42,18 @@ struct PortInput {
 
 struct RunOptions {
     CpuModel Model = CpuModel::I8085;
-    std::string ImageFile;                 // empty: no image
-    std::vector<LoadRequest> Loads;        // in command-line order
+    std::string ImageFile;          // empty: no image
+    std::vector<LoadRequest> Loads; // in command-line order
     std::optional<std::uint16_t> Pc;
     std::optional<std::uint16_t> Sp;
     std::vector<InterruptEvent> Interrupts; // ordered by step, ties in command-line order
-    int ConsolePort = -1;                  // -1: none
-    std::vector<PortInput> Inputs;         // in command-line order; the last one for a port wins
+    int ConsolePort = -1;                   // -1: none
+    std::vector<PortInput> Inputs;          // in command-line order; the last one for a port wins
     bool Cpm = false;
     std::uint64_t MaxSteps = _DefaultMaxSteps; // 0: no limit
-    std::vector<DumpRange> Dumps;          // in command-line order
-    std::string OutFile;                   // empty: no --out
-    std::string TraceFile;                 // empty: no trace; "-": standard output
+    std::vector<DumpRange> Dumps;              // in command-line order
+    std::string OutFile;                       // empty: no --out
+    std::string TraceFile;                     // empty: no trace; "-": standard output
 };
 
 enum class CommandLineAction : std::uint8_t { Run, ShowHelp, ShowVersion, Fail };

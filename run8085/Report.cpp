@@ -11,12 +11,9 @@ constexpr unsigned _DumpBytesPerLine = 16;
 const char* StopName(StopReason stop)
 {
     switch (stop) {
-    case StopReason::Halt:
-        return "halt";
-    case StopReason::CpmExit:
-        return "cpm-exit";
-    case StopReason::StepLimit:
-        return "step-limit";
+    case StopReason::Halt: return "halt";
+    case StopReason::CpmExit: return "cpm-exit";
+    case StopReason::StepLimit: return "step-limit";
     }
     return "halt";
 }

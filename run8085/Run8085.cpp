@@ -201,18 +201,13 @@ int main(int argc, char* argv[])
     }
     const CommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (commandLine.Action) {
-    case CommandLineAction::ShowHelp:
-        std::fputs(UsageText(), stdout);
-        return 0;
-    case CommandLineAction::ShowVersion:
-        std::printf("%s\n", _Version);
-        return 0;
+    case CommandLineAction::ShowHelp: std::fputs(UsageText(), stdout); return 0;
+    case CommandLineAction::ShowVersion: std::printf("%s\n", _Version); return 0;
     case CommandLineAction::Fail:
         ReportError("Run8085", commandLine.Error);
         std::fputs("Try 'Run8085 --help' for more information.\n", stderr);
         return _ExitFailure;
-    case CommandLineAction::Run:
-        break;
+    case CommandLineAction::Run: break;
     }
     return Run(commandLine.Options);
 }

@@ -63,21 +63,11 @@ bool IsHaltedForGood(const CpuState& cpu)
 void RaiseInterrupt(CpuState& cpu, const InterruptEvent& event)
 {
     switch (event.Source) {
-    case InterruptSource::Trap:
-        cpu.Lines.Trap = true;
-        break;
-    case InterruptSource::Rst55:
-        cpu.Lines.Rst55 = true;
-        break;
-    case InterruptSource::Rst65:
-        cpu.Lines.Rst65 = true;
-        break;
-    case InterruptSource::Rst75:
-        cpu.Lines.Rst75 = true;
-        break;
-    case InterruptSource::Intr:
-        cpu.Lines.Intr = event.RstNumber;
-        break;
+    case InterruptSource::Trap: cpu.Lines.Trap = true; break;
+    case InterruptSource::Rst55: cpu.Lines.Rst55 = true; break;
+    case InterruptSource::Rst65: cpu.Lines.Rst65 = true; break;
+    case InterruptSource::Rst75: cpu.Lines.Rst75 = true; break;
+    case InterruptSource::Intr: cpu.Lines.Intr = event.RstNumber; break;
     }
 }
 

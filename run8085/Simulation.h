@@ -13,11 +13,11 @@
 #include <vector>
 
 struct SimulationSetup {
-    std::vector<InterruptEvent> Interrupts; // ordered by step
+    std::vector<InterruptEvent> Interrupts;    // ordered by step
     std::uint64_t MaxSteps = _DefaultMaxSteps; // 0: no limit
     bool Cpm = false;
-    CpmConsole Console;                     // under Cpm: where the program prints
-    std::FILE* Trace = nullptr;             // null: no trace
+    CpmConsole Console;         // under Cpm: where the program prints
+    std::FILE* Trace = nullptr; // null: no trace
 };
 
 // Runs until the processor halts for good, leaves through 0000H under CP/M,

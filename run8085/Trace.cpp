@@ -22,10 +22,9 @@ std::string FormatLine(std::uint64_t step, std::uint16_t address, const std::str
     std::snprintf(line, sizeof line,
                   "%llu %04X: %-*s  %-*s  A=%02X B=%02X C=%02X D=%02X E=%02X H=%02X L=%02X SP=%04X "
                   "S=%d Z=%d AC=%d P=%d CY=%d\n",
-                  static_cast<unsigned long long>(step), address, _BytesColumns, bytes.c_str(),
-                  _DisassemblyColumns, disassembly.c_str(), after.A, after.B, after.C, after.D, after.E,
-                  after.H, after.L, after.SP, flag(_FlagS), flag(_FlagZ), flag(_FlagAC), flag(_FlagP),
-                  flag(_FlagCY));
+                  static_cast<unsigned long long>(step), address, _BytesColumns, bytes.c_str(), _DisassemblyColumns,
+                  disassembly.c_str(), after.A, after.B, after.C, after.D, after.E, after.H, after.L, after.SP,
+                  flag(_FlagS), flag(_FlagZ), flag(_FlagAC), flag(_FlagP), flag(_FlagCY));
     return line;
 }
 
@@ -44,20 +43,14 @@ std::string FormatTraceLine(std::uint64_t step, std::uint16_t address, const std
     return FormatLine(step, address, hex, FormatInstruction(after.Model, bytes), after);
 }
 
-std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, std::uint16_t vector,
-                                const CpuState& after)
+std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, std::uint16_t vector, const CpuState& after)
 {
     switch (vector) {
-    case _TrapVector:
-        return FormatLine(step, address, "", "INT TRAP", after);
-    case _Rst55Vector:
-        return FormatLine(step, address, "", "INT RST 5.5", after);
-    case _Rst65Vector:
-        return FormatLine(step, address, "", "INT RST 6.5", after);
-    case _Rst75Vector:
-        return FormatLine(step, address, "", "INT RST 7.5", after);
-    default:
-        break;
+    case _TrapVector: return FormatLine(step, address, "", "INT TRAP", after);
+    case _Rst55Vector: return FormatLine(step, address, "", "INT RST 5.5", after);
+    case _Rst65Vector: return FormatLine(step, address, "", "INT RST 6.5", after);
+    case _Rst75Vector: return FormatLine(step, address, "", "INT RST 7.5", after);
+    default: break;
     }
     const unsigned number = (vector >> 3) & 7;
     char bytes[4];

@@ -24,5 +24,4 @@ std::string FormatTraceLine(std::uint64_t step, std::uint16_t address, const std
                             const CpuState& after);
 
 // The line of an interrupt taken, which jumped to vector.
-std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, std::uint16_t vector,
-                                const CpuState& after);
+std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, std::uint16_t vector, const CpuState& after);

@@ -41,17 +41,16 @@ namespace fs = std::filesystem;
 namespace {
 
 /* Global state of the runner: the case of this run, set once by main */
-std::string _Program;       // path of the built program
-fs::path _CaseDirectory;    // the case directory
+std::string _Program;    // path of the built program
+fs::path _CaseDirectory; // the case directory
 
 // The entries that make a directory a golden case.
 constexpr std::array<const char*, 5> _CaseEntries = {"args", "stdin", "status", "in", "out"};
 
 bool IsGoldenCase(const fs::path& directory)
 {
-    return fs::is_directory(directory)
-        && std::any_of(_CaseEntries.begin(), _CaseEntries.end(),
-                       [&](const char* entry) { return fs::exists(directory / entry); });
+    return fs::is_directory(directory) && std::any_of(_CaseEntries.begin(), _CaseEntries.end(),
+                                                      [&](const char* entry) { return fs::exists(directory / entry); });
 }
 
 std::vector<std::string> ReadArguments(const fs::path& file)
@@ -170,7 +169,7 @@ TEST(Golden, OutputsMatch)
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -18,11 +18,14 @@ TEST(ParseCommandLine, SortsArgumentsIntoTheirPlaces)
         {{"p.asm"}, "p.asm", "", {}, false, false, ""},
         {{"p.asm", "p.regs"}, "p.asm", "p.regs", {}, false, false, ""},
         {{"p.asm", "--max-steps", "10"}, "p.asm", "", {"--max-steps", "10"}, false, false, ""},
-        {{"p.asm", "p.regs", "--dump", "2000-200F"}, "p.asm", "p.regs", {"--dump", "2000-200F"},
-         false, false, ""},
-        {{"--keep-going", "p.asm", "--cpu", "8080", "--verbose"}, "p.asm", "", {"--cpu", "8080"},
-         true, true, ""},
-        {{"--trace", "p.asm"}, "p.asm", "", {}, false, false,
+        {{"p.asm", "p.regs", "--dump", "2000-200F"}, "p.asm", "p.regs", {"--dump", "2000-200F"}, false, false, ""},
+        {{"--keep-going", "p.asm", "--cpu", "8080", "--verbose"}, "p.asm", "", {"--cpu", "8080"}, true, true, ""},
+        {{"--trace", "p.asm"},
+         "p.asm",
+         "",
+         {},
+         false,
+         false,
          "unknown option --trace (Run8085's options go after the source)"},
         {{}, "", "", {}, false, false, "no source file given"},
         {{"--verbose"}, "", "", {}, false, true, "no source file given"},
@@ -45,4 +48,4 @@ TEST(ParseCommandLine, HelpAndVersionAnywhere)
     EXPECT_TRUE(ParseCommandLine({"p.asm", "--version"}).Version);
 }
 
-}  // namespace
+} // namespace

@@ -30,4 +30,4 @@ TEST(MakeDefaultRegisterFile, ZeroStateWithTheProgramCounter)
     EXPECT_EQ(MakeDefaultRegisterFile(0xFFFF), "0 0 0 0 0 0 0\n-1 0\n0 0 0 0 0\n0\n");
 }
 
-}  // namespace
+} // namespace

@@ -12,8 +12,8 @@ namespace {
 std::string RunLog(const std::string& sourceTrace)
 {
     return "\nReading Opcodes Table\nOpcode Count is 1\n\t0.\t\tNOP\t\t1\n\n"
-           "Starting with Pass 1 on p.asm Output to p.asm.pass1\nI/O File Ready\n"
-           + sourceTrace + "End of Input File reached.\n\nPass 1 completed\n";
+           "Starting with Pass 1 on p.asm Output to p.asm.pass1\nI/O File Ready\n" +
+           sourceTrace + "End of Input File reached.\n\nPass 1 completed\n";
 }
 
 // The report as the user sees it, one line each.
@@ -28,8 +28,8 @@ std::string Report(const std::string& log)
 
 struct Row {
     const char* Kind;
-    const char* Trace;      // the log lines of the source, from its first line on
-    const char* Expected;   // the report
+    const char* Trace;    // the log lines of the source, from its first line on
+    const char* Expected; // the report
 };
 
 // One row per kind of problem pass 1 records. Each trace is what Corvane logs
@@ -176,9 +176,8 @@ TEST(ReadPassOneLog, OpcodeTableProblems)
          "etc/opcodes.txt: warning: Opcode table ends early: only 1 of 2 rows could be read\n"},
     };
     for (const Row& row : rows) {
-        const std::string log = std::string(row.Trace)
-                                + "Starting with Pass 1 on p.asm Output to p.asm.pass1\n"
-                                  "I/O File Ready\nEnd of Input File reached.\n";
+        const std::string log = std::string(row.Trace) + "Starting with Pass 1 on p.asm Output to p.asm.pass1\n"
+                                                         "I/O File Ready\nEnd of Input File reached.\n";
         EXPECT_EQ(Report(log), row.Expected) << row.Kind;
     }
 }
@@ -186,10 +185,9 @@ TEST(ReadPassOneLog, OpcodeTableProblems)
 TEST(CountProblems, CountsOneKind)
 {
     const std::vector<Problem> problems = {
-        {1, Severity::Error, "a"}, {1, Severity::Note, "b"}, {2, Severity::Warning, "c"},
-        {3, Severity::Error, "d"}};
+        {1, Severity::Error, "a"}, {1, Severity::Note, "b"}, {2, Severity::Warning, "c"}, {3, Severity::Error, "d"}};
     EXPECT_EQ(CountProblems(problems, Severity::Error), 2);
     EXPECT_EQ(CountProblems(problems, Severity::Warning), 1);
 }
 
-}  // namespace
+} // namespace

@@ -80,4 +80,4 @@ TEST(HexNumber, NothingAtOrPastTheLengthIsRead)
     EXPECT_FALSE(ParseHexNumber(blanks, 3, 0).Found);
 }
 
-}  // namespace
+} // namespace

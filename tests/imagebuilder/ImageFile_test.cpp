@@ -14,4 +14,4 @@ TEST(WriteAllBytes, WriteThatTakesNoByteFails)
     EXPECT_EQ(TakeNothingCalls, 1);
 }
 
-}  // namespace
+} // namespace

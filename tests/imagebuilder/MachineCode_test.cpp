@@ -180,7 +180,7 @@ TEST(ReadMachineCode, EveryAddressCanBeLoaded)
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -200,7 +200,7 @@ std::string RandomLine(std::uint64_t& state)
         c = _Alphabet[next(sizeof _Alphabet - 1)];
     }
     if (!line.empty() && next(8) == 0) {
-        line[next(line.size())] = '\0';   // a zero byte inside the line
+        line[next(line.size())] = '\0'; // a zero byte inside the line
     }
     return line;
 }
@@ -220,4 +220,4 @@ TEST(LoadMachineCodeLine, MatchesTheLiteralScanOnRandomLines)
     }
 }
 
-}  // namespace
+} // namespace

@@ -27,4 +27,4 @@ TEST(MachineImage, WordsKeepTheWholeSigned16BitRange)
     }
 }
 
-}  // namespace
+} // namespace

@@ -12,8 +12,7 @@
 namespace {
 
 const std::string _WorkedExample = "18 52 86 0 255 300 -1\n8192 -2\n1 0 7 0 1\n0\n";
-const std::string _WorkedExampleBytes =
-    "00 20 FE FF 12 34 56 00 FF 2C FF 34 56 00 FF 2C FF 91 01 00 00 01 01 00";
+const std::string _WorkedExampleBytes = "00 20 FE FF 12 34 56 00 FF 2C FF 34 56 00 FF 2C FF 91 01 00 00 01 01 00";
 
 // Builds a FLAGS record with the given booleans and a stale flag byte.
 FLAGS MakeFlags(unsigned char s, unsigned char z, unsigned char ac, unsigned char p, unsigned char cy)
@@ -54,8 +53,8 @@ TEST(Flags2Byte, AllSetGivesD5AndAllClearGivesZero)
 TEST(Flags2Byte, BitsFiveThreeAndOneAreNeverSet)
 {
     for (unsigned bits = 0; bits < 32; ++bits) {
-        const unsigned packed = PackedFlags(bits & 1, (bits >> 1) & 1, (bits >> 2) & 1,
-                                            (bits >> 3) & 1, (bits >> 4) & 1);
+        const unsigned packed =
+            PackedFlags(bits & 1, (bits >> 1) & 1, (bits >> 2) & 1, (bits >> 3) & 1, (bits >> 4) & 1);
         EXPECT_EQ(packed & 0x2Au, 0u) << bits;
     }
 }
@@ -128,33 +127,29 @@ TEST(ReadREGSandFLAGS, ValuesAfterTheFifteenthAreIgnored)
 TEST(ReadREGSandFLAGS, MissingValuesGiveZeroAndTheFlagByteIsStillPacked)
 {
     const auto shortFile = ReadRegisterText("1 2 3\n", 0xEE);
-    EXPECT_EQ(RegisterBytesText(*shortFile),
-              "00 00 00 00 01 02 03 00 00 00 00 02 03 00 00 00 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(RegisterBytesText(*shortFile), "00 00 00 00 01 02 03 00 00 00 00 02 03 00 00 00 00 00 00 00 00 00 00 00");
     const auto emptyFile = ReadRegisterText("", 0xEE);
-    EXPECT_EQ(RegisterBytesText(*emptyFile),
-              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(RegisterBytesText(*emptyFile), "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
 }
 
 TEST(ReadREGSandFLAGS, ATokenThatIsNoNumberGivesZeroAndReadingGoesOn)
 {
     const auto image = ReadRegisterText("18 x 86 12abc 0x10 - 1.5 8192 -2 + 0 7 -- 1 seven");
-    EXPECT_EQ(RegisterBytesText(*image),
-              "00 20 FE FF 12 00 56 00 00 00 00 00 56 00 00 00 00 11 00 00 00 01 01 00");
+    EXPECT_EQ(RegisterBytesText(*image), "00 20 FE FF 12 00 56 00 00 00 00 00 56 00 00 00 00 11 00 00 00 01 01 00");
 }
 
 TEST(ReadREGSandFLAGS, OutOfRangeValuesKeepTheirLow16Bits)
 {
-    const auto image =
-        ReadRegisterText("70000 -65281 010 +5 0 0 0 65535 -32769 65536 -0 0 0 0 100000000000000000000");
-    EXPECT_EQ(image->Registers.A, 0x70);   // 70000 = 0x11170
-    EXPECT_EQ(image->Registers.B, 0xFF);   // -65281 = -0xFF01, low bits 0x00FF
-    EXPECT_EQ(image->Registers.C, 10);     // leading zero: still decimal
+    const auto image = ReadRegisterText("70000 -65281 010 +5 0 0 0 65535 -32769 65536 -0 0 0 0 100000000000000000000");
+    EXPECT_EQ(image->Registers.A, 0x70); // 70000 = 0x11170
+    EXPECT_EQ(image->Registers.B, 0xFF); // -65281 = -0xFF01, low bits 0x00FF
+    EXPECT_EQ(image->Registers.C, 10);   // leading zero: still decimal
     EXPECT_EQ(image->Registers.D, 5);
     EXPECT_EQ(image->Word1.Bytes[0], 0xFF);
     EXPECT_EQ(image->Word1.Bytes[1], 0xFF);
     EXPECT_EQ(LoadWord(image->Word2), 32767);
-    EXPECT_EQ(image->Flags.S, 1);          // 65536 is not zero, though its low bits are
-    EXPECT_EQ(image->Flags.Z, 0);          // -0 is zero
+    EXPECT_EQ(image->Flags.S, 1); // 65536 is not zero, though its low bits are
+    EXPECT_EQ(image->Flags.Z, 0); // -0 is zero
     EXPECT_EQ(image->ExtraFlag, 1);
 }
 
@@ -167,11 +162,10 @@ TEST(ReadREGSandFLAGS, AFileThatCannotBeOpenedLeavesEveryFieldAsItWas)
         std::memset(before.get(), 0xEE, sizeof *before);
         auto image = std::make_unique<MachineImage>(*before);
         testing::internal::CaptureStdout();
-        ReadREGSandFLAGS(name.c_str(), image->Registers, image->Word1, image->Word2, image->Flags,
-                         image->ExtraFlag);
+        ReadREGSandFLAGS(name.c_str(), image->Registers, image->Word1, image->Word2, image->Flags, image->ExtraFlag);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "Critical Error: Unable to open " + name + "\n");
         EXPECT_EQ(RegisterBytesText(*image), RegisterBytesText(*before));
     }
 }
 
-}  // namespace
+} // namespace

@@ -28,7 +28,10 @@ struct TessilyRun {
         EXPECT_EQ(Result.ExitStatus, 0);
         EXPECT_EQ(Result.Stderr, "");
     }
-    std::string Image() const { return ReadFileBytes(Dir.Path / "image.bin"); }
+    std::string Image() const
+    {
+        return ReadFileBytes(Dir.Path / "image.bin");
+    }
 };
 
 TEST(TessilyBadInput, ImageOnAFullDiskIsReported)
@@ -86,4 +89,4 @@ TEST(TessilyBadInput, BinaryFilesAsInputs)
     EXPECT_EQ(ReadFileBytes(dir.Path / "image.bin").size(), _ImageBytes);
 }
 
-}  // namespace
+} // namespace

@@ -32,9 +32,8 @@ std::string ExpectedImage()
 {
     std::string image(_ImageBytes, '\0');
     image.replace(0x2000, 3, "\x3E\x0A\x76");
-    const unsigned char registers[] = {0x00, 0x20, 0xFE, 0xFF, 0x12, 0x34, 0x56, 0x00,
-                                       0xFF, 0x2C, 0xFF, 0x34, 0x56, 0x00, 0xFF, 0x2C,
-                                       0xFF, 0x91, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00};
+    const unsigned char registers[] = {0x00, 0x20, 0xFE, 0xFF, 0x12, 0x34, 0x56, 0x00, 0xFF, 0x2C, 0xFF, 0x34,
+                                       0x56, 0x00, 0xFF, 0x2C, 0xFF, 0x91, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00};
     image.replace(0x10000, sizeof registers, reinterpret_cast<const char*>(registers), sizeof registers);
     return image;
 }
@@ -77,8 +76,7 @@ TEST(Tessily, InputsThatAreDirectoriesCannotBeOpened)
     fs::create_directory(dir.Path / "hex");
     const RunResult result = RunProgram(TESSILY_PATH, {"regs", "hex", "image.bin"}, dir.Path);
     EXPECT_EQ(result.ExitStatus, 0);
-    EXPECT_EQ(result.Stdout,
-              "Critical Error: Unable to open regs\nCritical Error: Unable to open hex\n");
+    EXPECT_EQ(result.Stdout, "Critical Error: Unable to open regs\nCritical Error: Unable to open hex\n");
     EXPECT_EQ(ReadFileBytes(dir.Path / "image.bin"), std::string(_ImageBytes, '\0'));
 }
 
@@ -103,4 +101,4 @@ TEST(Tessily, OneArgumentGivesTheUsageLineAndTouchesNoFile)
     EXPECT_FALSE(fs::exists(ws.Dir.Path / "image.bin"));
 }
 
-}  // namespace
+} // namespace

@@ -37,8 +37,7 @@ std::unique_ptr<MachineImage> ReadRegisterText(const std::string& bytes, unsigne
     InputFileFixture file(bytes);
     auto image = std::make_unique<MachineImage>();
     std::memset(image.get(), fill, sizeof *image);
-    ReadREGSandFLAGS(file.Path.c_str(), image->Registers, image->Word1, image->Word2, image->Flags,
-                     image->ExtraFlag);
+    ReadREGSandFLAGS(file.Path.c_str(), image->Registers, image->Word1, image->Word2, image->Flags, image->ExtraFlag);
     return image;
 }
 

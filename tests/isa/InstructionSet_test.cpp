@@ -17,26 +17,26 @@ struct TimingRow {
 
 // Figures from the instruction timing tables of both processors' manuals.
 const TimingRow _Timings[] = {
-    {CpuModel::I8080, 0x41, 1, 5, 5},   {CpuModel::I8085, 0x41, 1, 4, 4},    // MOV B, C
-    {CpuModel::I8080, 0x7E, 1, 7, 7},   {CpuModel::I8085, 0x77, 1, 7, 7},    // MOV A, M / MOV M, A
-    {CpuModel::I8080, 0x76, 1, 7, 7},   {CpuModel::I8085, 0x76, 1, 5, 5},    // HLT
-    {CpuModel::I8080, 0x34, 1, 10, 10}, {CpuModel::I8085, 0x04, 1, 4, 4},    // INR M / INR B
-    {CpuModel::I8080, 0x03, 1, 5, 5},   {CpuModel::I8085, 0x2B, 1, 6, 6},    // INX B / DCX H
-    {CpuModel::I8080, 0xC2, 3, 10, 10}, {CpuModel::I8085, 0xC2, 3, 7, 10},   // JNZ
-    {CpuModel::I8080, 0xC4, 3, 11, 17}, {CpuModel::I8085, 0xFC, 3, 9, 18},   // CNZ / CM
-    {CpuModel::I8080, 0xC8, 1, 5, 11},  {CpuModel::I8085, 0xC8, 1, 6, 12},   // RZ
-    {CpuModel::I8080, 0xCD, 3, 17, 17}, {CpuModel::I8085, 0xCD, 3, 18, 18},  // CALL
-    {CpuModel::I8080, 0xF5, 1, 11, 11}, {CpuModel::I8085, 0xF5, 1, 12, 12},  // PUSH PSW
-    {CpuModel::I8080, 0xFF, 1, 11, 11}, {CpuModel::I8085, 0xFF, 1, 12, 12},  // RST 7
-    {CpuModel::I8080, 0xE3, 1, 18, 18}, {CpuModel::I8085, 0xE3, 1, 16, 16},  // XTHL
-    {CpuModel::I8080, 0xE9, 1, 5, 5},   {CpuModel::I8085, 0xF9, 1, 6, 6},    // PCHL / SPHL
-    {CpuModel::I8085, 0x2A, 3, 16, 16}, {CpuModel::I8085, 0x3A, 3, 13, 13},  // LHLD / LDA
-    {CpuModel::I8085, 0xDB, 2, 10, 10}, {CpuModel::I8085, 0x36, 2, 10, 10},  // IN / MVI M
-    {CpuModel::I8085, 0x08, 1, 10, 10}, {CpuModel::I8085, 0x10, 1, 7, 7},    // DSUB / ARHL
-    {CpuModel::I8085, 0x28, 2, 10, 10}, {CpuModel::I8085, 0xCB, 1, 6, 12},   // LDHI / RSTV
-    {CpuModel::I8085, 0xDD, 3, 7, 10},  {CpuModel::I8085, 0xED, 1, 10, 10},  // JNK / LHLX
-    {CpuModel::I8080, 0xCB, 3, 10, 10}, {CpuModel::I8080, 0xD9, 1, 10, 10},  // duplicates of JMP, RET
-    {CpuModel::I8080, 0xFD, 3, 17, 17}, {CpuModel::I8080, 0x38, 1, 4, 4},    // duplicates of CALL, NOP
+    {CpuModel::I8080, 0x41, 1, 5, 5},   {CpuModel::I8085, 0x41, 1, 4, 4},   // MOV B, C
+    {CpuModel::I8080, 0x7E, 1, 7, 7},   {CpuModel::I8085, 0x77, 1, 7, 7},   // MOV A, M / MOV M, A
+    {CpuModel::I8080, 0x76, 1, 7, 7},   {CpuModel::I8085, 0x76, 1, 5, 5},   // HLT
+    {CpuModel::I8080, 0x34, 1, 10, 10}, {CpuModel::I8085, 0x04, 1, 4, 4},   // INR M / INR B
+    {CpuModel::I8080, 0x03, 1, 5, 5},   {CpuModel::I8085, 0x2B, 1, 6, 6},   // INX B / DCX H
+    {CpuModel::I8080, 0xC2, 3, 10, 10}, {CpuModel::I8085, 0xC2, 3, 7, 10},  // JNZ
+    {CpuModel::I8080, 0xC4, 3, 11, 17}, {CpuModel::I8085, 0xFC, 3, 9, 18},  // CNZ / CM
+    {CpuModel::I8080, 0xC8, 1, 5, 11},  {CpuModel::I8085, 0xC8, 1, 6, 12},  // RZ
+    {CpuModel::I8080, 0xCD, 3, 17, 17}, {CpuModel::I8085, 0xCD, 3, 18, 18}, // CALL
+    {CpuModel::I8080, 0xF5, 1, 11, 11}, {CpuModel::I8085, 0xF5, 1, 12, 12}, // PUSH PSW
+    {CpuModel::I8080, 0xFF, 1, 11, 11}, {CpuModel::I8085, 0xFF, 1, 12, 12}, // RST 7
+    {CpuModel::I8080, 0xE3, 1, 18, 18}, {CpuModel::I8085, 0xE3, 1, 16, 16}, // XTHL
+    {CpuModel::I8080, 0xE9, 1, 5, 5},   {CpuModel::I8085, 0xF9, 1, 6, 6},   // PCHL / SPHL
+    {CpuModel::I8085, 0x2A, 3, 16, 16}, {CpuModel::I8085, 0x3A, 3, 13, 13}, // LHLD / LDA
+    {CpuModel::I8085, 0xDB, 2, 10, 10}, {CpuModel::I8085, 0x36, 2, 10, 10}, // IN / MVI M
+    {CpuModel::I8085, 0x08, 1, 10, 10}, {CpuModel::I8085, 0x10, 1, 7, 7},   // DSUB / ARHL
+    {CpuModel::I8085, 0x28, 2, 10, 10}, {CpuModel::I8085, 0xCB, 1, 6, 12},  // LDHI / RSTV
+    {CpuModel::I8085, 0xDD, 3, 7, 10},  {CpuModel::I8085, 0xED, 1, 10, 10}, // JNK / LHLX
+    {CpuModel::I8080, 0xCB, 3, 10, 10}, {CpuModel::I8080, 0xD9, 1, 10, 10}, // duplicates of JMP, RET
+    {CpuModel::I8080, 0xFD, 3, 17, 17}, {CpuModel::I8080, 0x38, 1, 4, 4},   // duplicates of CALL, NOP
 };
 
 TEST(InstructionSet, SizesAndStatesFollowTheManuals)

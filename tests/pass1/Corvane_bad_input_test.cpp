@@ -29,8 +29,14 @@ struct Workspace {
         EXPECT_EQ(result.Stderr, "");
         return result;
     }
-    std::string File(const char* name) const { return ReadFileBytes(Dir.Path / name); }
-    std::string Log() const { return File("etc/log-Pass1.txt"); }
+    std::string File(const char* name) const
+    {
+        return ReadFileBytes(Dir.Path / name);
+    }
+    std::string Log() const
+    {
+        return File("etc/log-Pass1.txt");
+    }
 };
 
 bool Contains(const std::string& text, const std::string& part)
@@ -88,7 +94,7 @@ TEST(CorvaneBadInput, DirectoriesInPlaceOfTheFixedFiles)
     fs::create_directory(ws.Dir.Path / "etc/opcodes.txt");
     fs::create_directory(ws.Dir.Path / "etc/log-Pass1.txt");
     EXPECT_EQ(ws.Run().Stdout, "");
-    EXPECT_EQ(ws.File("prog.asm.pass1"), "");   // no table: HLT is no mnemonic
+    EXPECT_EQ(ws.File("prog.asm.pass1"), ""); // no table: HLT is no mnemonic
     EXPECT_TRUE(fs::is_empty(ws.Dir.Path / "etc/log-Pass1.txt"));
 }
 
@@ -195,4 +201,4 @@ TEST(CorvaneBadInput, BinaryFileAsSource)
     EXPECT_TRUE(Contains(ws.Log(), "End of Input File reached.\n"));
 }
 
-}  // namespace
+} // namespace

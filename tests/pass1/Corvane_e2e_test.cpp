@@ -61,8 +61,7 @@ TEST(Corvane, NoArgumentTouchesNoFile)
     WriteFileBytes(ws.Dir.Path / "etc/log-Pass1.txt", "earlier run\n");
     const RunResult result = ws.Run({});
     EXPECT_EQ(result.ExitStatus, 0);
-    EXPECT_EQ(result.Stdout,
-              "Usage: Corvane <filename>\nOutput will be in <filename>.pass1 and <filename>.sym\n");
+    EXPECT_EQ(result.Stdout, "Usage: Corvane <filename>\nOutput will be in <filename>.pass1 and <filename>.sym\n");
     EXPECT_EQ(ReadFileBytes(ws.Dir.Path / "etc/log-Pass1.txt"), "earlier run\n");
 
     Workspace fresh;
@@ -132,4 +131,4 @@ TEST(Corvane, SourceThatIsADirectoryCannotBeOpened)
     EXPECT_EQ(ReadFileBytes(ws.Dir.Path / "folder.sym"), "");
 }
 
-}  // namespace
+} // namespace

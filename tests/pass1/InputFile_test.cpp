@@ -104,4 +104,4 @@ TEST(InputFile, DirectoryAndMissingFileCannotBeOpened)
     EXPECT_FALSE(OpenInputFile(*file, (dir.Path / "absent").c_str()));
 }
 
-}  // namespace
+} // namespace

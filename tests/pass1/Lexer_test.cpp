@@ -12,7 +12,7 @@ namespace {
 
 struct Tokenized {
     std::vector<std::string> Tokens;
-    std::string Log;   // what followed the "Tokenizing " line
+    std::string Log; // what followed the "Tokenizing " line
 };
 
 Tokenized TokenizeLogged(const std::string& line)
@@ -161,8 +161,8 @@ TEST(Tokenize, LongTokensAreCutTo63Characters)
     const std::string longWord(100, 'q');
     auto r = TokenizeLogged(longWord + " next");
     EXPECT_EQ(r.Tokens, (Lines{std::string(63, 'Q'), "NEXT"}));
-    EXPECT_EQ(r.Log, "Token longer than 63 characters: only its first 63 are kept\nFound Token "
-                         + std::string(63, 'Q') + "\nFound Token NEXT\n");
+    EXPECT_EQ(r.Log, "Token longer than 63 characters: only its first 63 are kept\nFound Token " +
+                         std::string(63, 'Q') + "\nFound Token NEXT\n");
 
     r = TokenizeLogged("'" + longWord + "' x");
     EXPECT_EQ(r.Tokens, (Lines{"'" + std::string(62, 'q'), "X"}));
@@ -172,4 +172,4 @@ TEST(Tokenize, LongTokensAreCutTo63Characters)
     EXPECT_EQ(r.Log.find("longer"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

@@ -27,7 +27,10 @@ struct LoadedTable {
         Table = ReadOpcodeTable(path.c_str());
         Log = log.Text();
     }
-    ~LoadedTable() { FreeOpcodeTable(Table); }
+    ~LoadedTable()
+    {
+        FreeOpcodeTable(Table);
+    }
 };
 
 std::string Row(int i, const std::string& mnemonic, int size)
@@ -77,9 +80,9 @@ TEST(ReadOpcodeTable, EveryCountedRowIsLoggedAndUnreadRowsNeverMatch)
 {
     const std::string shortFile = "4\nNOP 1\nHLT\n";
     LoadedTable t(&shortFile);
-    EXPECT_EQ(t.Log, "Opcode Count is 4\n" + Row(0, "NOP", 1)
-                         + "Opcode table ends early: only 1 of 4 rows could be read\n" + Row(1, "", 0)
-                         + Row(2, "", 0) + Row(3, "", 0));
+    EXPECT_EQ(t.Log, "Opcode Count is 4\n" + Row(0, "NOP", 1) +
+                         "Opcode table ends early: only 1 of 4 rows could be read\n" + Row(1, "", 0) + Row(2, "", 0) +
+                         Row(3, "", 0));
     EXPECT_EQ(_OpcodeCount, 1);
     EXPECT_EQ(CheckMnemonic("NOP", t.Table), 0);
     EXPECT_EQ(CheckMnemonic("HLT", t.Table), -1);
@@ -92,9 +95,8 @@ TEST(ReadOpcodeTable, SizeThatIsNoNumberEndsTheRowsTheFileSpells)
 {
     const std::string file = "3\nNOP 1\nMVI two\nHLT 1\n";
     LoadedTable t(&file);
-    EXPECT_EQ(t.Log, "Opcode Count is 3\n" + Row(0, "NOP", 1)
-                         + "Opcode table ends early: only 1 of 3 rows could be read\n" + Row(1, "", 0)
-                         + Row(2, "", 0));
+    EXPECT_EQ(t.Log, "Opcode Count is 3\n" + Row(0, "NOP", 1) +
+                         "Opcode table ends early: only 1 of 3 rows could be read\n" + Row(1, "", 0) + Row(2, "", 0));
     EXPECT_EQ(CheckMnemonic("MVI", t.Table), -1);
     EXPECT_EQ(CheckMnemonic("HLT", t.Table), -1);
 
@@ -108,8 +110,8 @@ TEST(ReadOpcodeTable, CountAbove4096LoadsEveryRowTheFileHolds)
 {
     const std::string twoRows = "5000\nMVI 2\nHLT 1\n";
     LoadedTable t(&twoRows);
-    std::string log = "Opcode Count is 5000\n" + Row(0, "MVI", 2) + Row(1, "HLT", 1)
-                      + "Opcode table ends early: only 2 of 5000 rows could be read\n";
+    std::string log = "Opcode Count is 5000\n" + Row(0, "MVI", 2) + Row(1, "HLT", 1) +
+                      "Opcode table ends early: only 2 of 5000 rows could be read\n";
     for (int i = 2; i < 5000; ++i) {
         log += Row(i, "", 0);
     }
@@ -161,7 +163,8 @@ TEST(ReadOpcodeTable, MnemonicLengthLimit)
     EXPECT_EQ(CheckMnemonic("", t.Table), -1);
     EXPECT_EQ(CheckMnemonic("NOP", t.Table), 2);
     EXPECT_NE(t.Log.find("Mnemonic of row 1 is longer than 11 characters or holds a zero byte: "
-                         "the row never matches\n" + Row(1, "", 3)),
+                         "the row never matches\n" +
+                         Row(1, "", 3)),
               std::string::npos);
 }
 
@@ -172,7 +175,7 @@ TEST(CheckMnemonic, MatchesWholeTextsExactly)
     char tokens[_MaxTokens][_MaxTokenLength];
     LogCapture log;
     ASSERT_EQ(Tokenize("jmp", tokens), 1);
-    EXPECT_EQ(CheckMnemonic(tokens[0], t.Table), 0);   // a source token reaches the lookup upper-cased
+    EXPECT_EQ(CheckMnemonic(tokens[0], t.Table), 0); // a source token reaches the lookup upper-cased
     EXPECT_EQ(CheckMnemonic("jmp", t.Table), 1);
     EXPECT_EQ(CheckMnemonic("JMP", t.Table), 0);
     EXPECT_EQ(CheckMnemonic("JM", t.Table), -1);
@@ -191,4 +194,4 @@ TEST(GetInstructionSize, UnknownMnemonicLeavesAnUnendedError)
     EXPECT_EQ(log.Text(), "ERROR: Unable to find Mnemonic XYZnext\n");
 }
 
-}  // namespace
+} // namespace

@@ -13,4 +13,4 @@ TEST(WriteAll, WriteThatTakesNoByteFails)
     EXPECT_EQ(TakeNothingCalls, 1);
 }
 
-}  // namespace
+} // namespace

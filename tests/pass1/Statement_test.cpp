@@ -59,7 +59,10 @@ protected:
         }
         return log.Text().substr(before);
     }
-    std::string Listing() { return ReadFileBytes(log.Directory.Path / "listing"); }
+    std::string Listing()
+    {
+        return ReadFileBytes(log.Directory.Path / "listing");
+    }
     std::string Symbols()
     {
         const auto path = log.Directory.Path / "sym";
@@ -75,9 +78,8 @@ protected:
 
 TEST_F(StatementTest, LabelWithInstruction)
 {
-    EXPECT_EQ(Line("START:  MVI A, 05H"),
-              "Label Found: START\nAdded Symbol: START to Symbol List\nSymbol Count: 1\n"
-              "Mnemonic Identified: MVI\n");
+    EXPECT_EQ(Line("START:  MVI A, 05H"), "Label Found: START\nAdded Symbol: START to Symbol List\nSymbol Count: 1\n"
+                                          "Mnemonic Identified: MVI\n");
     EXPECT_EQ(counter, 8194);
     EXPECT_EQ(Listing(), "8192       MVI       A       05H\n");
     EXPECT_EQ(Symbols(), "START \t 2 \t 8192\n");
@@ -111,9 +113,8 @@ TEST_F(StatementTest, LabelsAloneAndOddLabels)
 
 TEST_F(StatementTest, LabelFollowedByAnythingElseIsReported)
 {
-    EXPECT_EQ(Line("START: ORG 100H"),
-              "Label Found: START\nAdded Symbol: START to Symbol List\nSymbol Count: 1\n"
-              "Parse Error: Unable to parse the rest of this line after the label\n");
+    EXPECT_EQ(Line("START: ORG 100H"), "Label Found: START\nAdded Symbol: START to Symbol List\nSymbol Count: 1\n"
+                                       "Parse Error: Unable to parse the rest of this line after the label\n");
     Line("COUNT: EQU 5");
     EXPECT_EQ(counter, 8192);
     EXPECT_EQ(Listing(), "");
@@ -217,4 +218,4 @@ TEST_F(StatementTest, OpcodeRowsSpelledLikeDirectivesWin)
     EXPECT_EQ(counter, 8201);
 }
 
-}  // namespace
+} // namespace

@@ -41,13 +41,12 @@ TEST_F(SymbolListTest, WorkedExampleOfSixCalls)
     Append("TOP", 2, MakeSymbolData(static_cast<std::int16_t>(0x8000)));
     Append("LOOP", 2, MakeSymbolData(0x2005));
     EXPECT_EQ(SymbolCount, 5);
-    EXPECT_EQ(log.Text(),
-              "Added Symbol: START to Symbol List\nSymbol Count: 1\n"
-              "Added Symbol: COUNT to Symbol List\nSymbol Count: 2\n"
-              "Added Symbol: LOOP to Symbol List\nSymbol Count: 3\n"
-              "CRITICAL ERROR: Unable to add Symbol. Size of symbol cannot  be greater than 2\n"
-              "Added Symbol: TOP to Symbol List\nSymbol Count: 4\n"
-              "Added Symbol: LOOP to Symbol List\nSymbol Count: 5\n");
+    EXPECT_EQ(log.Text(), "Added Symbol: START to Symbol List\nSymbol Count: 1\n"
+                          "Added Symbol: COUNT to Symbol List\nSymbol Count: 2\n"
+                          "Added Symbol: LOOP to Symbol List\nSymbol Count: 3\n"
+                          "CRITICAL ERROR: Unable to add Symbol. Size of symbol cannot  be greater than 2\n"
+                          "Added Symbol: TOP to Symbol List\nSymbol Count: 4\n"
+                          "Added Symbol: LOOP to Symbol List\nSymbol Count: 5\n");
     const std::string file = SymbolFile();
     EXPECT_EQ(file, "LOOP \t 2 \t 8197\nTOP \t 2 \t -32768\nLOOP \t 2 \t 8194\n"
                     "COUNT \t 1 \t 10\nSTART \t 2 \t 8192\n");
@@ -104,4 +103,4 @@ TEST_F(SymbolListTest, FileThatCannotBeCreatedIsReportedOnStandardOutput)
     EXPECT_EQ(log.Text(), before);
 }
 
-}  // namespace
+} // namespace

@@ -22,8 +22,14 @@ TEST(ParseListingLine, QuotedFieldsKeepTheirBlanks)
     using Fields = std::vector<std::string>;
     EXPECT_EQ(FieldsOf("8196       CPI       ' "), (Fields{"CPI", "' "}));
     EXPECT_EQ(FieldsOf("8196       DB       'a b"), (Fields{"DB", "'a b"}));
-    EXPECT_EQ(FieldsOf("8196       MVI       ' " "       " "+1"), (Fields{"MVI", "' ", "+1"}));
-    EXPECT_EQ(FieldsOf("8196       MVI       '  " "       " "+1"), (Fields{"MVI", "'  ", "+1"}));
+    EXPECT_EQ(FieldsOf("8196       MVI       ' "
+                       "       "
+                       "+1"),
+              (Fields{"MVI", "' ", "+1"}));
+    EXPECT_EQ(FieldsOf("8196       MVI       '  "
+                       "       "
+                       "+1"),
+              (Fields{"MVI", "'  ", "+1"}));
 }
 
 TEST(ParseListingLine, AddressesAreTakenModulo65536)

@@ -11,10 +11,12 @@ TEST(ReadOpcodeSizes, TablesThatCheckNothingAreWarnings)
         const char* Warnings;
     } rows[] = {
         {"", "t:1: warning: the opcode table does not begin with a row count; instruction sizes are not checked\n"},
-        {"NOP 1", "t:1: warning: the opcode table does not begin with a row count; instruction sizes are not checked\n"},
+        {"NOP 1",
+         "t:1: warning: the opcode table does not begin with a row count; instruction sizes are not checked\n"},
         {"0\nNOP 1", "t:1: warning: the opcode table's row count 0 gives no rows; instruction sizes are not checked\n"},
         {"-3", "t:1: warning: the opcode table's row count -3 gives no rows; instruction sizes are not checked\n"},
-        {"2147483648", "t:1: warning: the opcode table does not begin with a row count; instruction sizes are not checked\n"},
+        {"2147483648",
+         "t:1: warning: the opcode table does not begin with a row count; instruction sizes are not checked\n"},
     };
     for (const auto& row : rows) {
         Messages messages;
@@ -29,7 +31,7 @@ TEST(ReadOpcodeSizes, RowsAsPassOneReadsThem)
     const OpcodeSizes table = ReadOpcodeSizes("3\nNOP 1 ABCDEFGHIJKL 2\n\nMVI x\nJMP 3", "t", messages);
     EXPECT_EQ(messages.Pending, "t:4: warning: the opcode table ends early: only 2 of 3 rows could be read\n");
     EXPECT_TRUE(table.Usable);
-    EXPECT_EQ(table.Sizes.size(), 1u);   // a mnemonic over 11 characters never matches
+    EXPECT_EQ(table.Sizes.size(), 1u); // a mnemonic over 11 characters never matches
     EXPECT_EQ(table.Sizes.at("NOP"), 1);
 
     Messages counted;

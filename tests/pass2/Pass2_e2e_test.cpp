@@ -27,7 +27,10 @@ struct Workspace {
         WriteFileBytes(Dir.Path / "prog.asm.pass1", listing);
         WriteFileBytes(Dir.Path / "prog.asm.sym", "");
     }
-    RunResult Run(mode_t mask = 022) const { return RunProgram(PASS2_PATH, {"prog.asm"}, Dir.Path, mask); }
+    RunResult Run(mode_t mask = 022) const
+    {
+        return RunProgram(PASS2_PATH, {"prog.asm"}, Dir.Path, mask);
+    }
 };
 
 TEST(Pass2, MachineCodeIsCreated0664LessTheUmask)

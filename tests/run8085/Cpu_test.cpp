@@ -110,8 +110,8 @@ TEST(PswByte, AsPushPswPushesIt)
 {
     struct Row {
         CpuModel Model;
-        std::uint8_t Popped;       // the byte POP PSW takes
-        std::uint8_t ExpectedPsw;  // PswByte afterwards, and what PUSH PSW pushes
+        std::uint8_t Popped;      // the byte POP PSW takes
+        std::uint8_t ExpectedPsw; // PswByte afterwards, and what PUSH PSW pushes
     } rows[] = {
         {_8080, 0xFF, 0xD7}, // bit 1 set, bits 3 and 5 clear
         {_8080, 0x00, 0x02},
@@ -210,7 +210,7 @@ TEST(Transfers, OneRowPerCase)
         CpuModel Model;
         std::uint8_t Opcode; // at 0100H, followed by the address 0300H
         std::uint8_t F;
-        std::uint16_t ExpectedPC;   // of the next instruction
+        std::uint16_t ExpectedPC; // of the next instruction
         int ExpectedStates;
         std::uint16_t ExpectedPushed; // 0: nothing pushed
     } rows[] = {
@@ -263,12 +263,9 @@ TEST(Rim, ReadsLinesLatchIeAndMasks)
         std::uint8_t Masks;
         std::uint8_t Expected;
     } rows[] = {
-        {false, false, false, false, false, 0x07, 0x07},
-        {true, false, false, false, false, 0x00, 0x80},
-        {false, true, false, false, false, 0x00, 0x40},
-        {false, false, true, false, false, 0x00, 0x20},
-        {false, false, false, true, false, 0x00, 0x10},
-        {false, false, false, false, true, 0x00, 0x08},
+        {false, false, false, false, false, 0x07, 0x07}, {true, false, false, false, false, 0x00, 0x80},
+        {false, true, false, false, false, 0x00, 0x40},  {false, false, true, false, false, 0x00, 0x20},
+        {false, false, false, true, false, 0x00, 0x10},  {false, false, false, false, true, 0x00, 0x08},
         {false, false, false, false, false, 0x05, 0x05},
     };
     for (const Row& row : rows) {

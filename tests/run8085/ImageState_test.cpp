@@ -72,8 +72,8 @@ TEST(StoreImage, WritesTheLayout)
     cpu.E = 5;
     cpu.H = 6;
     cpu.L = 7;
-    cpu.F = 0xFF;              // K, V and bit 3 do not reach the image
-    cpu.EnablePending = true;  // EI just executed: saved as enabled
+    cpu.F = 0xFF;             // K, V and bit 3 do not reach the image
+    cpu.EnablePending = true; // EI just executed: saved as enabled
     StoreImage(cpu, image);
     const unsigned char expected[24] = {
         0x0F, 0x20, 0x00, 0x30, 1, 2, 3, 4, 5, 6, 7, 2, 3, 4, 5, 6, 7, 0xD5, 1, 1, 1, 1, 1, 1,

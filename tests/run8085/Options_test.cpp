@@ -19,12 +19,10 @@ TEST(ParseHexNumber, Forms)
         std::uint32_t Max;
         long Expected; // -1: not a number
     } rows[] = {
-        {"2000", 0xFFFF, 0x2000},   {"2000H", 0xFFFF, 0x2000}, {"2000h", 0xFFFF, 0x2000},
-        {"0x2000", 0xFFFF, 0x2000}, {"0XfFfF", 0xFFFF, 0xFFFF}, {"0", 0xFFFF, 0},
-        {"000000FF", 0xFF, 0xFF},   {"10000", 0xFFFF, -1},     {"100", 0xFF, -1},
-        {"", 0xFFFF, -1},           {"H", 0xFFFF, -1},         {"0x", 0xFFFF, -1},
-        {"0x10H", 0xFFFF, -1},      {"-1", 0xFFFF, -1},        {"12G", 0xFFFF, -1},
-        {"FFFFFFFFFFFF", 0xFFFF, -1},
+        {"2000", 0xFFFF, 0x2000},   {"2000H", 0xFFFF, 0x2000}, {"2000h", 0xFFFF, 0x2000}, {"0x2000", 0xFFFF, 0x2000},
+        {"0XfFfF", 0xFFFF, 0xFFFF}, {"0", 0xFFFF, 0},          {"000000FF", 0xFF, 0xFF},  {"10000", 0xFFFF, -1},
+        {"100", 0xFF, -1},          {"", 0xFFFF, -1},          {"H", 0xFFFF, -1},         {"0x", 0xFFFF, -1},
+        {"0x10H", 0xFFFF, -1},      {"-1", 0xFFFF, -1},        {"12G", 0xFFFF, -1},       {"FFFFFFFFFFFF", 0xFFFF, -1},
     };
     for (const Row& row : rows) {
         const std::optional<std::uint32_t> value = ParseHexNumber(row.Text, row.Max);

@@ -32,7 +32,7 @@ TEST(FormatReport, Model8085ShowsEveryLine)
     SetUpSmallProgram(cpu, CpuModel::I8085);
     cpu.F = 0x80 | 0x10 | 0x02; // S, AC, V
     cpu.IE = true;
-    cpu.Masks = 0x05;           // 5.5 and 7.5 masked
+    cpu.Masks = 0x05; // 5.5 and 7.5 masked
     cpu.Rst75Latch = true;
     cpu.Sod = true;
     PortLog ports;

@@ -33,8 +33,7 @@ TEST(Toolchain, CountdownExampleRunsToItsFinalState)
     fs::copy_file(examples / "countdown.hex", work.Path / "countdown.hex");
     const std::string machineCode = "countdown.hex";
 #endif
-    const RunResult tessily =
-        RunProgram(TESSILY_PATH, {"countdown.regs", machineCode, "countdown.img"}, work.Path);
+    const RunResult tessily = RunProgram(TESSILY_PATH, {"countdown.regs", machineCode, "countdown.img"}, work.Path);
     ASSERT_EQ(tessily.ExitStatus, 0);
     ASSERT_EQ(tessily.Stdout, "");
 
@@ -47,7 +46,10 @@ TEST(Toolchain, CountdownExampleRunsToItsFinalState)
 // A program of one HLT at 0000H.
 struct HaltWorkspace {
     ScratchDirectory Dir;
-    HaltWorkspace() { WriteFileBytes(Dir.Path / "halt.bin", "\x76"); }
+    HaltWorkspace()
+    {
+        WriteFileBytes(Dir.Path / "halt.bin", "\x76");
+    }
     RunResult Run(std::vector<std::string> args, mode_t mask = 022) const
     {
         args.insert(args.begin(), {"--load", "halt.bin@0"});
@@ -71,9 +73,11 @@ TEST(Run8085, OutputThatCannotBeWrittenFailsAndLeavesNothing)
         bool Report; // the run happens and is reported before the image is written
     } rows[] = {
         {{"--out", "dir"}, "dir: error: cannot write the image: Is a directory\n", true},
-        {{"--out", "missing/end.img"}, "missing/end.img: error: cannot write the image: No such file or directory\n",
+        {{"--out", "missing/end.img"},
+         "missing/end.img: error: cannot write the image: No such file or directory\n",
          true},
-        {{"--trace", "missing/t.txt"}, "missing/t.txt: error: cannot create the trace: No such file or directory\n",
+        {{"--trace", "missing/t.txt"},
+         "missing/t.txt: error: cannot create the trace: No such file or directory\n",
          false},
     };
     for (const Row& row : rows) {

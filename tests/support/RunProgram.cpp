@@ -51,8 +51,8 @@ mode_t FileMode(const fs::path& path)
     return status.st_mode & 07777;
 }
 
-RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const fs::path& cwd, mode_t umaskBits, const fs::path& input)
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd,
+                     mode_t umaskBits, const fs::path& input)
 {
     ScratchDirectory capture;
     const fs::path outPath = capture.Path / "stdout";
@@ -74,8 +74,8 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         const int in = ::open(input.c_str(), O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0
-            || ::dup2(err, 2) < 0 || ::chdir(cwd.c_str()) != 0) {
+        if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+            ::chdir(cwd.c_str()) != 0) {
             ::_exit(127);
         }
         const struct rlimit cpu = {_RunCpuSeconds, _RunCpuSeconds};

@@ -11,7 +11,7 @@ constexpr unsigned long _RunCpuSeconds = 60;
 constexpr unsigned long _RunFileBytes = 256ul << 20;
 
 struct RunResult {
-    int ExitStatus = -1;     // -1 when the process did not exit normally
+    int ExitStatus = -1; // -1 when the process did not exit normally
     std::string Stdout;
     std::string Stderr;
 };
@@ -22,9 +22,8 @@ struct RunResult {
 // hang the test or fill the disk: it may use _RunCpuSeconds of processor time
 // and write files of up to _RunFileBytes; past either it is killed, and
 // ExitStatus is -1.
-RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const std::filesystem::path& cwd, mode_t umaskBits = 022,
-                     const std::filesystem::path& input = "/dev/null");
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                     mode_t umaskBits = 022, const std::filesystem::path& input = "/dev/null");
 
 // A fresh empty directory, removed again when the object is destroyed.
 struct ScratchDirectory {
