@@ -148,6 +148,7 @@ export function CreateFallbackDebugger(runProgram, records = [])
                 mnemonic: match[4], sp: parseInt(match[5], 16) };
             if (line.step > done + 1 && stop(line, previous)) {
                 MoveTo(segment.start + line.step - 1);
+                current.state.stop = stop.reason ?? 'step';
                 return true;
             }
             if (line.step > done && stop.after?.(line)) {
@@ -174,7 +175,9 @@ export function CreateFallbackDebugger(runProgram, records = [])
     function AtBreakpoint()
     {
         const addresses = BreakAddresses();
-        return (line) => addresses.has(line.pc);
+        const stop = (line) => addresses.has(line.pc);
+        stop.reason = 'breakpoint';
+        return stop;
     }
 
     function Continue(limit)

@@ -252,7 +252,7 @@ function TakeState(message)
 function DescribeStop(s)
 {
     const where = s.sourceLine ? ` at line ${s.sourceLine}` : '';
-    const counts = `${s.instructions} instructions, ${s.states} T-states`;
+    const counts = `${s.instructions} instruction${s.instructions === 1 ? '' : 's'}, ${s.states} T-states`;
     if (s.halted) {
         return `Halted${where} after ${counts}.`;
     }

@@ -1,0 +1,218 @@
+// The page in a real headless Chromium, used as a person would: controls are
+// found by their role and accessible name. Needs a built site (IDE_SITE);
+// screenshots of the main states go to IDE_SCREENSHOTS.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+import { ServeSite } from './serve.mjs';
+
+const site = process.env.IDE_SITE;
+const shots = process.env.IDE_SCREENSHOTS || path.join(os.tmpdir(), 'ide-screenshots');
+const Program = [
+    '; adds two numbers, keeps the sum, then counts for ever',
+    '\tORG 2000H',
+    'START:\tMVI A, 5',
+    '\tMVO B, 7',
+    '\tADD B',
+    '\tSTA 2050H',
+    'LOOP:\tINR C',
+    '\tJMP LOOP',
+].join('\n');
+
+let server;
+let browser;
+let page;
+let profile;
+
+before(async () => {
+    ({ server, address: ServeSite.address } = await ServeSite(site));
+    profile = fs.mkdtempSync(path.join(os.tmpdir(), 'ide-chromium-'));
+    fs.mkdirSync(shots, { recursive: true });
+    browser = await puppeteer.launch({
+        executablePath: '/usr/bin/chromium', userDataDir: profile, headless: true,
+        args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+            '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    });
+    page = await browser.newPage();
+    page.on('pageerror', (error) => { throw error; });
+    await page.setViewport({ width: 1400, height: 900 });
+    await page.goto(ServeSite.address, { waitUntil: 'networkidle0' });
+});
+
+after(async () => {
+    await browser?.close();
+    server?.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+});
+
+// The control with this role and accessible name (exactly).
+async function Control(role, name, on = page)
+{
+    const handle = await on.waitForSelector(`::-p-aria([name="${name}"][role="${role}"])`, { timeout: 5000 });
+    assert.ok(handle, `${role} named ${name}`);
+    return handle;
+}
+
+async function Press(name)
+{
+    const button = await Control('button', name);
+    await page.waitForFunction((b) => !b.disabled, { timeout: 10000 }, button);
+    await button.click();
+}
+
+async function Status()
+{
+    return page.$eval('[role="status"]', (e) => e.textContent);
+}
+
+// Waits until the status says what is expected (the worker answers late).
+async function WaitForStatus(pattern)
+{
+    await page.waitForFunction((source) => new RegExp(source).test(document.querySelector('[role="status"]')
+        .textContent), { timeout: 10000 }, pattern.source);
+    return Status();
+}
+
+async function Value(role, name)
+{
+    return (await Control(role, name)).evaluate((e) => e.value);
+}
+
+// The registers as the Registers table shows them: row header -> value.
+async function Registers()
+{
+    const table = await Control('table', 'Registers');
+    return table.evaluate((t) => Object.fromEntries([...t.rows].map((r) => [r.cells[0].textContent,
+        r.cells[1].querySelector('input').value])));
+}
+
+async function Shot(name)
+{
+    await page.screenshot({ path: path.join(shots, name + '.png') });
+}
+
+test('a session: error, fix, steps forwards and back, breakpoint, memory, stop, share', { skip: !site }, async () => {
+    for (const name of ['Assemble', 'Run', 'Step', 'Step over', 'Step out', 'Step back', 'Continue', 'Stop',
+        'Reset']) {
+        await Control('button', name);
+    }
+    await Shot('start');
+
+    // Type a program with a typo on line 4 and assemble it.
+    const editor = await Control('textbox', 'Source code');
+    await editor.click();
+    await page.keyboard.down('Control');
+    await page.keyboard.press('a');
+    await page.keyboard.up('Control');
+    await page.keyboard.press('Delete');
+    await editor.type(Program);
+    await Press('Assemble');
+    assert.match(await WaitForStatus(/error/), /^1 error: nothing to run/);
+    const marked = await Control('button', 'Breakpoint at line 4 (error)');
+    assert.ok(await marked.evaluate((e) => e.classList.contains('g-error')));
+    const messages = await Control('list', 'Messages');
+    assert.deepEqual(await messages.evaluate((list) => [...list.querySelectorAll('li')].map((li) => li.textContent)),
+        ['prog.asm:4: error: unable to parse this line: MVO B, 7']);
+    await Shot('error');
+
+    // Fix it where it is: select MVO and type over it.
+    await editor.evaluate((t) => {
+        const at = t.value.indexOf('MVO');
+        t.focus();
+        t.setSelectionRange(at, at + 3);
+    });
+    await page.keyboard.type('MVI');
+    await Press('Assemble');
+    assert.match(await WaitForStatus(/^Ready/), /^Ready at line 3: PC 2000H/);
+    assert.equal(await messages.evaluate((list) => list.children.length), 0);
+    assert.equal(await page.$$eval('#listing tbody tr', (rows) => rows.length), 6);
+
+    // Three steps: MVI A, MVI B, ADD B.
+    for (let i = 0; i < 3; ++i) {
+        await Press('Step');
+        await WaitForStatus(new RegExp(`after ${i + 1} instructions?,`));
+    }
+    let registers = await Registers();
+    assert.deepEqual([registers.A, registers.B, registers.PC], ['0C', '07', '2005']);
+    assert.match(await Status(), /line 6/);
+    const listingRow = await page.$eval('#listing tr.current', (r) => r.cells[1].textContent);
+    assert.equal(listingRow, '2005');
+    await Shot('stepped');
+
+    // Two steps back: after the first instruction only.
+    await Press('Step back');
+    await WaitForStatus(/after 2 instructions,/);
+    await Press('Step back');
+    await WaitForStatus(/after 1 instruction,/);
+    registers = await Registers();
+    assert.deepEqual([registers.A, registers.B, registers.PC], ['05', '00', '2002']);
+
+    // A breakpoint on the loop, and Continue to it.
+    await (await Control('button', 'Breakpoint at line 7')).click();
+    await Control('button', 'Breakpoint at line 7');
+    await Press('Continue');
+    assert.match(await WaitForStatus(/^Stopped at line 7/), /PC 2008H, after 4 instructions/);
+    assert.equal(await page.$eval('#cpu-state', (t) => t.rows[8].cells[1].textContent), 'breakpoint');
+    registers = await Registers();
+    assert.deepEqual([registers.A, registers.PC], ['0C', '2008']);
+    await Shot('breakpoint');
+
+    // The sum is in memory at 2050H; change it by hand.
+    const address = await Control('textbox', 'Go to address');
+    await address.click({ count: 3 });
+    await address.type('2050');
+    await Press('Go');
+    assert.equal(await Value('textbox', 'Byte 2050'), '0C');
+    const byte = await Control('textbox', 'Byte 2050');
+    await byte.click({ count: 3 });
+    await byte.type('99');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => document.querySelector('[aria-label="Byte 2050"]').closest('td')
+        .classList.contains('written'), { timeout: 10000 });
+    assert.equal(await Value('textbox', 'Byte 2050'), '99');
+    assert.equal(await Value('textbox', 'Byte 2051'), '00');
+
+    // Without the breakpoint the loop never ends: Stop ends it.
+    await (await Control('button', 'Breakpoint at line 7')).click();
+    await Press('Continue');
+    await WaitForStatus(/^Running/);
+    await new Promise((resolve) => setTimeout(resolve, 700));
+    await Shot('running');
+    await Press('Stop');
+    const stopped = await WaitForStatus(/^Stopped at line [78]/);
+    const count = Number(/after (\d+) instructions/.exec(stopped)[1]);
+    assert.ok(count > 1000, `ran ${count} instructions before Stop`);
+    assert.equal(await Value('textbox', 'Byte 2050'), '99', 'the edit lasted');
+    assert.equal(await (await Control('button', 'Stop')).evaluate((b) => b.disabled), true);
+
+    // Share the program and open the link where nothing is stored.
+    await Press('Share link');
+    const link = await Value('textbox', 'Link to this program');
+    assert.match(link, /#src=/);
+    const context = await browser.createBrowserContext();
+    const other = await context.newPage();
+    await other.goto(link, { waitUntil: 'networkidle0' });
+    const opened = await Control('textbox', 'Source code', other);
+    assert.equal(await opened.evaluate((t) => t.value), Program.replace('MVO', 'MVI'));
+    await context.close();
+});
+
+test('dark theme and a phone', { skip: !site }, async () => {
+    await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
+    await Shot('dark');
+    const background = await page.evaluate(() => getComputedStyle(document.body).backgroundColor);
+    assert.equal(background, 'rgb(22, 25, 29)');
+    await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
+    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 10000 });
+    await Press('Assemble');
+    await WaitForStatus(/^Ready/);
+    await Press('Step');
+    await WaitForStatus(/after 1 instruction,/);
+    await Shot('phone');
+    const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+    assert.ok(overflow <= 0, `the page is ${overflow}px wider than a phone`);
+    await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'light' }]);
+});
