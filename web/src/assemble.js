@@ -4,13 +4,14 @@
 // output and files.
 import { ReadPassOneLog, ReadListing, MapRecordsToSource } from './passone.js';
 import { Sizes8085 } from './isa.js';
+import { FormatMapFile } from './sourcemap.js';
 
 export const SourceName = 'prog.asm';
 const Decoder = new TextDecoder();
 
 function Text(bytes)
 {
-    return bytes ? Decoder.decode(bytes) : '';
+    return typeof bytes === 'string' ? bytes : bytes ? Decoder.decode(bytes) : '';
 }
 
 // The register data file of the default start: everything 0, PC at the
@@ -68,7 +69,7 @@ export function Assemble(run, source, table, registerFile = '')
     const first = run('Corvane', ['Corvane', SourceName], files);
     const log = Text(first.files['etc/log-Pass1.txt']);
     const listing = Text(first.files[SourceName + '.pass1']);
-    const { problems, statements } = ReadPassOneLog(log);
+    const { problems, statements, labels } = ReadPassOneLog(log);
     problems.forEach((p) => { p.from = 'Corvane'; });
     const records = MapRecordsToSource(ReadListing(listing), statements);
     const result = {
@@ -95,6 +96,7 @@ export function Assemble(run, source, table, registerFile = '')
     }
     AttachBytes(records, image);
     result.ok = true;
+    result.files.map = FormatMapFile(SourceName, Text(source), records, labels, result.symbols);
     result.files.machineCode = Text(machineCode);
     result.files.registers = regs;
     result.image = image;

@@ -134,7 +134,7 @@ const EntryRules = [
         add('error', 'more than 16 tokens: pass 1 ignores everything after the 16th, ' + TokenAt(line, 15))],
     ['=Line longer than 510 characters: the rest of it was cut off', (line, entry, add) =>
         add('warning', 'line longer than 510 characters: pass 1 ignores the rest of it')],
-    ['Label Found: ', (line, entry) => { line.label = entry.slice(13); }],
+    ['Label Found: ', (line, entry) => { line.label = entry.slice(13); line.labels.push(line.label); }],
     ['=Parse Error: Unable to parse this line', (line, entry, add) =>
         add('error', 'unable to parse this line: ' + Shown(line.text))],
     ['=Parse Error: Unable to parse the rest of this line after the label', (line, entry, add) => {
@@ -189,6 +189,7 @@ export function ReadPassOneLog(logText)
 {
     const problems = [];
     const statements = [];
+    const labels = [];
     let phase = 'table';
     let line = null;
     let lineCount = 0;
@@ -197,6 +198,9 @@ export function ReadPassOneLog(logText)
     const finish = () => {
         if (line && line.record) {
             statements.push({ line: line.number, keyword: line.record });
+        }
+        if (line) {
+            labels.push(...line.labels);
         }
     };
     for (const entry of logText.split('\n')) {
@@ -224,7 +228,7 @@ export function ReadPassOneLog(logText)
                 finish();
                 line = { number: ++lineCount, text: entry.slice(LineStart.length), tokens: [], label: '', use: '',
                     value: '', refused: false, refusalExplained: false, tokenWasCut: false, stringUnclosed: false,
-                    unclosedString: '', record: '' };
+                    unclosedString: '', record: '', labels: [] };
                 if (line.text.endsWith('\r') && !toldAboutCarriageReturns) {
                     toldAboutCarriageReturns = true;
                     problems.push({ line: line.number, kind: 'warning',
@@ -237,7 +241,7 @@ export function ReadPassOneLog(logText)
             }
         }
     }
-    return { problems, statements };
+    return { problems, statements, labels };
 }
 
 // The listing's records: {listingLine, address, keyword, fields}.

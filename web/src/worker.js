@@ -124,7 +124,7 @@ const Handlers = {
         await Prepare();
         const encoder = new TextEncoder();
         const result = Assemble(Run, encoder.encode(message.source), table);
-        loaded = result.ok ? { image: result.image, mapText: '', records: result.records } : null;
+        loaded = result.ok ? { image: result.image, mapText: result.files.map, records: result.records } : null;
         debug = null;
         if (result.ok) {
             breakLines = new Set(message.breakpoints ?? []);
