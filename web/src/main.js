@@ -33,8 +33,8 @@ const Segments = [ // bit 0 = a ... bit 6 = g, bit 7 = dp: [x, y, width, height]
 
 const view = {
     base: 'hex', cpu: '8085', memoryStart: 0x2000, assembled: null, state: null, previous: null, memory: null,
-    running: false, breakpoints: new Set(), outLog: [], ports: new Map(), inputs: new Map(), pending: false,
-    stale: false,
+    running: false, breakpoints: new Set(), registerFile: '', outLog: [], ports: new Map(), inputs: new Map(),
+    pending: false, stale: false,
 };
 
 const worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
@@ -311,7 +311,8 @@ function ShowAssembly(result)
 function Assemble()
 {
     Say('Assembling…');
-    worker.postMessage({ op: 'assemble', source: editor.Get(), breakpoints: [...view.breakpoints] });
+    worker.postMessage({ op: 'assemble', source: editor.Get(), registers: view.registerFile,
+        breakpoints: [...view.breakpoints] });
 }
 
 function Command(line)
@@ -438,6 +439,7 @@ function Wire()
         if (file) {
             editor.Set(await file.text());
             localStorage.setItem(StorageKey, editor.Get());
+            view.registerFile = '';
             Say(`Opened ${file.name}.`);
         }
     });
@@ -465,11 +467,10 @@ function Wire()
     $('export-img').addEventListener('click', () =>
         Download('program.img', view.assembled.image, 'application/octet-stream'));
     $('examples').addEventListener('change', async () => {
-        const name = $('examples').value;
-        if (name) {
-            editor.Set(await (await fetch('examples/' + name)).text());
-            localStorage.setItem(StorageKey, editor.Get());
-            Say(`Example ${name} loaded: Assemble to run it.`);
+        const option = $('examples').selectedOptions[0];
+        if (option?.value) {
+            await OpenExample(option.value, option.dataset.registers);
+            Say(`Example ${option.value} loaded: Assemble to run it.`);
             $('examples').value = '';
         }
     });
@@ -487,6 +488,14 @@ function Wire()
     };
 }
 
+// An example, and the register data file it starts from, if it has one.
+async function OpenExample(source, registers)
+{
+    editor.Set(await (await fetch('examples/' + source)).text());
+    localStorage.setItem(StorageKey, editor.Get());
+    view.registerFile = registers ? await (await fetch('examples/' + registers)).text() : '';
+}
+
 async function Start()
 {
     BuildPanels();
@@ -499,8 +508,13 @@ async function Start()
     } catch {
         examples = [];
     }
-    for (const name of examples) {
-        $('examples').add(new Option(name, name));
+    // Each entry a file name, or { name, source, registers, summary }.
+    examples = examples.map((e) => (typeof e === 'string' ? { name: e.replace(/\.asm$/, ''), source: e } : e));
+    for (const e of examples) {
+        const option = new Option(e.name, e.source);
+        option.title = e.summary ?? '';
+        option.dataset.registers = e.registers ?? '';
+        $('examples').add(option);
     }
     try {
         editor.SetMnemonics(ReadMnemonics(await (await fetch('etc/opcodes.txt')).text()));
@@ -513,8 +527,8 @@ async function Start()
     } else if (stored !== null) {
         editor.Set(stored);
     } else if (examples.length > 0) {
-        const first = examples.includes('countdown.asm') ? 'countdown.asm' : examples[0];
-        editor.Set(await (await fetch('examples/' + first)).text());
+        const first = examples.find((e) => e.source === 'countdown.asm') ?? examples[0];
+        await OpenExample(first.source, first.registers);
     }
     Render();
     if ('serviceWorker' in navigator && location.protocol !== 'file:') {

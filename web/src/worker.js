@@ -123,7 +123,7 @@ const Handlers = {
     {
         await Prepare();
         const encoder = new TextEncoder();
-        const result = Assemble(Run, encoder.encode(message.source), table);
+        const result = Assemble(Run, encoder.encode(message.source), table, message.registers || '');
         loaded = result.ok ? { image: result.image, mapText: result.files.map, records: result.records } : null;
         debug = null;
         if (result.ok) {
