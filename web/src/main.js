@@ -98,6 +98,7 @@ function BuildPanels()
 
 function Render()
 {
+    performance.mark('render-start');
     view.pending = false;
     const s = view.state;
     const p = view.previous;
@@ -129,6 +130,9 @@ function Render()
     RenderListingPosition();
     editor.SetCurrentLine(ready && !view.running ? s.sourceLine || 0 : 0);
     RenderButtons();
+    performance.measure('render', 'render-start'); // the page's benchmark observes these
+    performance.clearMarks('render-start');
+    performance.clearMeasures('render');
 }
 
 function RenderMemory()
@@ -502,35 +506,30 @@ async function Start()
     Wire();
     const shared = ReadShareLink(location.hash);
     const stored = localStorage.getItem(StorageKey);
-    let examples = [];
-    try {
-        examples = await (await fetch('examples/index.json')).json();
-    } catch {
-        examples = [];
-    }
-    // Each entry a file name, or { name, source, registers, summary }.
-    examples = examples.map((e) => (typeof e === 'string' ? { name: e.replace(/\.asm$/, ''), source: e } : e));
-    for (const e of examples) {
-        const option = new Option(e.name, e.source);
-        option.title = e.summary ?? '';
-        option.dataset.registers = e.registers ?? '';
-        $('examples').add(option);
-    }
-    try {
-        editor.SetMnemonics(ReadMnemonics(await (await fetch('etc/opcodes.txt')).text()));
-    } catch {
-        // colours without mnemonics
-    }
     if (shared !== null) {
         editor.Set(shared);
         Say('Program opened from a shared link: Assemble to run it.');
     } else if (stored !== null) {
         editor.Set(stored);
-    } else if (examples.length > 0) {
-        const first = examples.find((e) => e.source === 'countdown.asm') ?? examples[0];
-        await OpenExample(first.source, first.registers);
     }
     Render();
+    const [examples, table] = await Promise.all([
+        fetch('examples/index.json').then((r) => r.json()).catch(() => []),
+        fetch('etc/opcodes.txt').then((r) => r.text()).catch(() => ''),
+    ]);
+    editor.SetMnemonics(ReadMnemonics(table));
+    // Each entry a file name, or { name, source, registers, summary }.
+    const entries = examples.map((e) => (typeof e === 'string' ? { name: e.replace(/\.asm$/, ''), source: e } : e));
+    for (const e of entries) {
+        const option = new Option(e.name, e.source);
+        option.title = e.summary ?? '';
+        option.dataset.registers = e.registers ?? '';
+        $('examples').add(option);
+    }
+    if (shared === null && stored === null && entries.length > 0) {
+        const first = entries.find((e) => e.source === 'countdown.asm') ?? entries[0];
+        await OpenExample(first.source, first.registers);
+    }
     if ('serviceWorker' in navigator && location.protocol !== 'file:') {
         navigator.serviceWorker.register('sw.js').catch(() => {});
     }
