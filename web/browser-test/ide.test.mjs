@@ -200,6 +200,93 @@ test('a session: error, fix, steps forwards and back, breakpoint, memory, stop, 
     await context.close();
 });
 
+// Replaces the editor's text by typing it.
+async function TypeProgram(text)
+{
+    const editor = await Control('textbox', 'Source code');
+    await editor.click();
+    await page.keyboard.down('Control');
+    await page.keyboard.press('a');
+    await page.keyboard.up('Control');
+    await page.keyboard.press('Delete');
+    await editor.type(text);
+}
+
+async function Choose(name, value)
+{
+    await (await Control('combobox', name)).select(value);
+}
+
+test('like a kit: an input port, LEDs, a TRAP, number bases, edits, a slow run, the 8080', { skip: !site },
+    async () => {
+        await TypeProgram('\tORG 2000H\n\tLXI SP, 3000H\n\tIN 05H\n\tOUT 01H\nLOOP:\tJMP LOOP\n' +
+            '\tORG 0024H\n\tMVI B, 55H\n\tHLT');
+        await Press('Assemble');
+        await WaitForStatus(/^Ready/);
+        const port = await Control('textbox', 'Input port');
+        await port.click({ count: 3 });
+        await port.type('05');
+        const value = await Control('textbox', 'Input value');
+        await value.click({ count: 3 });
+        await value.type('3C');
+        await Press('Set input');
+        for (let i = 1; i <= 3; ++i) {
+            await Press('Step');
+            await WaitForStatus(new RegExp(`after ${i} instructions?,`));
+        }
+        assert.equal((await Registers()).A, '3C', 'IN 05H read the value set');
+        await Control('image', 'Port 01 as LEDs: 00111100');
+        const log = await Control('list', 'OUT log');
+        assert.deepEqual(await log.evaluate((l) => [...l.children].map((li) => li.textContent)),
+            ['after 3 instructions: OUT 01H = 3C']);
+        await Choose('Show the port as', 'seven');
+        await Control('image', 'Port 01 as a 7-segment digit: segments 00111100');
+        await Shot('ports');
+
+        // TRAP before the next instruction: the processor goes to 0024H.
+        await Press('TRAP');
+        await Press('Step');
+        await WaitForStatus(/after 4 instructions,/);
+        let registers = await Registers();
+        assert.deepEqual([registers.PC, registers.SP], ['0024', '2FFE']);
+        await Press('Continue');
+        assert.match(await WaitForStatus(/^Halted/), /after 6 instructions, 54 T-states/);
+        assert.equal((await Registers()).B, '55');
+
+        // Decimal and binary, and an edit in decimal.
+        await Choose('Numbers', 'dec');
+        assert.equal((await Registers()).A, '60');
+        const a = await Control('textbox', 'Register A');
+        await a.click({ count: 3 });
+        await a.type('12');
+        await page.keyboard.press('Enter');
+        await page.waitForFunction(() => document.querySelector('[aria-label="Register A"]').value === '12' &&
+            document.querySelector('[aria-label="Register A"]').closest('tr').classList.contains('changed'));
+        await Choose('Numbers', 'bin');
+        assert.equal((await Registers()).A, '00001100');
+        await Choose('Numbers', 'hex');
+
+        // Two instructions a second: Run is still going after a second.
+        await Choose('Speed', '2');
+        await Press('Run');
+        await new Promise((resolve) => setTimeout(resolve, 1300));
+        assert.match(await Status(), /^Running/);
+        await Press('Stop');
+        const stopped = await WaitForStatus(/^Stopped/);
+        const count = Number(/after (\d+) instruction/.exec(stopped)[1]);
+        assert.ok(count >= 1 && count <= 5, `${count} instructions in about a second`);
+        await Choose('Speed', 'fastest');
+
+        // The 8080 has no TRAP, masks or K and V flags.
+        await Choose('Processor', '8080');
+        await WaitForStatus(/^Ready/);
+        assert.equal(await (await Control('button', 'TRAP')).evaluate((b) => b.disabled), true);
+        assert.equal(await page.$eval('[data-flag="k"]', (l) => l.hidden), true);
+        assert.equal(await page.$eval('#listing tbody tr:nth-child(2)', (r) => r.cells[3].textContent), '10');
+        await Choose('Processor', '8085');
+        await WaitForStatus(/^Ready/);
+    });
+
 test('dark theme and a phone', { skip: !site }, async () => {
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
     await Shot('dark');

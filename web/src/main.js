@@ -33,7 +33,7 @@ const Segments = [ // bit 0 = a ... bit 6 = g, bit 7 = dp: [x, y, width, height]
 
 const view = {
     base: 'hex', cpu: '8085', memoryStart: 0x2000, assembled: null, state: null, previous: null, memory: null,
-    running: false, breakpoints: new Set(), registerFile: '', outLog: [], ports: new Map(), inputs: new Map(),
+    running: false, breakpoints: new Set(), example: null, outLog: [], ports: new Map(), inputs: new Map(),
     pending: false, stale: false,
 };
 
@@ -315,7 +315,9 @@ function ShowAssembly(result)
 function Assemble()
 {
     Say('Assembling…');
-    worker.postMessage({ op: 'assemble', source: editor.Get(), registers: view.registerFile,
+    // An example's register file goes with it while its first line is there.
+    const example = view.example && editor.Get().split('\n')[0] === view.example.firstLine ? view.example : null;
+    worker.postMessage({ op: 'assemble', source: editor.Get(), registers: example?.registers ?? '',
         breakpoints: [...view.breakpoints] });
 }
 
@@ -443,7 +445,7 @@ function Wire()
         if (file) {
             editor.Set(await file.text());
             localStorage.setItem(StorageKey, editor.Get());
-            view.registerFile = '';
+            view.example = null;
             Say(`Opened ${file.name}.`);
         }
     });
@@ -497,7 +499,8 @@ async function OpenExample(source, registers)
 {
     editor.Set(await (await fetch('examples/' + source)).text());
     localStorage.setItem(StorageKey, editor.Get());
-    view.registerFile = registers ? await (await fetch('examples/' + registers)).text() : '';
+    view.example = registers ? { firstLine: editor.Get().split('\n')[0], name: registers,
+        registers: await (await fetch('examples/' + registers)).text() } : null;
 }
 
 async function Start()
