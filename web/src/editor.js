@@ -100,6 +100,10 @@ export function CreateEditor({ textarea, highlight, gutter, onChange, onToggleBr
             RenderText();
         },
         SetBreakpoints(lines) { marks.breakpoints = new Set(lines); RenderGutter(); },
+        ToggleBreakpointAtCaret()
+        {
+            onToggleBreakpoint(textarea.value.slice(0, textarea.selectionStart).split('\n').length);
+        },
         SetCurrentLine(line)
         {
             if (line === marks.current) {

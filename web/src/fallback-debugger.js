@@ -229,7 +229,7 @@ export function CreateFallbackDebugger(runProgram, records = [])
         }],
         [/^continue$/, () => { pending = 'continue'; }],
         [/^break\s+(\d+)$/, (m) => { breakLines.add(Number(m[1])); output = 'breakpoint at line ' + m[1] + '\n'; }],
-        [/^delete\s+(\d+)$/, (m) => { breakLines.delete(Number(m[1])); }],
+        [/^delete$/, () => { breakLines.clear(); }],
         [/^set\s+\[(\w+)\]\s*=\s*(\w+)$/, (m) => {
             const address = ParseValue(m[1]) & 0xFFFF;
             Restart((state, image) => { image[address] = ParseValue(m[2]) & 0xFF; });

@@ -23,7 +23,7 @@ const StateRows = [
     ['SOD', (s) => String(s.sod)],
     ['Instructions', (s) => String(s.instructions)],
     ['T-states', (s) => String(s.states)],
-    ['Stop', (s) => s.stop + (s.stopText ? ': ' + s.stopText : '')],
+    ['Stop', (s) => s.stopText || s.stop],
 ];
 const MemoryRows = 16;
 const MemoryColumns = 8;
@@ -185,7 +185,14 @@ function RenderListingPosition()
 {
     const pc = view.state?.pc;
     for (const row of $('listing').tBodies[0].rows) {
-        row.classList.toggle('current', !view.running && Number(row.dataset.address) === pc && row.dataset.code === '1');
+        const current = !view.running && Number(row.dataset.address) === pc && row.dataset.code === '1';
+        if (current && !row.classList.contains('current')) {
+            const box = row.closest('.scroll');
+            if (row.offsetTop < box.scrollTop + 20 || row.offsetTop + row.offsetHeight > box.scrollTop + box.clientHeight) {
+                box.scrollTop = row.offsetTop - box.clientHeight / 3;
+            }
+        }
+        row.classList.toggle('current', current);
     }
 }
 
@@ -351,24 +358,26 @@ const Actions = {
     continue: () => Go(false),
     stop: () => worker.postMessage({ op: 'stop' }),
     reset: () => { view.outLog = []; view.previous = null; worker.postMessage({ op: 'reset' }); },
+    'toggle-breakpoint': () => editor.ToggleBreakpointAtCaret(),
 };
 
 const Shortcuts = [ // key, shift, ctrl, action
     ['b', false, true, 'assemble'], ['F5', false, true, 'run'], ['F11', false, false, 'step'],
     ['F10', false, false, 'step-over'], ['F11', true, false, 'step-out'], ['F10', true, false, 'step-back'],
     ['F5', false, false, 'continue'], ['F5', true, false, 'stop'], ['F5', true, true, 'reset'],
+    ['F9', false, false, 'toggle-breakpoint'],
 ];
 
 function Wire()
 {
     for (const [id, action] of Object.entries(Actions)) {
-        $(id).addEventListener('click', action);
+        $(id)?.addEventListener('click', action);
     }
     document.addEventListener('keydown', (event) => {
         const key = event.key.length === 1 ? event.key.toLowerCase() : event.key;
         const hit = Shortcuts.find(([k, shift, ctrl]) => k === key && shift === event.shiftKey &&
             ctrl === (event.ctrlKey || event.metaKey));
-        if (hit && !$(hit[3]).disabled) {
+        if (hit && !$(hit[3])?.disabled) {
             event.preventDefault();
             Actions[hit[3]]();
         }

@@ -149,7 +149,13 @@ const Handlers = {
         } else {
             breakLines.delete(message.line);
         }
-        debug?.Command((message.on ? 'break ' : 'delete ') + message.line);
+        // The debugger numbers its breakpoints: set them all again.
+        if (debug) {
+            debug.Command('delete');
+            for (const line of breakLines) {
+                debug.Command('break ' + line);
+            }
+        }
     },
     go(message)
     {

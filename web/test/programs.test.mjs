@@ -95,7 +95,7 @@ test('stepping, stepping back, breakpoints and edits give the states of a real r
     debug.Command('set [2040H] = 77H');
     assert.equal(debug.Memory()[0x2040], 0x77);
     debug.Command('set B = 1');
-    debug.Command('delete 14');
+    debug.Command('delete');
     assert.equal(debug.ContinueSlice(1000), 1);
     const end = debug.State();
     assert.deepEqual([end.halted, end.b, end.pc.toString(16), debug.Memory()[0x2040]], [true, 0, '200f', 0x77]);
