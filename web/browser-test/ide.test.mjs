@@ -303,3 +303,20 @@ test('dark theme and a phone', { skip: !site }, async () => {
     assert.ok(overflow <= 0, `the page is ${overflow}px wider than a phone`);
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'light' }]);
 });
+
+test('after the first visit the page works offline', { skip: !site }, async () => {
+    await page.setViewport({ width: 1400, height: 900 });
+    await page.evaluate(async () => {
+        await navigator.serviceWorker.ready;
+    });
+    // The server goes away for good: everything must come from the cache.
+    server.closeAllConnections();
+    await new Promise((resolve) => server.close(resolve));
+    server = null;
+    await page.reload();
+    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 10000 });
+    await Press('Assemble');
+    await WaitForStatus(/^Ready/);
+    await Press('Step');
+    assert.match(await WaitForStatus(/after 1 instruction,/), /^Stopped at line/);
+});
