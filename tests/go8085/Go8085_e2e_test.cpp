@@ -268,6 +268,9 @@ TEST_F(Go8085EndToEnd, AReadOnlyDirectoryWithItsOwnTableSendsTheFilesToTheWorkin
                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(work, fs::perms::all);
     const Ending ending = Finish(StartGo8085({(source / "prog.asm").string()}, work, Capture, true));
+    if (::geteuid() == 0 && ending.ExitStatus == 127 && ending.Stderr.empty()) {
+        GTEST_SKIP() << "the user nobody cannot run " << GO8085_PATH;
+    }
     EXPECT_EQ(ending.ExitStatus, 0) << ending.Stderr;
     EXPECT_NE(ending.Stderr.find("the files go to the working directory"), std::string::npos) << ending.Stderr;
     for (const char* suffix : _Suffixes) {
