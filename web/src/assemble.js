@@ -5,6 +5,7 @@
 import { ReadPassOneLog, ReadListing, MapRecordsToSource } from './passone.js';
 import { Sizes8085 } from './isa.js';
 import { FormatMapFile } from './sourcemap.js';
+import { MakeSourceCopy } from './sourcecopy.js';
 
 export const SourceName = 'prog.asm';
 const Decoder = new TextDecoder();
@@ -65,11 +66,18 @@ function AttachBytes(records, memory)
 // them, and problems are {line, kind, text, from} sorted by source line.
 export function Assemble(run, source, table, registerFile = '')
 {
-    const files = { 'etc/opcodes.txt': table, [SourceName]: source };
+    const copy = MakeSourceCopy(Text(source));
+    const files = { 'etc/opcodes.txt': table, [SourceName]: copy.text };
     const first = run('Corvane', ['Corvane', SourceName], files);
     const log = Text(first.files['etc/log-Pass1.txt']);
     const listing = Text(first.files[SourceName + '.pass1']);
     const { problems, statements, labels } = ReadPassOneLog(log);
+    problems.push(...copy.notes);
+    problems.sort((a, b) => a.line - b.line);
+    if (copy.hadCrLf) {
+        problems.unshift({ line: 0, kind: 'note', text: 'the source has CR LF line ends; pass 1 reads a copy with LF ' +
+            'line ends', about: 'source' });
+    }
     problems.forEach((p) => { p.from = 'Corvane'; });
     const records = MapRecordsToSource(ReadListing(listing), statements);
     const result = {

@@ -277,6 +277,7 @@ export function MapRecordsToSource(records, statements)
 // One problem as the command-line chain prints it.
 export function FormatProblem(problem, sourceName, tableName)
 {
-    const where = problem.line > 0 ? sourceName + ':' + problem.line : tableName;
+    const where = problem.line > 0 ? sourceName + ':' + problem.line : problem.about === 'source' ? sourceName
+        : tableName;
     return where + ': ' + problem.kind + ': ' + problem.text;
 }
