@@ -184,8 +184,7 @@ export function CreateFallbackDebugger(runProgram, records = [])
     {
         const addresses = BreakAddresses();
         if (addresses.size === 0) {
-            let segment = segmentAt(position);
-            if (position - segment.start > RestartAfter.plain) {
+            if (position - segmentAt(position).start > RestartAfter.plain) {
                 Restart();
             }
             const before = position;
