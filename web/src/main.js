@@ -140,6 +140,7 @@ function RenderMemory()
     const s = view.state;
     const m = view.memory;
     const rows = $('memory').tBodies[0].rows;
+    $('memory').dataset.base = view.base;
     for (let r = 0; r < MemoryRows; ++r) {
         const address = (view.memoryStart + r * MemoryColumns) & 0xFFFF;
         rows[r].cells[0].textContent = Hex(address, 4);
