@@ -277,6 +277,14 @@ test('like a kit: an input port, LEDs, a TRAP, number bases, edits, a slow run, 
         assert.ok(count >= 1 && count <= 5, `${count} instructions in about a second`);
         await Choose('Speed', 'fastest');
 
+        // A TRAP pressed while the loop runs ends in the handler's HLT.
+        await Press('Run');
+        await WaitForStatus(/^Running/);
+        await Press('TRAP');
+        await WaitForStatus(/^Halted/);
+        registers = await Registers();
+        assert.deepEqual([registers.B, registers.PC, registers.SP], ['55', '0027', '2FFE']);
+
         // The 8080 has no TRAP, masks or K and V flags.
         await Choose('Processor', '8080');
         await WaitForStatus(/^Ready/);

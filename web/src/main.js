@@ -329,9 +329,11 @@ function Assemble()
         breakpoints: [...view.breakpoints] });
 }
 
-function Command(line)
+// A debugger command; those that act like a kit's switches and buttons
+// (an input value, an interrupt) work while the program runs too.
+function Command(line, whileRunning = false)
 {
-    if (view.assembled && !view.running) {
+    if (view.assembled && (whileRunning || !view.running)) {
         worker.postMessage({ op: 'command', line });
     }
 }
@@ -425,7 +427,7 @@ function Wire()
             return;
         }
         view.inputs.set(port, value);
-        Command(`input ${Hex(port, 2)}H = ${Hex(value, 2)}H`);
+        Command(`input ${Hex(port, 2)}H = ${Hex(value, 2)}H`, true);
     });
     for (const id of ['show-port', 'show-as']) {
         $(id).addEventListener('change', Schedule);
@@ -433,11 +435,7 @@ function Wire()
     for (const b of document.querySelectorAll('[data-source]')) {
         b.addEventListener('click', () => {
             const source = b.dataset.source === 'INTR' ? 'INTR:' + $('intr-number').value : b.dataset.source;
-            if (view.running) {
-                Say('Stop the program to raise an interrupt.');
-                return;
-            }
-            Command('interrupt ' + source);
+            Command('interrupt ' + source, true);
         });
     }
     $('base').addEventListener('change', () => { view.base = $('base').value; Schedule(); });

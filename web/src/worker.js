@@ -49,7 +49,7 @@ function Snapshot(extra = {})
         return { op: 'state', state: null, ...extra };
     }
     const memory = debug.Memory();
-    return { op: 'state', state: debug.State(), memory, output: debug.Output(), ...extra };
+    return { op: 'state', state: debug.State(), memory, output: debug.Output(), running: Boolean(running), ...extra };
 }
 
 function LoadDebugger()
