@@ -1,6 +1,6 @@
 // Keeps the site for offline use: its files (site-files.json lists them)
-// are cached on the first visit and answered from the cache, which is
-// refreshed from the server in the background.
+// are cached on the first visit, kept fresh at every later one, and
+// answered from the cache when the server cannot be reached.
 const Cache = 'ide8085-v1';
 
 self.addEventListener('install', (event) => {
@@ -29,20 +29,22 @@ self.addEventListener('fetch', (event) => {
     if (event.request.method !== 'GET' || url.origin !== self.location.origin) {
         return;
     }
-    // The cached copy at once; a fresh one, when the server answers, for next time.
+    // The server's copy while there is a server, so that a rebuilt site
+    // shows at once; the cached one when there is none.
     event.respondWith((async () => {
         const cache = await caches.open(Cache);
-        const hit = await cache.match(event.request, { ignoreSearch: true });
-        const fresh = fetch(event.request).then((response) => {
+        try {
+            const response = await fetch(event.request);
             if (response.ok) {
-                cache.put(event.request, response.clone());
+                await cache.put(event.request, response.clone());
             }
             return response;
-        });
-        if (hit) {
-            event.waitUntil(fresh.catch(() => {}));
-            return hit;
+        } catch (error) {
+            const hit = await cache.match(event.request, { ignoreSearch: true });
+            if (hit) {
+                return hit;
+            }
+            throw error;
         }
-        return fresh;
     })());
 });
