@@ -62,6 +62,11 @@ const editor = CreateEditor({
     },
 });
 
+function Counted(count, noun)
+{
+    return `${count} ${noun}${count === 1 ? '' : 's'}`;
+}
+
 function Say(text)
 {
     $('status').textContent = text;
@@ -176,7 +181,8 @@ function RenderPorts()
             .join('') + '</svg>';
     }
     $('out-log').innerHTML = view.outLog.slice(-100).map((e) =>
-        `<li>after ${e.instructions} instructions: OUT ${Hex(e.port, 2)}H = ${FormatNumber(e.value, 8, view.base)}</li>`)
+        `<li>after ${Counted(e.instructions, 'instruction')}: OUT ${Hex(e.port, 2)}H = ` +
+        `${FormatNumber(e.value, 8, view.base)}</li>`)
         .join('');
     $('inputs').innerHTML = [...view.inputs].map(([p, v]) =>
         `<li>IN ${Hex(p, 2)}H reads ${FormatNumber(v, 8, view.base)}</li>`).join('');
@@ -189,7 +195,8 @@ function RenderListingPosition()
         const current = !view.running && Number(row.dataset.address) === pc && row.dataset.code === '1';
         if (current && !row.classList.contains('current')) {
             const box = row.closest('.scroll');
-            if (row.offsetTop < box.scrollTop + 20 || row.offsetTop + row.offsetHeight > box.scrollTop + box.clientHeight) {
+            const below = row.offsetTop + row.offsetHeight > box.scrollTop + box.clientHeight;
+            if (row.offsetTop < box.scrollTop + 20 || below) {
                 box.scrollTop = row.offsetTop - box.clientHeight / 3;
             }
         }
@@ -264,7 +271,7 @@ function TakeState(message)
 function DescribeStop(s)
 {
     const where = s.sourceLine ? ` at line ${s.sourceLine}` : '';
-    const counts = `${s.instructions} instruction${s.instructions === 1 ? '' : 's'}, ${s.states} T-states`;
+    const counts = `${Counted(s.instructions, 'instruction')}, ${s.states} T-states`;
     if (s.halted) {
         return `Halted${where} after ${counts}.`;
     }
