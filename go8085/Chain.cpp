@@ -4,6 +4,7 @@
 #include "Files.h"
 #include "PassOneLog.h"
 #include "Process.h"
+#include "SourceMessages.h"
 #include "WholeFile.h"
 
 #include <cstdio>
@@ -237,7 +238,9 @@ bool RunPassTwo(const CommandLine& line, const Toolchain& tools, Places& places)
 {
     const ProgramRun run = RunStep(places, line.Verbose, tools.Pass2, {places.Base}, places.Work);
     const std::string ownPrefix = places.Base + ".";
-    Relay(run.Stdout + run.Stderr, [&](const std::string& text) {
+    const std::string output =
+        PlacePass2MessagesOnSource(run.Stdout + run.Stderr, places.Work, places.Base, places.Source);
+    Relay(output, [&](const std::string& text) {
         if (text.compare(0, ownPrefix.size(), ownPrefix) == 0) {
             return places.Shown + text;
         }
