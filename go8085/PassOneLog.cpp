@@ -537,7 +537,20 @@ std::string FormatProblem(const Problem& problem, std::string_view sourceName, s
     case Severity::Warning: text += ": warning: "; break;
     case Severity::Note: text += ": note: "; break;
     }
-    return text + problem.Text;
+    static const char _Hex[] = "0123456789ABCDEF";
+    for (const char c : problem.Text) { // no control character goes out unseen
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            text += "\\r";
+        } else if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            text += "\\x";
+            text += _Hex[byte >> 4];
+            text += _Hex[byte & 0xF];
+        } else {
+            text += c;
+        }
+    }
+    return text;
 }
 
 int CountProblems(const std::vector<Problem>& problems, Severity kind)

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <filesystem>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -42,18 +43,25 @@ bool ReadMessage(std::string_view line, std::string_view listingName, ListingMes
     return false;
 }
 
-// The mnemonic (or DB, DW) of a listing line, or "" when there is none.
-std::string_view MnemonicOfListingLine(std::string_view listingText, int number)
+// The lines of the listing, for the mnemonic (or DB, DW) of each.
+std::vector<std::string_view> SplitLines(std::string_view text)
 {
-    std::size_t at = 0;
-    for (int line = 1; line < number && at != std::string_view::npos; ++line) {
-        at = listingText.find('\n', at);
-        at = at == std::string_view::npos ? at : at + 1;
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
-    if (at == std::string_view::npos) {
+    return lines;
+}
+
+// The mnemonic (or DB, DW) of a listing line, or "" when there is none.
+std::string_view MnemonicOfListingLine(const std::vector<std::string_view>& listing, int number)
+{
+    if (number < 1 || static_cast<std::size_t>(number) > listing.size()) {
         return {};
     }
-    std::string_view line = listingText.substr(at, listingText.find('\n', at) - at);
+    std::string_view line = listing[static_cast<std::size_t>(number) - 1];
     const std::size_t blank = line.find(' ');
     const std::size_t start = line.find_first_not_of(' ', blank);
     if (blank == std::string_view::npos || start == std::string_view::npos) {
@@ -129,6 +137,7 @@ std::string QuoteSourceLine(int line, std::string_view text)
 std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap& map, std::string_view listingName,
                                   std::string_view listingText)
 {
+    const std::vector<std::string_view> listing = SplitLines(listingText);
     std::string placed;
     std::set<int> advised; // source lines that had their advice
     int pendingAdvice = 0; // the source line whose advice is due
@@ -157,8 +166,7 @@ std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap&
             continue;
         }
         giveAdvice(record->SourceLine);
-        const std::string text =
-            WithoutRecordQuote(message.Text, MnemonicOfListingLine(listingText, message.ListingLine));
+        const std::string text = WithoutRecordQuote(message.Text, MnemonicOfListingLine(listing, message.ListingLine));
         placed += map.SourceName + ":" + std::to_string(record->SourceLine) + ": " + std::string(message.Kind) + ": " +
                   WithSourceLines(text, map) + "\n";
         const std::string_view source = FindSourceText(map, record->SourceLine);

@@ -256,6 +256,12 @@ TEST(ReadPassOneLog, OpcodeTableProblems)
     }
 }
 
+TEST(FormatProblem, ShowsACarriageReturnAndOtherControlCharacters)
+{
+    EXPECT_EQ(FormatProblem({3, Severity::Error, "unable to parse this line: MVI\rA,\t5\x01"}, "p.asm", "t"),
+              "p.asm:3: error: unable to parse this line: MVI\\rA,\t5\\x01");
+}
+
 TEST(CountProblems, CountsOneKind)
 {
     const std::vector<Problem> problems = {
