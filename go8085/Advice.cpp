@@ -222,7 +222,8 @@ std::vector<std::string> FindAdvice(std::string_view sourceLine)
 std::string SpellAsHexadecimal(std::string_view token)
 {
     if (token.empty() || !std::all_of(token.begin(), token.end(), IsHexDigit) ||
-        std::all_of(token.begin(), token.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        std::all_of(token.begin(), token.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
+        (IsNameStart(token[0]) && token.size() > 2)) {
         return {};
     }
     return SpellHexDigits(token);

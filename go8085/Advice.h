@@ -16,5 +16,6 @@ std::vector<std::string> FindAdvice(std::string_view sourceLine);
 // What a hexadecimal number written without its H (3A, FF, 12A3) reads as
 // in this assembler's syntax (3AH, 0FFH, 12A3H); empty when token is no such
 // number: it must hold a letter A-F, since a run of decimal digits is a
-// decimal number.
+// decimal number, and a word of three or more characters that begins with a
+// letter (DEAD, FACE) is taken for a name.
 std::string SpellAsHexadecimal(std::string_view token);

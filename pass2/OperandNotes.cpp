@@ -107,7 +107,8 @@ std::string AdviseOnHexadecimal(const ListingRecord& record, const SymbolTable& 
             at = end + 1;
             if (term.empty() || !std::all_of(term.begin(), term.end(), IsHexDigit) ||
                 std::all_of(term.begin(), term.end(), IsDecimalDigit) || symbols.count(term) > 0 ||
-                (term.size() == 1 && term[0] >= 'A' && term[0] <= 'E')) { // a register's name
+                (term.size() == 1 && term[0] >= 'A' && term[0] <= 'E') || // a register's name
+                (!IsDecimalDigit(term[0]) && term.size() > 2)) {          // more likely a name (DEAD, ADD1)
                 continue;
             }
             std::string spelled(term);

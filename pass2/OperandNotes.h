@@ -20,5 +20,7 @@ std::string CutGluedComment(ListingRecord& record);
 std::string CheckDecimalAddress(const ListingRecord& record);
 
 // The note for an instruction whose value holds a hexadecimal number
-// written without its H (MVI A, 3A; LXI H, 12A3; MVI A, FF), or "".
+// written without its H (MVI A, 3A; LXI H, 12A3; MVI A, FF), or "". A
+// word of three or more characters that begins with a letter (DEAD, ADD1)
+// is taken for a name and gets no note.
 std::string AdviseOnHexadecimal(const ListingRecord& record, const SymbolTable& symbols);

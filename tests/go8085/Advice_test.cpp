@@ -64,6 +64,7 @@ TEST(SpellAsHexadecimal, AddsTheHAndALeadingZeroBeforeALetter)
     EXPECT_EQ(SpellAsHexadecimal("12a3"), "12A3H");
     EXPECT_EQ(SpellAsHexadecimal("FF"), "0FFH");
     EXPECT_EQ(SpellAsHexadecimal("2050"), "");
+    EXPECT_EQ(SpellAsHexadecimal("BEEF"), "");
     EXPECT_EQ(SpellAsHexadecimal("LOOP"), "");
     EXPECT_EQ(SpellAsHexadecimal("3AH"), "");
     EXPECT_EQ(SpellAsHexadecimal(""), "");

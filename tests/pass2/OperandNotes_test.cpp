@@ -85,6 +85,7 @@ TEST(AdviseOnHexadecimal, SpellsANumberThatLacksItsH)
         {"8192       CPI       FF", "hexadecimal needs an H, and a leading 0 before a letter: write 0FFH"},
         {"8192       LXI       H       TABLE+1F", "hexadecimal needs an H, and a leading 0 before a letter: write 1FH"},
         {"8192       LXI       H       FACE", ""},
+        {"8192       CALL       ADD1", ""},
         {"8192       MVI       A       B", ""},
         {"8192       MVI       A       LOOP", ""},
         {"8192       HLT       A", ""},
