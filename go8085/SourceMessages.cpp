@@ -179,8 +179,8 @@ std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap&
     return placed;
 }
 
-std::string PlacePass2MessagesOnSource(const std::string& pass2Output, const std::string& workDirectory,
-                                       const std::string& base, const std::string& sourcePath)
+bool ReadSourceMapOfRun(const std::string& workDirectory, const std::string& base, const std::string& sourcePath,
+                        SourceMap& map)
 {
     namespace fs = std::filesystem;
     const fs::path work(workDirectory);
@@ -193,8 +193,21 @@ std::string PlacePass2MessagesOnSource(const std::string& pass2Output, const std
         !ReadWholeFile((work / "etc/log-Pass1.txt").string(), log, error) ||
         !ReadWholeFile((work / (base + ".pass1")).string(), listing, error) ||
         !ReadWholeFile((work / (base + ".sym")).string(), symbols, error)) {
+        return false;
+    }
+    map = BuildSourceMap(sourcePath, source, log, listing, symbols);
+    return true;
+}
+
+std::string PlacePass2MessagesOnSource(const std::string& pass2Output, const std::string& workDirectory,
+                                       const std::string& base, const std::string& sourcePath)
+{
+    SourceMap map;
+    std::string listing;
+    std::string error;
+    if (!ReadSourceMapOfRun(workDirectory, base, sourcePath, map) ||
+        !ReadWholeFile((std::filesystem::path(workDirectory) / (base + ".pass1")).string(), listing, error)) {
         return pass2Output;
     }
-    const SourceMap map = BuildSourceMap(sourcePath, source, log, listing, symbols);
     return PlaceMessagesOnSource(pass2Output, map, base + ".pass1", listing);
 }
