@@ -6,6 +6,7 @@
 #include "PassOneLog.h"
 #include "Process.h"
 #include "SourceCopy.h"
+#include "SourceMessages.h"
 #include "SourceMap.h"
 #include "WholeFile.h"
 
@@ -320,7 +321,11 @@ bool ReportPassOne(Run& run)
 void RelayPassTwoMessages(const Run& run, const ProgramRun& pass)
 {
     const std::string ownPrefix = run.Base + ".";
-    Relay(pass.Stdout + pass.Stderr, [&](const std::string& text) {
+    std::string listing;
+    std::string error;
+    ReadWholeFile(run.Made.at(".pass1"), listing, error);
+    const std::string output = PlaceMessagesOnSource(pass.Stdout + pass.Stderr, run.Map, run.Base + ".pass1", listing);
+    Relay(output, [&](const std::string& text) {
         if (text.compare(0, ownPrefix.size(), ownPrefix) == 0) {
             return run.Shown + text;
         }
