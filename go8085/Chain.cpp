@@ -6,11 +6,9 @@
 #include "PassOneLog.h"
 #include "Process.h"
 #include "SourceCopy.h"
-#include "WholeFile.h"
-
-#ifdef GO8085_SOURCE_MAP
+#include "SourceMessages.h"
 #include "SourceMap.h"
-#endif
+#include "WholeFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,6 +33,10 @@ constexpr std::string_view _InputLimitShown = "4 MiB";
 constexpr std::size_t _RunLogLimit = 256u << 20;
 constexpr std::string_view _RunLogLimitShown = "256 MiB";
 
+// Whether Run8085 is given the source map (--map FILE), to name source lines
+// in its stop reasons; off until Run8085 reads it.
+constexpr bool _SimulatorReadsMap = false;
+
 // The files a run leaves beside the source, in the order they are named:
 // what each one is, and the suffix its name adds to the source's name. A
 // file the run did not make is removed, so that all of them come from one
@@ -45,10 +47,7 @@ struct OutputRow {
 };
 
 constexpr OutputRow _Outputs[] = {
-    {"listing", ".pass1"},    {"symbols", ".sym"},   {"run log", ".log"},
-#ifdef GO8085_SOURCE_MAP
-    {"source map", ".map"},
-#endif
+    {"listing", ".pass1"},    {"symbols", ".sym"},   {"run log", ".log"}, {"source map", ".map"},
     {"machine code", ".hex"}, {"Intel HEX", ".ihx"}, {"binary", ".bin"},  {"image", ".img"},
 };
 
@@ -71,9 +70,7 @@ struct Run {
     std::map<std::string, std::string> Made;    // suffix -> the file made in Private
     std::map<std::string, std::string> Details; // suffix -> what the user learns of it
     std::string Stop;                           // the last line when the chain stops early
-#ifdef GO8085_SOURCE_MAP
-    SourceMap Map;
-#endif
+    SourceMap Map;                              // listing records and addresses on source lines
 };
 
 void Say(std::string_view text)
@@ -271,7 +268,6 @@ bool RunPassOne(Run& run)
     return true;
 }
 
-#ifdef GO8085_SOURCE_MAP
 // The map from listing records and addresses to source lines, for the
 // messages below and for Run8085 (--map).
 bool MapSource(Run& run)
@@ -291,7 +287,6 @@ bool MapSource(Run& run)
     run.Made[".map"] = MadeInPrivate(run, ".map");
     return true;
 }
-#endif
 
 // Every problem pass 1's run log records, and every change the copy made,
 // in source order. Errors stop the chain unless --keep-going is given.
@@ -326,7 +321,11 @@ bool ReportPassOne(Run& run)
 void RelayPassTwoMessages(const Run& run, const ProgramRun& pass)
 {
     const std::string ownPrefix = run.Base + ".";
-    Relay(pass.Stdout + pass.Stderr, [&](const std::string& text) {
+    std::string listing;
+    std::string error;
+    ReadWholeFile(run.Made.at(".pass1"), listing, error);
+    const std::string output = PlaceMessagesOnSource(pass.Stdout + pass.Stderr, run.Map, run.Base + ".pass1", listing);
+    Relay(output, [&](const std::string& text) {
         if (text.compare(0, ownPrefix.size(), ownPrefix) == 0) {
             return run.Shown + text;
         }
@@ -434,19 +433,17 @@ bool BuildImage(Run& run)
 using Step = bool (*)(Run&);
 
 constexpr Step _Steps[] = {
-    ReadInputs,
-    ChooseOutputPlace,
-    RefuseOutputsThatAreTheSource,
-    MakePrivateDirectory,
-    RunPassOne,
-#ifdef GO8085_SOURCE_MAP
-    MapSource,
-#endif
-    ReportPassOne,
-    RunPassTwo,
-    WriteKitFiles,
-    ChooseRegisters,
-    BuildImage,
+    ReadInputs,                    // the source, the opcode table, the register data file
+    ChooseOutputPlace,             // beside the source, or the working directory
+    RefuseOutputsThatAreTheSource, // no output may be the source itself
+    MakePrivateDirectory,          // from here on the one end cleans up
+    RunPassOne,                    // Corvane on the copy of the source
+    MapSource,                     // the source map
+    ReportPassOne,                 // pass 1's problems on source lines
+    RunPassTwo,                    // Pass2, its messages relayed
+    WriteKitFiles,                 // Intel HEX and binary, when asked for
+    ChooseRegisters,               // the register data file given, or the default start
+    BuildImage,                    // Tessily
 };
 
 // --- The end of every run ---------------------------------------------------
@@ -494,10 +491,10 @@ void SayWhatWasWritten(const std::vector<std::string>& written)
 int StartSimulator(const Run& run)
 {
     std::vector<std::string> args;
-#ifdef GO8085_SOURCE_MAP
-    args.push_back("--map");
-    args.push_back(NotAnOption(run.Shown + run.Base + ".map"));
-#endif
+    if (_SimulatorReadsMap) {
+        args.push_back("--map");
+        args.push_back(NotAnOption(run.Shown + run.Base + ".map"));
+    }
     args.insert(args.end(), run.Line.SimulatorOptions.begin(), run.Line.SimulatorOptions.end());
     args.push_back(NotAnOption(run.Shown + run.Base + ".img"));
     if (run.Line.Verbose) {
