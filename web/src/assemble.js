@@ -1,13 +1,13 @@
-// Takes a source through pass 1, pass 2 and the image builder, as the
-// command-line chain does, over an in-memory directory. `run(name, args,
-// files)` runs one program (a WASI command module) and returns its status,
-// output and files.
-import { ReadPassOneLog, ReadListing, MapRecordsToSource } from './passone.js';
-import { Sizes8085 } from './isa.js';
-import { FormatMapFile } from './sourcemap.js';
-import { MakeSourceCopy } from './sourcecopy.js';
+// Takes a source through pass 1, pass 2 and the image builder as Go8085
+// does, over an in-memory directory: pass 1 reads Go8085's copy of the
+// source, and Go8085's own words about the run (its problem report, Pass2's
+// messages on the source lines, the source map) come from Explain8085.
+// `run(name, args, files)` runs one program (a WASI command module) and
+// returns its status, output and files.
+import { ReadMapFile } from './mapfile.js';
 
 export const SourceName = 'prog.asm';
+const Original = 'original.asm';
 const Decoder = new TextDecoder();
 
 function Text(bytes)
@@ -24,95 +24,75 @@ export function DefaultRegisterFile(listingText)
     return '0 0 0 0 0 0 0\n' + (pc < 0x8000 ? pc : pc - 0x10000) + ' 0\n0 0 0 0 0\n0\n';
 }
 
-// Pass 2's messages name the listing or symbol file and its line:
-// "prog.asm.pass1:3: error: undefined symbol X".
-export function ReadPassTwoMessages(stderr, records)
+// Messages as Go8085 prints them ("prog.asm:12: error: ...", "NAME: note:
+// ..."), each with the lines quoted under it ("   12 |  INX BC").
+export function ReadMessages(text, from, sourceName = SourceName)
 {
     const problems = [];
-    for (const text of stderr.split('\n')) {
-        const match = /^([^:]+?)(?::(\d+))?: (error|warning|note): (.*)$/.exec(text);
-        if (!match) {
-            if (text.trim() !== '') {
-                problems.push({ line: 0, kind: 'error', text, from: 'Pass2' });
-            }
-            continue;
+    for (const shown of text.split('\n')) {
+        const placed = /^(.*?):(\d+): (error|warning|note): (.*)$/.exec(shown);
+        const unplaced = placed ? null : /^(.*?): (error|warning|note): (.*)$/.exec(shown);
+        if (placed) {
+            const line = placed[1] === sourceName ? Number(placed[2]) : 0;
+            problems.push({ line, kind: placed[3], text: placed[4], shown, from });
+        } else if (unplaced) {
+            problems.push({ line: 0, kind: unplaced[2], text: unplaced[3], shown, from });
+        } else if (shown.trim() !== '' && problems.length > 0) {
+            problems.at(-1).shown += '\n' + shown;
+        } else if (shown.trim() !== '') {
+            problems.push({ line: 0, kind: 'error', text: shown, shown, from });
         }
-        const listingLine = match[2] ? Number(match[2]) : 0;
-        const record = match[1].endsWith('.pass1') ? records.find((r) => r.listingLine === listingLine) : null;
-        problems.push({ line: record ? record.sourceLine : 0, kind: match[3], text: match[4], from: 'Pass2',
-            where: match[1] + (match[2] ? ':' + match[2] : '') });
     }
     return problems;
 }
 
-// The bytes each listing record places, read back from the image.
-function AttachBytes(records, memory)
+// Returns { ok, problems, records, files } where files holds the listing,
+// symbols, run log, source map, machine code and image as the programs wrote
+// them, problems are {line, kind, text, shown, from} in Go8085's order, and
+// records {listingLine, sourceLine, address, size, code, bytes}.
+export function Assemble(run, source, table, registerFile = '', sourceName = SourceName)
 {
-    for (const record of records) {
-        let size = 0;
-        if (record.keyword === 'DB') {
-            size = record.fields.length - 1;
-        } else if (record.keyword === 'DW') {
-            size = 2 * (record.fields.length - 1);
-        } else {
-            size = Sizes8085[memory[record.address]];
-        }
-        record.bytes = Array.from({ length: size }, (_, i) => memory[(record.address + i) & 0xFFFF]);
-    }
-}
-
-// Returns { ok, problems, records, symbols, files } where files holds the
-// listing, symbols, run log, machine code and image as the programs wrote
-// them, and problems are {line, kind, text, from} sorted by source line.
-export function Assemble(run, source, table, registerFile = '')
-{
-    const copy = MakeSourceCopy(Text(source));
-    const files = { 'etc/opcodes.txt': table, [SourceName]: copy.text };
-    const first = run('Corvane', ['Corvane', SourceName], files);
-    const log = Text(first.files['etc/log-Pass1.txt']);
-    const listing = Text(first.files[SourceName + '.pass1']);
-    const { problems, statements, labels } = ReadPassOneLog(log);
-    problems.push(...copy.notes);
-    problems.sort((a, b) => a.line - b.line);
-    if (copy.hadCrLf) {
-        problems.unshift({ line: 0, kind: 'note', text: 'the source has CR LF line ends; pass 1 reads a copy with LF ' +
-            'line ends', about: 'source' });
-    }
-    problems.forEach((p) => { p.from = 'Corvane'; });
-    const records = MapRecordsToSource(ReadListing(listing), statements);
+    const original = { [Original]: source };
+    const copy = run('Explain8085', ['Explain8085', 'copy', Original], original).stdout;
+    const first = run('Corvane', ['Corvane', sourceName], { 'etc/opcodes.txt': table, [sourceName]: copy });
+    const runFiles = { ...first.files, ...original };
+    const explain = (args, files = runFiles) => run('Explain8085', ['Explain8085', ...args, sourceName, Original],
+        files).stdout;
+    const problems = ReadMessages(explain(['pass1']), 'Corvane', sourceName);
+    const mapText = explain(['map']);
+    const map = ReadMapFile(mapText);
+    const listing = Text(first.files[sourceName + '.pass1']);
     const result = {
-        ok: false, problems, records, symbols: Text(first.files[SourceName + '.sym']),
-        files: { listing, log, symbols: Text(first.files[SourceName + '.sym']) },
+        ok: false, problems, records: map.records,
+        files: { listing, log: Text(first.files['etc/log-Pass1.txt']), symbols: Text(first.files[sourceName + '.sym']),
+            map: mapText },
     };
     if (first.status !== 0 || problems.some((p) => p.kind === 'error')) {
         return result;
     }
-    const second = run('Pass2', ['Pass2', SourceName], first.files);
-    problems.push(...ReadPassTwoMessages(second.stderr, records));
+    const second = run('Pass2', ['Pass2', sourceName], first.files);
+    const placed = run('Explain8085', ['Explain8085', 'pass2', sourceName, Original, 'pass2.txt'],
+        { ...runFiles, 'pass2.txt': second.stdout + second.stderr }).stdout;
+    problems.push(...ReadMessages(placed, 'Pass2', sourceName));
     if (second.status !== 0) {
-        return Sorted(result);
+        return result;
     }
-    const machineCode = second.files[SourceName + '.hex'];
+    const machineCode = second.files[sourceName + '.hex'];
     const regs = registerFile || DefaultRegisterFile(listing);
-    const third = run('Tessily', ['Tessily', 'prog.regs', SourceName + '.hex', SourceName + '.img'],
-        { 'prog.regs': regs, [SourceName + '.hex']: machineCode });
-    const image = third.files[SourceName + '.img'];
+    const third = run('Tessily', ['Tessily', 'prog.regs', sourceName + '.hex', sourceName + '.img'],
+        { 'prog.regs': regs, [sourceName + '.hex']: machineCode });
+    const image = third.files[sourceName + '.img'];
     if (!image || image.length !== 65560) {
         problems.push({ line: 0, kind: 'error', text: 'the image builder made no image: ' + third.stdout.trim(),
-            from: 'Tessily' });
-        return Sorted(result);
+            shown: 'Tessily: ' + third.stdout.trim(), from: 'Tessily' });
+        return result;
     }
-    AttachBytes(records, image);
+    for (const record of map.records) {
+        record.bytes = Array.from({ length: record.size }, (_, i) => image[(record.address + i) & 0xFFFF]);
+    }
     result.ok = true;
-    result.files.map = FormatMapFile(SourceName, Text(source), records, labels, result.symbols);
     result.files.machineCode = Text(machineCode);
     result.files.registers = regs;
     result.image = image;
-    return Sorted(result);
-}
-
-function Sorted(result)
-{
-    result.problems.sort((a, b) => a.line - b.line);
     return result;
 }

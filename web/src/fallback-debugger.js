@@ -165,7 +165,7 @@ export function CreateFallbackDebugger(runProgram, records = [])
     {
         const addresses = new Set();
         for (const r of records) {
-            if (breakLines.has(r.sourceLine) && r.keyword !== 'DB' && r.keyword !== 'DW') {
+            if (breakLines.has(r.sourceLine) && r.code) {
                 addresses.add(r.address);
             }
         }

@@ -6,8 +6,6 @@ import { FormatNumber, ParseNumber, Hex } from './format.js';
 import { MakeShareLink, ReadShareLink } from './share.js';
 import { ReadPlacedBytes, FormatIntelHex, FormatBinary } from './export.js';
 import { DescribeStates } from './isa.js';
-import { FormatProblem } from './passone.js';
-import { SourceName } from './assemble.js';
 
 const $ = (id) => document.getElementById(id);
 const StorageKey = 'ide8085.source';
@@ -296,7 +294,7 @@ function ShowAssembly(result)
         li.className = p.kind;
         const button = document.createElement('button');
         button.type = 'button';
-        button.textContent = FormatProblem(p, SourceName, 'etc/opcodes.txt');
+        button.textContent = p.shown;
         if (p.line > 0) {
             button.addEventListener('click', () => editor.GoToLine(p.line));
         }
@@ -308,7 +306,7 @@ function ShowAssembly(result)
     body.innerHTML = '';
     for (const r of result.records) {
         const tr = body.insertRow();
-        const code = r.keyword !== 'DB' && r.keyword !== 'DW';
+        const code = r.code;
         tr.dataset.address = r.address;
         tr.dataset.code = code ? '1' : '0';
         const cells = [String(r.sourceLine || ''), Hex(r.address, 4), (r.bytes ?? []).map((b) => Hex(b, 2)).join(' '),

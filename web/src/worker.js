@@ -32,7 +32,7 @@ function Run(name, args, files)
 async function Prepare()
 {
     table ??= new Uint8Array(await (await fetch(new URL('etc/opcodes.txt', site))).arrayBuffer());
-    await Promise.all(['Corvane', 'Pass2', 'Tessily', 'Run8085'].map(Module));
+    await Promise.all(['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Run8085'].map(Module));
     if (debugModule === undefined) {
         try {
             const response = await fetch(new URL('Debug8085.wasm', site));

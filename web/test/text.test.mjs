@@ -56,13 +56,3 @@ test('Intel HEX has one record per run of bytes in a block of 16, then the end',
     assert.equal(ReadPlacedBytes('2000 XY\n'), null);
     assert.equal(FormatBinary(ReadPlacedBytes('')).length, 0);
 });
-
-test('the map file names each record and label as the debugger reads them', async () => {
-    const { FormatMapFile } = await import('../src/sourcemap.js');
-    const records = [{ listingLine: 1, sourceLine: 1, address: 0x2000, keyword: 'MVI', bytes: [0x3E, 5] },
-        { listingLine: 2, sourceLine: 3, address: 0x2002, keyword: 'DB', bytes: [1] }];
-    assert.equal(FormatMapFile('p.asm', 'START:  MVI A, 5\n; a \\ and a \x01\n\tDB 1\r\n', records, ['START', 'GONE'],
-        'START \t 2 \t 8192\n'),
-    'source-map 1\nsource p.asm\ntext START:  MVI A, 5\ntext ; a \\\\ and a \\x01\ntext \tDB 1\n' +
-        'record 1 1 2000 2 code\nrecord 2 3 2002 1 data\nlabel 2000 START\n');
-});

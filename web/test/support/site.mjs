@@ -14,7 +14,7 @@ let RunCommand = null;
 export async function LoadPrograms()
 {
     ({ RunCommand } = await import('../../src/wasi-run.js'));
-    for (const name of ['Corvane', 'Pass2', 'Tessily', 'Run8085']) {
+    for (const name of ['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Run8085']) {
         modules[name] = new WebAssembly.Module(fs.readFileSync(path.join(site, name + '.wasm')));
     }
 }
