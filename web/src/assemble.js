@@ -50,7 +50,8 @@ export function ReadMessages(text, from, sourceName = SourceName)
 // symbols, run log, source map, machine code and image as the programs wrote
 // them, problems are {line, kind, text, shown, from} in Go8085's order, and
 // records {listingLine, sourceLine, address, size, code, bytes}.
-export function Assemble(run, source, table, registerFile = '', sourceName = SourceName)
+// With keepGoing, Pass2 runs after errors in pass 1 too (Go8085 --keep-going).
+export function Assemble(run, source, table, registerFile = '', sourceName = SourceName, keepGoing = false)
 {
     const original = { [Original]: source };
     const copy = run('Explain8085', ['Explain8085', 'copy', Original], original).stdout;
@@ -67,14 +68,14 @@ export function Assemble(run, source, table, registerFile = '', sourceName = Sou
         files: { listing, log: Text(first.files['etc/log-Pass1.txt']), symbols: Text(first.files[sourceName + '.sym']),
             map: mapText },
     };
-    if (first.status !== 0 || problems.some((p) => p.kind === 'error')) {
+    if (first.status !== 0 || (!keepGoing && problems.some((p) => p.kind === 'error'))) {
         return result;
     }
     const second = run('Pass2', ['Pass2', sourceName], first.files);
     const placed = run('Explain8085', ['Explain8085', 'pass2', sourceName, Original, 'pass2.txt'],
         { ...runFiles, 'pass2.txt': second.stdout + second.stderr }).stdout;
     problems.push(...ReadMessages(placed, 'Pass2', sourceName));
-    if (second.status !== 0) {
+    if (second.status !== 0 || problems.some((p) => p.kind === 'error')) {
         return result;
     }
     const machineCode = second.files[sourceName + '.hex'];
