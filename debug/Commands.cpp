@@ -72,6 +72,13 @@ bool ReadCount(const DebugSession& session, const std::string& args, std::uint64
     count = 1;
     if (args.empty())
         return true;
+    if (std::all_of(args.begin(), args.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
+        args.size() < 19) {
+        count = std::stoull(args);
+        if (count == 0)
+            error = "the count must be 1 or more";
+        return count != 0;
+    }
     ExprValue value;
     if (!EvaluateExpression(session, args, value, error))
         return false;

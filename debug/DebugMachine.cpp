@@ -192,8 +192,8 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
         if (useBreaks && !first && session.BreakTable[cpu.PC])
             return RunStop::Break;
 
-        const std::uint64_t boundary = std::min(until, NextBoundary(session, now));
-        std::uint64_t limit = cpu.Instructions + (boundary - now);
+        const std::uint64_t boundary = NextBoundary(session, now);
+        std::uint64_t limit = cpu.Instructions + (std::min(until, boundary) - now);
         if (maxSteps != 0)
             limit = std::min(limit, maxSteps);
         if (machine.NextEvent < session.Events.size())

@@ -367,7 +367,7 @@ StopReport StepBackward(DebugSession& session, std::uint64_t count)
     const std::uint64_t now = TimeOf(session.Now);
     if (now <= OldestTime(session))
         return StartOfHistory();
-    if (!GoToTime(session, now > count ? now - count : 0))
+    if (!GoToTime(session, now > count ? now - count : 0) || count > now)
         return StartOfHistory();
     return {};
 }
