@@ -548,8 +548,8 @@ const CommandRow _Commands[] = {
      "go back to the last breakpoint or watchpoint hit, or to the start of the history"},
     {"reverse-finish", "", MoveOnce<FinishBackward>, "reverse-finish", "go back to the call of the current subroutine"},
     {"break", "b", Break, "break [LOCATION] [if EXPR]",
-     "stop before the instruction at LOCATION: a label (LOOP), a source line (12, prog.asm:12) or an address "
-     "(2010H); with 'if', only when EXPR holds (B == 0, [2050H] > 7)"},
+     "stop before LOCATION: a label (LOOP), a source line (12, prog.asm:12) or an address (2010H); "
+     "with 'if', only when EXPR holds (B == 0, [2050H] > 7)"},
     {"tbreak", "", TemporaryBreak, "tbreak [LOCATION] [if EXPR]", "a breakpoint deleted when first hit"},
     {"delete", "d", Delete, "delete [N]", "delete breakpoint or watchpoint N, or all of them"},
     {"watch", "", Watch, "watch ADDR[-ADDR] | watch REG",
@@ -596,9 +596,9 @@ bool Help(DebugSession& session, const std::string& args, std::string& error)
         return true;
     }
     for (const CommandRow& row : _Commands) {
-        char line[160];
-        std::snprintf(line, sizeof line, "%-36s %s\n", row.Usage, row.Help);
-        session.Output += line;
+        std::string usage = row.Usage;
+        usage.resize(std::max<std::size_t>(usage.size() + 1, 37), ' ');
+        session.Output += usage + row.Help + "\n";
     }
     session.Output += "An empty line repeats the last command. Numbers are decimal, or hexadecimal with H (2050H).\n";
     return true;
