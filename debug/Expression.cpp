@@ -370,6 +370,10 @@ bool ResolveLocation(const DebugSession& session, std::string_view text, std::ui
         lineText = std::string_view(location).substr(colon + 1);
     }
     if (IsAllDigits(lineText)) {
+        if (lineText.size() > 9) {
+            error = "no line " + std::string(lineText);
+            return false;
+        }
         if (!session.HasMap) {
             error = "no source map: give an address such as 2010H";
             return false;
