@@ -116,18 +116,10 @@ int DebugLoad(const char* image, std::size_t imageLength, const char* map, std::
     }
     SourceMap sourceMap;
     std::string error;
-#if RUN8085_SOURCEMAP
     if (mapLength != 0 && !ReadMapFile(std::string_view(map, mapLength), sourceMap, error)) {
         Output = "error: the source map: " + error + "\n";
         return 1;
     }
-#else
-    (void)map;
-    if (mapLength != 0) {
-        Output = "error: built without source maps\n";
-        return 1;
-    }
-#endif
     const RunOptions& run = commandLine.Options;
     const auto machineImage = std::make_unique<MachineImage>();
     std::memcpy(machineImage.get(), image, sizeof(MachineImage));

@@ -1,6 +1,7 @@
 #include "DebugFrontEnd.h"
 
 #include "DebugSession.h"
+#include "WholeFile.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,7 +56,21 @@ bool ReadCommand(bool terminal, std::string& line)
 #endif
 }
 
-bool LoadSourceMap(const std::string& path);
+bool LoadSourceMap(const std::string& path)
+{
+    std::string text, error;
+    SourceMap map;
+    if (!ReadWholeFile(path, text, error)) {
+        std::fprintf(stderr, "%s: error: cannot read the source map: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    if (!ReadMapFile(text, map, error)) {
+        std::fprintf(stderr, "%s: error: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    SetDebugSourceMap(Session, std::move(map));
+    return true;
+}
 
 } // namespace
 
@@ -81,37 +96,3 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
     std::fflush(stdout);
     return 0;
 }
-
-#if RUN8085_SOURCEMAP
-#include "WholeFile.h"
-
-namespace {
-
-bool LoadSourceMap(const std::string& path)
-{
-    std::string text, error;
-    SourceMap map;
-    if (!ReadWholeFile(path, text, error)) {
-        std::fprintf(stderr, "%s: error: cannot read the source map: %s\n", path.c_str(), error.c_str());
-        return false;
-    }
-    if (!ReadMapFile(text, map, error)) {
-        std::fprintf(stderr, "%s: error: %s\n", path.c_str(), error.c_str());
-        return false;
-    }
-    SetDebugSourceMap(Session, std::move(map));
-    return true;
-}
-
-} // namespace
-#else
-namespace {
-
-bool LoadSourceMap(const std::string& path)
-{
-    std::fprintf(stderr, "%s: error: this Run8085 is built without source maps\n", path.c_str());
-    return false;
-}
-
-} // namespace
-#endif
