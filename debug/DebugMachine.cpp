@@ -191,6 +191,8 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
             return IsStuck(session) ? RunStop::Halted : RunStop::StepLimit;
         if (useBreaks && !first && session.BreakTable[cpu.PC])
             return RunStop::Break;
+        if (session.StopAllowed && session.StopRequest && *session.StopRequest)
+            return RunStop::Interrupted;
 
         const std::uint64_t boundary = NextBoundary(session, now);
         std::uint64_t limit = cpu.Instructions + (std::min(until, boundary) - now);

@@ -18,6 +18,7 @@
 #include "Ports.h"
 #include "SourceMap.h"
 
+#include <csignal>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -71,6 +72,7 @@ enum class StopKind : std::uint8_t {
     StepLimit,
     StartOfHistory,
     Finished,
+    Interrupted,
 };
 
 struct DebugSession {
@@ -96,6 +98,11 @@ struct DebugSession {
     // Where live console input comes from; null reads end of input.
     int (*ReadConsole)(void* context) = nullptr;
     void* ReadConsoleContext = nullptr;
+
+    // Set by the front end (Ctrl-C) to stop a run going forward; read
+    // between stretches of running, never while going back.
+    const volatile std::sig_atomic_t* StopRequest = nullptr;
+    bool StopAllowed = false;
 
     bool MarkChanges = false;            // a terminal: mark changed registers
     std::unique_ptr<CpuState> LastShown; // the processor at the last stop shown
@@ -135,7 +142,7 @@ std::string StartText(DebugSession& session);
 
 // --- The machine (DebugMachine.cpp) ---
 
-enum class RunStop : std::uint8_t { Reached, Break, Halted, CpmExit, StepLimit };
+enum class RunStop : std::uint8_t { Reached, Break, Halted, CpmExit, StepLimit, Interrupted };
 
 // Runs forward until the time is until, or (when useBreaks) before an
 // instruction whose address is marked in the break table (never before the

@@ -117,6 +117,7 @@ StopReport ReportOf(RunStop stop)
     case RunStop::Halted: return {StopKind::Halted, "halted"};
     case RunStop::CpmExit: return {StopKind::CpmExit, "exited through 0000H"};
     case RunStop::StepLimit: return {StopKind::StepLimit, "step limit"};
+    case RunStop::Interrupted: return {StopKind::Interrupted, "interrupted"};
     case RunStop::Reached:
     case RunStop::Break: break;
     }
@@ -154,6 +155,7 @@ enum class Goal : std::uint8_t { None, Return, Finish };
 StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::uint16_t goalSp, std::uint64_t until)
 {
     const bool slow = HasWatchpoints(session) || goal == Goal::Finish;
+    session.StopAllowed = true;
     if (goal == Goal::Return)
         session.BreakTable[goalPc] |= _GoalBreak;
     StopReport report;
@@ -210,6 +212,7 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
     }
     if (goal == Goal::Return)
         RebuildBreakTable(session);
+    session.StopAllowed = false;
     return report;
 }
 
@@ -317,7 +320,9 @@ StopReport StepForward(DebugSession& session, std::uint64_t count)
     for (std::uint64_t i = 0; i < count; ++i) {
         std::string reason;
         StepBefore before;
+        session.StopAllowed = i > 0;
         const RunStop stop = StepWatched(session, reason, before);
+        session.StopAllowed = false;
         if (stop != RunStop::Reached)
             return ReportOf(stop);
         if (!reason.empty())

@@ -44,6 +44,7 @@ const char* StopName(StopKind kind)
     case StopKind::StepLimit: return "step-limit";
     case StopKind::StartOfHistory: return "start-of-history";
     case StopKind::Finished: return "step";
+    case StopKind::Interrupted: return "interrupted";
     }
     return "none";
 }

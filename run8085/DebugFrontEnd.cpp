@@ -3,6 +3,7 @@
 #include "DebugSession.h"
 #include "WholeFile.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,6 +20,14 @@ constexpr const char* _Prompt = "(8085) ";
 // The session: static rather than on the stack, for its 64 KiB machines.
 // Written by RunDebugger alone.
 DebugSession Session;
+// Ctrl-C while the program runs: set by the signal handler, cleared before
+// each command, read by the session.
+volatile std::sig_atomic_t StopRequested = 0;
+
+void RequestStop(int)
+{
+    StopRequested = 1;
+}
 
 // One line from standard input without its line end; false at the end.
 bool ReadPlainLine(std::string& line)
@@ -82,6 +91,14 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
         return 1;
     const bool terminal = isatty(STDIN_FILENO) != 0;
     Session.MarkChanges = isatty(STDOUT_FILENO) != 0;
+    if (terminal) {
+        // Ctrl-C stops a long run and comes back to the prompt.
+        Session.StopRequest = &StopRequested;
+        struct sigaction action = {};
+        action.sa_handler = RequestStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+    }
     std::fputs(StartText(Session).c_str(), stdout);
     std::string line;
     while (!Session.Quit) {
@@ -89,8 +106,15 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
         if (!ReadCommand(terminal, line)) {
             if (terminal)
                 std::fputc('\n', stdout);
+            if (terminal && StopRequested) {
+                // Ctrl-C at the prompt drops the line typed so far.
+                StopRequested = 0;
+                std::clearerr(stdin);
+                continue;
+            }
             break;
         }
+        StopRequested = 0;
         std::fputs(RunDebugCommand(Session, line).Text.c_str(), stdout);
     }
     std::fflush(stdout);
