@@ -236,7 +236,7 @@ bool Delete(DebugSession& session, const std::string& args, std::string& error)
     return true;
 }
 
-std::string ListBreaks(const DebugSession& session)
+std::string FormatBreakList(const DebugSession& session)
 {
     if (session.Breaks.empty())
         return "no breakpoints or watchpoints\n";
@@ -260,7 +260,7 @@ std::string ListBreaks(const DebugSession& session)
     return text;
 }
 
-bool Registers(DebugSession& session, const std::string& args, std::string& error)
+bool ShowRegisters(DebugSession& session, const std::string& args, std::string& error)
 {
     if (!args.empty()) {
         error = "this command takes no argument";
@@ -270,15 +270,15 @@ bool Registers(DebugSession& session, const std::string& args, std::string& erro
     return true;
 }
 
-bool Info(DebugSession& session, const std::string& args, std::string& error)
+bool ShowInfo(DebugSession& session, const std::string& args, std::string& error)
 {
     const std::string what = Lower(args);
     if (what == "breakpoints" || what == "b" || what == "break" || what == "watchpoints") {
-        session.Output += ListBreaks(session);
+        session.Output += FormatBreakList(session);
         return true;
     }
     if (what == "registers" || what == "r" || what == "reg")
-        return Registers(session, "", error);
+        return ShowRegisters(session, "", error);
     error = "info what? 'info breakpoints' or 'info registers'";
     return false;
 }
@@ -554,8 +554,8 @@ const CommandRow _Commands[] = {
     {"delete", "d", Delete, "delete [N]", "delete breakpoint or watchpoint N, or all of them"},
     {"watch", "", Watch, "watch ADDR[-ADDR] | watch REG",
      "stop after an instruction changes that memory or register, showing old and new value"},
-    {"info", "", Info, "info breakpoints | info registers", "list breakpoints and watchpoints, or the registers"},
-    {"regs", "", Registers, "regs", "the register line"},
+    {"info", "", ShowInfo, "info breakpoints | info registers", "list breakpoints and watchpoints, or the registers"},
+    {"regs", "", ShowRegisters, "regs", "the register line"},
     {"print", "p", Print, "print EXPR",
      "a register, pair, flag, [ADDR] memory byte, label, or a +/- expression of these"},
     {"x", "", Examine, "x ADDR [COUNT]", "COUNT bytes of memory (default 16) as hexadecimal and characters"},
@@ -656,7 +656,7 @@ CommandResult RunDebugCommand(DebugSession& session, std::string_view typed)
 bool ContinueSlice(DebugSession& session, std::uint64_t count, std::string& text)
 {
     session.Output.clear();
-    const StopReport report = ContinueForward(session, TimeOf(session.Now) + count);
+    const StopReport report = ContinueForward(session, CountSteps(session.Now) + count);
     if (report.Kind == StopKind::None) {
         text = session.Output;
         return false;

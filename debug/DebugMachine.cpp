@@ -80,7 +80,7 @@ std::size_t SnapshotCapacity(const DebugSession& session)
 auto FindLaterSnapshot(const DebugSession& session, std::uint64_t time)
 {
     return std::upper_bound(session.Snapshots.begin(), session.Snapshots.end(), time,
-                            [](std::uint64_t t, const std::unique_ptr<DebugMachine>& m) { return t < TimeOf(*m); });
+                            [](std::uint64_t t, const std::unique_ptr<DebugMachine>& m) { return t < CountSteps(*m); });
 }
 
 void Restore(DebugSession& session, const DebugMachine& machine)
@@ -97,7 +97,8 @@ void TakeSnapshot(DebugSession& session)
     session.Snapshots.pop_front();
     if (!session.HistoryLossSaid) {
         session.HistoryLossSaid = true;
-        session.Output += "history holds the last " + std::to_string(HistoryCapacity(session)) + " instructions\n";
+        session.Output +=
+            "history holds the last " + std::to_string(CountHistoryInstructions(session)) + " instructions\n";
     }
 }
 
@@ -107,8 +108,8 @@ std::uint64_t NextBoundary(const DebugSession& session, std::uint64_t now)
 {
     const auto later = FindLaterSnapshot(session, now);
     if (later != session.Snapshots.end())
-        return TimeOf(**later);
-    const std::uint64_t last = session.Snapshots.empty() ? 0 : TimeOf(*session.Snapshots.back());
+        return CountSteps(**later);
+    const std::uint64_t last = session.Snapshots.empty() ? 0 : CountSteps(*session.Snapshots.back());
     return std::max(now + 1, last + _SnapshotInterval);
 }
 
@@ -116,12 +117,12 @@ std::uint64_t NextBoundary(const DebugSession& session, std::uint64_t now)
 // the machine as it was (with what commands changed), else one is taken.
 void ArriveAtBoundary(DebugSession& session, std::uint64_t boundary)
 {
-    const std::uint64_t now = TimeOf(session.Now);
+    const std::uint64_t now = CountSteps(session.Now);
     session.LatestTime = std::max(session.LatestTime, now);
     if (now != boundary)
         return;
     const auto later = FindLaterSnapshot(session, now);
-    if (later != session.Snapshots.begin() && TimeOf(**std::prev(later)) == now) {
+    if (later != session.Snapshots.begin() && CountSteps(**std::prev(later)) == now) {
         Restore(session, **std::prev(later));
         return;
     }
@@ -140,7 +141,7 @@ CpmConsole SessionConsole(DebugSession& session)
 
 } // namespace
 
-std::uint64_t TimeOf(const DebugMachine& machine)
+std::uint64_t CountSteps(const DebugMachine& machine)
 {
     return machine.Cpu.Instructions + machine.TrapsServed;
 }
@@ -170,7 +171,7 @@ bool IsStuck(const DebugSession& session)
            session.Now.NextEvent >= session.Events.size();
 }
 
-std::uint64_t HistoryCapacity(const DebugSession& session)
+std::uint64_t CountHistoryInstructions(const DebugSession& session)
 {
     return (SnapshotCapacity(session) - 1) * _SnapshotInterval;
 }
@@ -184,7 +185,7 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
         while (machine.NextEvent < session.Events.size() &&
                session.Events[machine.NextEvent].Step - 1 <= cpu.Instructions)
             RaiseInterrupt(cpu, session.Events[machine.NextEvent++]);
-        const std::uint64_t now = TimeOf(machine);
+        const std::uint64_t now = CountSteps(machine);
         if (now >= until)
             return RunStop::Reached;
         if (maxSteps != 0 && cpu.Instructions >= maxSteps)
@@ -225,15 +226,15 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
     }
 }
 
-std::uint64_t OldestTime(const DebugSession& session)
+std::uint64_t FindOldestTime(const DebugSession& session)
 {
-    return session.Snapshots.empty() ? 0 : TimeOf(*session.Snapshots.front());
+    return session.Snapshots.empty() ? 0 : CountSteps(*session.Snapshots.front());
 }
 
 bool GoToTime(DebugSession& session, std::uint64_t time)
 {
-    const bool held = time >= OldestTime(session);
-    time = std::max(time, OldestTime(session));
+    const bool held = time >= FindOldestTime(session);
+    time = std::max(time, FindOldestTime(session));
     const auto later = FindLaterSnapshot(session, time);
     Restore(session, **std::prev(later));
     RunForward(session, time, false);
@@ -242,9 +243,9 @@ bool GoToTime(DebugSession& session, std::uint64_t time)
 
 bool NoteMachineChanged(DebugSession& session)
 {
-    const std::uint64_t now = TimeOf(session.Now);
+    const std::uint64_t now = CountSteps(session.Now);
     const bool cut = session.LatestTime > now;
-    while (!session.Snapshots.empty() && TimeOf(*session.Snapshots.back()) >= now)
+    while (!session.Snapshots.empty() && CountSteps(*session.Snapshots.back()) >= now)
         session.Snapshots.pop_back();
     if (session.ConsoleInputLog.size() > session.Now.ConsoleReads)
         session.ConsoleInputLog.resize(session.Now.ConsoleReads);

@@ -43,7 +43,7 @@ struct DebugMachine {
 };
 
 // Steps since the first state.
-std::uint64_t TimeOf(const DebugMachine& machine);
+std::uint64_t CountSteps(const DebugMachine& machine);
 
 enum class BreakKind : std::uint8_t { Breakpoint, Watchpoint };
 
@@ -154,7 +154,7 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks);
 bool GoToTime(DebugSession& session, std::uint64_t time);
 
 // The oldest moment the history holds.
-std::uint64_t OldestTime(const DebugSession& session);
+std::uint64_t FindOldestTime(const DebugSession& session);
 
 // A command changed the machine: whatever history lay after now is gone,
 // and now becomes a moment of the history. True when something was cut.
@@ -164,4 +164,4 @@ bool NoteMachineChanged(DebugSession& session);
 bool IsStuck(const DebugSession& session);
 
 // How many instructions the history holds (say it once when some fell out).
-std::uint64_t HistoryCapacity(const DebugSession& session);
+std::uint64_t CountHistoryInstructions(const DebugSession& session);

@@ -111,7 +111,7 @@ bool HasWatchpoints(const DebugSession& session)
                        [](const DebugBreak& b) { return b.Kind == BreakKind::Watchpoint; });
 }
 
-StopReport ReportOf(RunStop stop)
+StopReport DescribeRunStop(RunStop stop)
 {
     switch (stop) {
     case RunStop::Halted: return {StopKind::Halted, "halted"};
@@ -125,14 +125,14 @@ StopReport ReportOf(RunStop stop)
 }
 
 // A step that ends on a halt with nothing to wake it says so.
-StopReport Settle(const DebugSession& session, StopReport report)
+StopReport NoteHalt(const DebugSession& session, StopReport report)
 {
     if (report.Kind == StopKind::Step && IsStuck(session))
         return {StopKind::Halted, "halted"};
     return report;
 }
 
-StopReport StartOfHistory()
+StopReport ReportStartOfHistory()
 {
     return {StopKind::StartOfHistory, "start of history"};
 }
@@ -142,7 +142,7 @@ RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore&
 {
     const std::vector<std::int64_t> old = ReadWatched(session);
     before = NoteBefore(session);
-    const RunStop stop = RunForward(session, TimeOf(session.Now) + 1, false);
+    const RunStop stop = RunForward(session, CountSteps(session.Now) + 1, false);
     if (stop == RunStop::Reached)
         watchReason = FindWatchChange(session, old, ReadWatched(session));
     return stop;
@@ -182,7 +182,7 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                     report = {StopKind::Breakpoint, reason};
                     break;
                 }
-                if (TimeOf(session.Now) >= until) {
+                if (CountSteps(session.Now) >= until) {
                     report = {StopKind::None, ""};
                     break;
                 }
@@ -207,7 +207,7 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                 break;
             }
         }
-        report = ReportOf(stop);
+        report = DescribeRunStop(stop);
         break;
     }
     if (goal == Goal::Return)
@@ -219,9 +219,9 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
 // The latest moment of the history at or before time.
 std::uint64_t SnapshotTimeBefore(const DebugSession& session, std::uint64_t time)
 {
-    std::uint64_t found = OldestTime(session);
+    std::uint64_t found = FindOldestTime(session);
     for (const auto& snapshot : session.Snapshots) {
-        const std::uint64_t t = TimeOf(*snapshot);
+        const std::uint64_t t = CountSteps(*snapshot);
         if (t > time)
             break;
         found = t;
@@ -234,9 +234,9 @@ std::uint64_t SnapshotTimeBefore(const DebugSession& session, std::uint64_t time
 // reverse-finish).
 StopReport DepthBackward(DebugSession& session, int relative)
 {
-    std::uint64_t end = TimeOf(session.Now);
-    if (end <= OldestTime(session))
-        return StartOfHistory();
+    std::uint64_t end = CountSteps(session.Now);
+    if (end <= FindOldestTime(session))
+        return ReportStartOfHistory();
     // Most often the step just before is the answer.
     GoToTime(session, end - 1);
     const StepBefore before = NoteBefore(session);
@@ -246,15 +246,15 @@ StopReport DepthBackward(DebugSession& session, int relative)
         GoToTime(session, end - 1);
         return {};
     }
-    while (end > OldestTime(session)) {
+    while (end > FindOldestTime(session)) {
         const std::uint64_t start = SnapshotTimeBefore(session, end - 1);
         GoToTime(session, start);
         std::map<int, std::uint64_t> latest; // depth -> the latest moment at it
         int depth = 0;
-        while (TimeOf(session.Now) < end) {
-            latest[depth] = TimeOf(session.Now);
+        while (CountSteps(session.Now) < end) {
+            latest[depth] = CountSteps(session.Now);
             const StepBefore step = NoteBefore(session);
-            if (RunForward(session, TimeOf(session.Now) + 1, false) != RunStop::Reached)
+            if (RunForward(session, CountSteps(session.Now) + 1, false) != RunStop::Reached)
                 break;
             depth += DepthChange(step, session.Now.Cpu);
         }
@@ -270,8 +270,8 @@ StopReport DepthBackward(DebugSession& session, int relative)
         relative += depth;
         end = start;
     }
-    GoToTime(session, OldestTime(session));
-    return StartOfHistory();
+    GoToTime(session, FindOldestTime(session));
+    return ReportStartOfHistory();
 }
 
 } // namespace
@@ -324,14 +324,14 @@ StopReport StepForward(DebugSession& session, std::uint64_t count)
         const RunStop stop = StepWatched(session, reason, before);
         session.StopAllowed = false;
         if (stop != RunStop::Reached)
-            return ReportOf(stop);
+            return DescribeRunStop(stop);
         if (!reason.empty())
             return {StopKind::Watchpoint, reason};
         if (i + 1 < count && (session.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
             CheckBreakpoints(session, reason, true))
             return {StopKind::Breakpoint, reason};
     }
-    return Settle(session, {});
+    return NoteHalt(session, {});
 }
 
 StopReport NextForward(DebugSession& session, std::uint64_t count)
@@ -341,7 +341,7 @@ StopReport NextForward(DebugSession& session, std::uint64_t count)
         StepBefore before;
         const RunStop stop = StepWatched(session, reason, before);
         if (stop != RunStop::Reached)
-            return ReportOf(stop);
+            return DescribeRunStop(stop);
         if (!reason.empty())
             return {StopKind::Watchpoint, reason};
         const CpuState& cpu = session.Now.Cpu;
@@ -351,7 +351,7 @@ StopReport NextForward(DebugSession& session, std::uint64_t count)
                 return report;
         }
     }
-    return Settle(session, {});
+    return NoteHalt(session, {});
 }
 
 StopReport FinishForward(DebugSession& session)
@@ -359,21 +359,21 @@ StopReport FinishForward(DebugSession& session)
     StopReport report = Resume(session, Goal::Finish, 0, 0, UINT64_MAX);
     if (report.Kind == StopKind::Finished)
         report = {};
-    return Settle(session, report);
+    return NoteHalt(session, report);
 }
 
 StopReport ContinueForward(DebugSession& session, std::uint64_t until)
 {
-    return Settle(session, Resume(session, Goal::None, 0, 0, until));
+    return NoteHalt(session, Resume(session, Goal::None, 0, 0, until));
 }
 
 StopReport StepBackward(DebugSession& session, std::uint64_t count)
 {
-    const std::uint64_t now = TimeOf(session.Now);
-    if (now <= OldestTime(session))
-        return StartOfHistory();
+    const std::uint64_t now = CountSteps(session.Now);
+    if (now <= FindOldestTime(session))
+        return ReportStartOfHistory();
     if (!GoToTime(session, now > count ? now - count : 0) || count > now)
-        return StartOfHistory();
+        return ReportStartOfHistory();
     return {};
 }
 
@@ -394,9 +394,9 @@ StopReport FinishBackward(DebugSession& session)
 
 StopReport ContinueBackward(DebugSession& session)
 {
-    std::uint64_t end = TimeOf(session.Now);
+    std::uint64_t end = CountSteps(session.Now);
     const bool slow = HasWatchpoints(session);
-    while (end > OldestTime(session)) {
+    while (end > FindOldestTime(session)) {
         const std::uint64_t start = SnapshotTimeBefore(session, end - 1);
         GoToTime(session, start);
         std::int64_t best = -1;
@@ -407,11 +407,11 @@ StopReport ContinueBackward(DebugSession& session)
                 best = static_cast<std::int64_t>(start);
             while (RunForward(session, end, true) == RunStop::Break) {
                 if (CheckBreakpoints(session, unused, false))
-                    best = static_cast<std::int64_t>(TimeOf(session.Now));
+                    best = static_cast<std::int64_t>(CountSteps(session.Now));
             }
         } else {
-            while (TimeOf(session.Now) < end) {
-                const std::uint64_t t = TimeOf(session.Now);
+            while (CountSteps(session.Now) < end) {
+                const std::uint64_t t = CountSteps(session.Now);
                 if ((session.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false)) {
                     best = static_cast<std::int64_t>(t);
                     watchReason.clear();
@@ -437,6 +437,6 @@ StopReport ContinueBackward(DebugSession& session)
         }
         end = start;
     }
-    GoToTime(session, OldestTime(session));
-    return StartOfHistory();
+    GoToTime(session, FindOldestTime(session));
+    return ReportStartOfHistory();
 }

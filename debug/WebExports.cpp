@@ -207,7 +207,7 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += "\"stop\":\"" + std::string(StopName(Session->LastStop)) + "\",";
     json += "\"stopText\":" + Quote(Session->LastStopText) + ",";
     json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLineAt(*Session, cpu.PC)));
-    json += number("historyAvailable", TimeOf(machine) - OldestTime(*Session));
+    json += number("historyAvailable", CountSteps(machine) - FindOldestTime(*Session));
     json += "\"outPorts\":[";
     bool any = false;
     for (unsigned port = 0; port < 256; ++port) {

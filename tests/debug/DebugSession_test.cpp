@@ -149,14 +149,14 @@ TEST(DebugSession, GoingBackAcrossCopiesOfTheMachineRestoresIt)
     const std::uint64_t moments[] = {999999, 1000000, 1000001, 2345678, 3000000};
     std::vector<std::unique_ptr<DebugMachine>> seen;
     for (std::uint64_t moment : moments) {
-        Type(*session, "step " + std::to_string(moment - TimeOf(session->Now)));
+        Type(*session, "step " + std::to_string(moment - CountSteps(session->Now)));
         seen.push_back(std::make_unique<DebugMachine>(session->Now));
     }
     Type(*session, "continue");
     ASSERT_TRUE(session->Now.Cpu.Halted);
     ASSERT_GT(session->Snapshots.size(), 3u);
     for (std::size_t i = std::size(moments); i-- > 0;) {
-        Type(*session, "reverse-step " + std::to_string(TimeOf(session->Now) - moments[i]));
+        Type(*session, "reverse-step " + std::to_string(CountSteps(session->Now) - moments[i]));
         ExpectSameMachine(session->Now, *seen[i], "moment " + std::to_string(moments[i]));
     }
 }
@@ -169,11 +169,11 @@ TEST(DebugSession, WhatFallsOutOfTheHistoryIsSaidOnce)
     EXPECT_NE(said.find("history holds the last 2000000 instructions\n"), std::string::npos) << said;
     EXPECT_EQ(said.find("history holds", said.find("history holds") + 1), std::string::npos) << said;
     EXPECT_EQ(session->Snapshots.size(), 3u);
-    const std::uint64_t oldest = OldestTime(*session);
+    const std::uint64_t oldest = FindOldestTime(*session);
     EXPECT_GT(oldest, 0u);
 
     EXPECT_NE(Type(*session, "reverse-continue").find("start of history"), std::string::npos);
-    EXPECT_EQ(TimeOf(session->Now), oldest);
+    EXPECT_EQ(CountSteps(session->Now), oldest);
 }
 
 TEST(DebugSession, ASetBackInTheHistoryDiscardsWhatCameAfter)
@@ -293,7 +293,7 @@ TEST(DebugSession, AnEmptyLineRepeatsTheLastCommand)
     auto session = MakeProgramSession();
     Type(*session, "step 2");
     Type(*session, "");
-    EXPECT_EQ(TimeOf(session->Now), 4u);
+    EXPECT_EQ(CountSteps(session->Now), 4u);
 }
 
 } // namespace

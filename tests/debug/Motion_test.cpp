@@ -74,7 +74,7 @@ TEST(Motion, OverIntoOutOfAndBackAcrossCalls)
         const CommandResult result = RunDebugCommand(*session, row.Command);
         EXPECT_FALSE(result.Refused) << row.Command << ": " << result.Text;
         EXPECT_EQ(session->Now.Cpu.PC, row.Pc) << row.Setup << " / " << row.Command << ": " << result.Text;
-        EXPECT_EQ(TimeOf(session->Now), row.Time) << row.Setup << " / " << row.Command;
+        EXPECT_EQ(CountSteps(session->Now), row.Time) << row.Setup << " / " << row.Command;
     }
 }
 
