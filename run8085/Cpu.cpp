@@ -221,6 +221,7 @@ enum class Exit : std::uint8_t {
     Budget,     // it ran the instructions it was given
     Halt,       // HLT
     Interrupts, // EI or SIM: whether an interrupt can be taken may have changed
+    Break,      // the next instruction's address is marked in the break table
 };
 
 // Dispatch. With GCC and Clang each instruction ends by jumping straight
@@ -240,6 +241,7 @@ enum class Exit : std::uint8_t {
 #define CASE(opcode) L_##opcode:
 #define DISPATCH()                                                                                                     \
     do {                                                                                                               \
+        BREAK_CHECK();                                                                                                 \
         op = m[pc++];                                                                                                  \
         if (__builtin_add_overflow(counts, base[op], &counts)) [[unlikely]]                                            \
             goto spent;                                                                                                \
@@ -252,6 +254,15 @@ enum class Exit : std::uint8_t {
 #define CASE(opcode) case opcode:
 #define DISPATCH() break
 #endif
+// The loop with a break table (the debugger's) stops before an instruction
+// whose address is marked; the plain loop has no such check at all.
+#define BREAK_CHECK()                                                                                                  \
+    do {                                                                                                               \
+        if constexpr (Breaks) {                                                                                        \
+            if (breaks[pc]) [[unlikely]]                                                                               \
+                STOP(Exit::Break);                                                                                     \
+        }                                                                                                              \
+    } while (false)
 #define STOP(why)                                                                                                      \
     do {                                                                                                               \
         exit = why;                                                                                                    \
@@ -261,9 +272,10 @@ enum class Exit : std::uint8_t {
 // The decode loop keeps one line an opcode where it can, as the manual lists them.
 // clang-format off
 // Runs up to budget instructions (at least one; at most _MaxChunk) and
-// returns why it stopped.
-template <bool Is8085>
-Exit Execute(CpuState& cpu, std::uint64_t budget)
+// returns why it stopped. With Breaks, breaks[address] marks the addresses
+// to stop before (after the first instruction).
+template <bool Is8085, bool Breaks = false>
+Exit Execute(CpuState& cpu, std::uint64_t budget, [[maybe_unused]] const std::uint8_t* breaks = nullptr)
 {
     const StateTable& table = FindStateTable(cpu.Model);
     const std::uint64_t* const base = table.Base.data();
@@ -300,6 +312,7 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
     DISPATCH();
 #else
     for (;;) {
+        BREAK_CHECK();
         op = m[pc++];
         counts += base[op];
         if (counts < base[op])
@@ -758,6 +771,7 @@ stop:
 #undef CASE
 #undef DISPATCH
 #undef STOP
+#undef BREAK_CHECK
 
 // Runs up to budget instructions in the loop of the processor's model.
 Exit ExecuteModel(CpuState& cpu, std::uint64_t budget)
@@ -810,6 +824,26 @@ RunEnd RunCpu(CpuState& cpu, std::uint64_t stepLimit)
         // Nothing can interrupt until an instruction changes that, and the
         // loop stops at each such instruction.
         ExecuteModel(cpu, stepLimit != 0 ? stepLimit - cpu.Instructions : UINT64_MAX);
+    }
+}
+
+RunEnd RunCpuUntilBreak(CpuState& cpu, std::uint64_t stepLimit, const std::uint8_t* breaks)
+{
+    for (bool first = true;; first = false) {
+        if (stepLimit != 0 && cpu.Instructions >= stepLimit)
+            return RunEnd::StepLimit;
+        if (!first && breaks[cpu.PC])
+            return RunEnd::Break;
+        if (first || cpu.Halted || cpu.EnablePending || IsInterruptWaiting(cpu)) {
+            if (StepCpu(cpu) == 0)
+                return RunEnd::Halted;
+            continue;
+        }
+        const std::uint64_t budget = stepLimit != 0 ? stepLimit - cpu.Instructions : UINT64_MAX;
+        if (cpu.Model == CpuModel::I8085)
+            Execute<true, true>(cpu, budget, breaks);
+        else
+            Execute<false, true>(cpu, budget, breaks);
     }
 }
 

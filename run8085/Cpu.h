@@ -71,6 +71,7 @@ struct CpuState {
 enum class RunEnd : std::uint8_t {
     Halted,    // HLT, and no interrupt that the lines and masks allow is pending
     StepLimit, // Instructions reached the limit
+    Break,     // RunCpuUntilBreak: the next instruction's address is marked
 };
 
 // Sets the state to that after a reset of the model: PC 0, IE off, masks set.
@@ -85,6 +86,12 @@ int StepCpu(CpuState& cpu);
 // Runs until the processor halts with nothing to wake it, or until
 // cpu.Instructions reaches stepLimit (0 means no limit).
 RunEnd RunCpu(CpuState& cpu, std::uint64_t stepLimit);
+
+// RunCpu for the debugger: runs at least one instruction (or interrupt),
+// then stops before any instruction whose address is marked non-zero in
+// breaks (65,536 entries). A second copy of the loop does the checking, so
+// RunCpu pays nothing for it.
+RunEnd RunCpuUntilBreak(CpuState& cpu, std::uint64_t stepLimit, const std::uint8_t* breaks);
 
 // The flag byte as PUSH PSW pushes it: on the 8080 bit 1 is set and bits 3
 // and 5 clear; on the 8085 bit 3 is clear.

@@ -28,6 +28,10 @@ const char* const _Usage = "Usage: Run8085 [options] [IMAGE]\n"
                            "  --dump FROM-TO           add a memory dump to the report (repeatable)\n"
                            "  --out FILE               write the final state as an image\n"
                            "  --trace FILE|-           one line per instruction to FILE or standard output\n"
+                           "  --debug                  stop before the first instruction and read debugger\n"
+                           "                           commands (step, break, reverse-step, ...; 'help' lists them)\n"
+                           "  --history-size MIB       the debugger's history memory (default 64)\n"
+                           "  --map FILE               the program's source map: source lines in the debugger\n"
                            "  --help, --version        show this text, or the version, and exit\n"
                            "\n"
                            "Exit status: 0 halted (or CP/M exit), 2 step limit reached, 1 unusable input or options.\n";
@@ -45,6 +49,9 @@ enum class OptionKind : std::uint8_t {
     Dump,
     Out,
     Trace,
+    Debug,
+    HistorySize,
+    Map,
     Help,
     Version,
 };
@@ -68,6 +75,9 @@ constexpr OptionName _Options[] = {
     {"--dump", OptionKind::Dump, true},
     {"--out", OptionKind::Out, true},
     {"--trace", OptionKind::Trace, true},
+    {"--debug", OptionKind::Debug, false},
+    {"--history-size", OptionKind::HistorySize, true},
+    {"--map", OptionKind::Map, true},
     {"--help", OptionKind::Help, false},
     {"--version", OptionKind::Version, false},
 };
@@ -243,6 +253,15 @@ std::string ApplyOption(OptionKind kind, const std::string& name, const std::str
     case OptionKind::Out: options.OutFile = value; return "";
     case OptionKind::Trace: options.TraceFile = value; return "";
     case OptionKind::Cpm: options.Cpm = true; return "";
+    case OptionKind::Debug: options.Debug = true; return "";
+    case OptionKind::Map: options.MapFile = value; return "";
+    case OptionKind::HistorySize: {
+        const std::optional<std::uint64_t> size = ParseDecimalCount(value);
+        if (!size || *size == 0 || *size > 65536)
+            return "--history-size: " + Quote(value) + " is not a size in MiB, 1-65536";
+        options.HistoryMiB = *size;
+        return "";
+    }
     case OptionKind::Help:
     case OptionKind::Version: return "";
     }

@@ -54,6 +54,9 @@ struct RunOptions {
     std::vector<DumpRange> Dumps;              // in command-line order
     std::string OutFile;                       // empty: no --out
     std::string TraceFile;                     // empty: no trace; "-": standard output
+    bool Debug = false;                        // --debug: read debugger commands
+    std::uint64_t HistoryMiB = 64;             // --history-size: the debugger's history memory
+    std::string MapFile;                       // --map: the source map of the program
 };
 
 enum class CommandLineAction : std::uint8_t { Run, ShowHelp, ShowVersion, Fail };

@@ -12,6 +12,7 @@
 
 #include "Cpm.h"
 #include "Cpu.h"
+#include "DebugFrontEnd.h"
 #include "ImageState.h"
 #include "Options.h"
 #include "Ports.h"
@@ -146,6 +147,8 @@ int Run(const RunOptions& options)
 {
     if (!PrepareMachine(options))
         return _ExitFailure;
+    if (options.Debug)
+        return RunDebugger(Cpu, options);
 
     SetUpPorts(Ports, options, stdin, stdout);
     Cpu.Io = MakeIoPorts(Ports);
