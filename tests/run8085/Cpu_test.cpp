@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -69,6 +70,7 @@ TEST(Flags, OneRowPerRule)
         {"81H+81H then DAA", _8080, {0xC6, 0x81, 0x27}, 0x81, 0x00, 0x00, 0x62, 0x01},
         {"DAA on 9AH: 06H makes the high part above 9", _8080, {0x27}, 0x9A, 0x00, 0x00, 0x00, 0x55},
         {"DAA keeps CY it does not set", _8080, {0x27}, 0x12, 0x00, 0x01, 0x72, 0x05},
+        {"DAA on 99H: nothing to adjust", _8080, {0x27}, 0x99, 0x00, 0x00, 0x99, 0x84},
         {"DAA on the 8085", _8085, {0xC6, 0x98, 0x27}, 0x62, 0x00, 0x00, 0x60, 0x15},
         // Logical operations.
         {"ANA on the 8085 sets AC", _8085, {0xA0}, 0xF0, 0x0F, 0x01, 0x00, 0x54},
@@ -174,6 +176,45 @@ TEST(Undocumented, OneRowPerInstruction)
     }
 }
 
+// INX and DCX of every pair: K is set when the pair wraps round and
+// cleared otherwise, whatever it was.
+TEST(Undocumented, IncrementAndDecrementOfEachPairSetK)
+{
+    struct Row {
+        const char* Instruction;
+        std::uint8_t Opcode;
+        std::uint16_t Before, ExpectedAfter;
+        std::uint8_t F, ExpectedF;
+    } rows[] = {
+        {"INX B to 0000H", 0x03, 0xFFFF, 0x0000, 0x00, 0x20},  {"INX B", 0x03, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX B to FFFFH", 0x0B, 0x0000, 0xFFFF, 0x00, 0x20},  {"DCX B", 0x0B, 0x0100, 0x00FF, 0x20, 0x00},
+        {"INX D to 0000H", 0x13, 0xFFFF, 0x0000, 0x00, 0x20},  {"INX D", 0x13, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX D to FFFFH", 0x1B, 0x0000, 0xFFFF, 0x00, 0x20},  {"DCX D", 0x1B, 0x0100, 0x00FF, 0x20, 0x00},
+        {"INX H to 0000H", 0x23, 0xFFFF, 0x0000, 0x00, 0x20},  {"INX H", 0x23, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX H to FFFFH", 0x2B, 0x0000, 0xFFFF, 0x00, 0x20},  {"DCX H", 0x2B, 0x0100, 0x00FF, 0x20, 0x00},
+        {"INX SP to 0000H", 0x33, 0xFFFF, 0x0000, 0x00, 0x20}, {"INX SP", 0x33, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX SP to FFFFH", 0x3B, 0x0000, 0xFFFF, 0x00, 0x20}, {"DCX SP", 0x3B, 0x0100, 0x00FF, 0x20, 0x00},
+    };
+    for (const Row& row : rows) {
+        auto cpu = MakeCpu(_8085, {row.Opcode, _Hlt});
+        cpu->F = row.F;
+        const auto high = static_cast<std::uint8_t>(row.Before >> 8), low = static_cast<std::uint8_t>(row.Before);
+        switch (row.Opcode & 0x30) {
+        case 0x00: cpu->B = high, cpu->C = low; break;
+        case 0x10: cpu->D = high, cpu->E = low; break;
+        case 0x20: cpu->H = high, cpu->L = low; break;
+        default: cpu->SP = row.Before; break;
+        }
+        StepCpu(*cpu);
+        const std::uint16_t after = (row.Opcode & 0x30) == 0x00   ? JoinPair(cpu->B, cpu->C)
+                                    : (row.Opcode & 0x30) == 0x10 ? JoinPair(cpu->D, cpu->E)
+                                    : (row.Opcode & 0x30) == 0x20 ? JoinPair(cpu->H, cpu->L)
+                                                                  : cpu->SP;
+        EXPECT_EQ(after, row.ExpectedAfter) << row.Instruction;
+        EXPECT_EQ(cpu->F, row.ExpectedF) << row.Instruction;
+    }
+}
+
 TEST(Undocumented, The8080TakesThe8085sCodesForNop)
 {
     // 10H and 18H (ARHL, RDEL), 20H and 30H (RIM, SIM), 38H (LDSI): one byte,
@@ -254,6 +295,67 @@ TEST(Transfers, OneRowPerCase)
     }
 }
 
+// Every condition, taken and not taken, by jump, call and return. The
+// flags given make the condition hold (Holds) or fail (Fails).
+TEST(Transfers, EveryConditionTakenAndNotTaken)
+{
+    struct Row {
+        const char* Condition;
+        std::uint8_t Jump, Call, Return;
+        std::uint8_t Holds, Fails;
+    } rows[] = {
+        {"NZ", 0xC2, 0xC4, 0xC0, 0x00, 0x40}, {"Z", 0xCA, 0xCC, 0xC8, 0x40, 0x00},
+        {"NC", 0xD2, 0xD4, 0xD0, 0x00, 0x01}, {"C", 0xDA, 0xDC, 0xD8, 0x01, 0x00},
+        {"PO", 0xE2, 0xE4, 0xE0, 0x00, 0x04}, {"PE", 0xEA, 0xEC, 0xE8, 0x04, 0x00},
+        {"P", 0xF2, 0xF4, 0xF0, 0x00, 0x80},  {"M", 0xFA, 0xFC, 0xF8, 0x80, 0x00},
+    };
+    for (const Row& row : rows) {
+        for (CpuModel model : {_8080, _8085}) {
+            for (bool holds : {true, false}) {
+                const std::string what = std::string(row.Condition) + (holds ? " taken" : " not taken") +
+                                         (model == _8080 ? " (8080)" : " (8085)");
+                // Every other flag is set the other way, so that a test of the wrong bit fails.
+                const auto f = static_cast<std::uint8_t>(holds ? row.Holds | (0xC5 & ~(row.Holds | row.Fails))
+                                                               : row.Fails | (0xC5 & ~(row.Holds | row.Fails)));
+                for (std::uint8_t opcode : {row.Jump, row.Call, row.Return}) {
+                    auto cpu = MakeCpu(model, {opcode, 0x00, 0x03});
+                    cpu->F = f;
+                    cpu->Memory[_StackTop] = 0x34; // for the return
+                    cpu->Memory[_StackTop + 1] = 0x12;
+                    StepCpu(*cpu);
+                    if (opcode == row.Return) {
+                        EXPECT_EQ(cpu->PC, holds ? 0x1234 : 0x0101) << "R" << what;
+                        EXPECT_EQ(cpu->SP, holds ? _StackTop + 2 : _StackTop) << "R" << what;
+                    } else if (opcode == row.Jump) {
+                        EXPECT_EQ(cpu->PC, holds ? 0x0300 : 0x0103) << "J" << what;
+                        EXPECT_EQ(cpu->SP, _StackTop) << "J" << what;
+                    } else {
+                        EXPECT_EQ(cpu->PC, holds ? 0x0300 : 0x0103) << "C" << what;
+                        EXPECT_EQ(cpu->SP, holds ? _StackTop - 2 : _StackTop) << "C" << what;
+                        if (holds) {
+                            EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), 0x0103) << "C" << what;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(Transfers, XthlSwapsLowWithLAndHighWithH)
+{
+    auto cpu = MakeCpu(_8080, {0xE3, _Hlt}); // XTHL
+    cpu->H = 0xAB, cpu->L = 0xCD;
+    cpu->Memory[_StackTop] = 0x34;
+    cpu->Memory[_StackTop + 1] = 0x12;
+    StepCpu(*cpu);
+    EXPECT_EQ(cpu->H, 0x12);
+    EXPECT_EQ(cpu->L, 0x34);
+    EXPECT_EQ(cpu->Memory[_StackTop], 0xCD);
+    EXPECT_EQ(cpu->Memory[_StackTop + 1], 0xAB);
+    EXPECT_EQ(cpu->SP, _StackTop);
+}
+
 // --- RIM and SIM -----------------------------------------------------------
 
 TEST(Rim, ReadsLinesLatchIeAndMasks)
@@ -293,12 +395,14 @@ TEST(Sim, SetsMasksLatchAndSod)
         {"without MSE the masks stay", 0x02, 0x07, true, false},
         {"R7.5 clears the latch", 0x10, 0x07, false, false},
         {"SDE loads SOD from bit 7", 0xC0, 0x07, true, true},
+        {"SDE with bit 7 clear clears SOD", 0x40, 0x07, true, false},
         {"bit 7 without SDE does nothing", 0x80, 0x07, true, false},
     };
     for (const Row& row : rows) {
         auto cpu = MakeCpu(_8085, {0x30, _Hlt}); // SIM
         cpu->A = row.A;
         cpu->Rst75Latch = true;
+        cpu->Sod = row.A == 0x40; // so that A=40H must clear it
         StepCpu(*cpu);
         EXPECT_EQ(cpu->Masks, row.ExpectedMasks) << row.Case;
         EXPECT_EQ(cpu->Rst75Latch, row.ExpectedLatch) << row.Case;
@@ -420,13 +524,16 @@ TEST(Interrupts, RimAfterTrapReadsIeFromBeforeIt)
 {
     auto cpu = MakeCpu(_8085, {});
     cpu->Memory[0x0024] = 0x20; // RIM
+    cpu->Memory[0x0025] = 0x20; // RIM
     cpu->IE = true;
     cpu->Masks = 0x07;
     cpu->Lines.Trap = true;
     StepCpu(*cpu); // TRAP
-    StepCpu(*cpu); // RIM
+    StepCpu(*cpu); // RIM: IE as it was before the TRAP
     EXPECT_FALSE(cpu->IE);
     EXPECT_EQ(cpu->A, 0x0F);
+    StepCpu(*cpu); // RIM again: IE as it is now
+    EXPECT_EQ(cpu->A, 0x07);
 }
 
 // --- I/O ---------------------------------------------------------------------
