@@ -780,6 +780,7 @@ void ResetCpu(CpuState& cpu, CpuModel model)
     cpu.RimShowsIeBeforeTrap = false;
     cpu.IeBeforeTrap = false;
     cpu.Lines = InterruptLines{};
+    cpu.LastInterrupt = TakenInterrupt{};
     cpu.Instructions = 0;
     cpu.States = 0;
 }

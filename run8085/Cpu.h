@@ -4,23 +4,11 @@
 // through this header.
 #pragma once
 
+#include "Flags.h"
 #include "InstructionSet.h"
+#include "Interrupts.h"
 
 #include <cstdint>
-
-// Bits of the flag register F, as PUSH PSW pushes it on the 8085.
-constexpr std::uint8_t _FlagS = 0x80;
-constexpr std::uint8_t _FlagZ = 0x40;
-constexpr std::uint8_t _FlagK = 0x20; // 8085, undocumented
-constexpr std::uint8_t _FlagAC = 0x10;
-constexpr std::uint8_t _FlagP = 0x04;
-constexpr std::uint8_t _FlagV = 0x02; // 8085, undocumented
-constexpr std::uint8_t _FlagCY = 0x01;
-
-// Bits of CpuState::Masks, as SIM sets them (1 = masked).
-constexpr std::uint8_t _MaskRst55 = 0x01;
-constexpr std::uint8_t _MaskRst65 = 0x02;
-constexpr std::uint8_t _MaskRst75 = 0x04;
 
 // I/O is rare, so it goes through plain function pointers; a null pointer
 // reads 0 and discards what is written. The callbacks run in the middle of
@@ -30,20 +18,6 @@ struct IoPorts {
     std::uint8_t (*In)(void* context, std::uint8_t port) = nullptr;
     void (*Out)(void* context, std::uint8_t port, std::uint8_t value) = nullptr;
     void* Context = nullptr;
-};
-
-// Interrupt inputs, set by the program around the core between runs. When
-// the core takes an interrupt it clears the request it served (the device
-// has had its acknowledge): Trap, Rst55, Rst65, Intr. Rst75 is an edge: the
-// core moves it into CpuState::Rst75Latch at the next step, masked or not.
-// The 8080 model looks at Intr only.
-struct InterruptLines {
-    bool Trap = false;  // TRAP: non-maskable; taken once per raising
-    bool Rst55 = false; // RST 5.5 level input
-    bool Rst65 = false; // RST 6.5 level input
-    bool Rst75 = false; // RST 7.5 edge: raising it sets the latch
-    int Intr = -1;      // INTR with RST n on the data bus (0-7), -1 when none
-    bool Sid = false;   // serial input data, read by RIM
 };
 
 struct CpuState {
@@ -65,6 +39,7 @@ struct CpuState {
     IoPorts Io;
     std::uint64_t Instructions = 0; // instructions executed so far
     std::uint64_t States = 0;       // T-states so far
+    TakenInterrupt LastInterrupt;   // the interrupt taken last, as TakeInterrupt notes it
 };
 
 // Why RunCpu returned.

@@ -196,12 +196,12 @@ int Run(const RunOptions& options)
 int main(int argc, char* argv[])
 {
     if (argc < 2) {
-        std::fputs(UsageText(), stderr);
+        std::fputs(UsageText().c_str(), stderr);
         return _ExitFailure;
     }
     const CommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (commandLine.Action) {
-    case CommandLineAction::ShowHelp: std::fputs(UsageText(), stdout); return 0;
+    case CommandLineAction::ShowHelp: std::fputs(UsageText().c_str(), stdout); return 0;
     case CommandLineAction::ShowVersion: std::printf("%s\n", _Version); return 0;
     case CommandLineAction::Fail:
         ReportError("Run8085", commandLine.Error);

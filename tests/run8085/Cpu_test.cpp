@@ -431,21 +431,22 @@ TEST(Interrupts, EachSourceAndItsMask)
         Source Raised;
         bool IE;
         std::uint8_t Masks;
-        int ExpectedVector; // -1: not taken
+        int ExpectedVector;                                     // -1: not taken
+        InterruptSource ExpectedSource = InterruptSource::Trap; // as the core reports it
     } rows[] = {
-        {"TRAP with interrupts disabled", _8085, Source::Trap, false, 0x07, 0x0024},
-        {"RST 7.5", _8085, Source::Rst75, true, 0x00, 0x003C},
+        {"TRAP with interrupts disabled", _8085, Source::Trap, false, 0x07, 0x0024, InterruptSource::Trap},
+        {"RST 7.5", _8085, Source::Rst75, true, 0x00, 0x003C, InterruptSource::Rst75},
         {"RST 7.5 masked", _8085, Source::Rst75, true, 0x04, -1},
-        {"RST 6.5", _8085, Source::Rst65, true, 0x00, 0x0034},
+        {"RST 6.5", _8085, Source::Rst65, true, 0x00, 0x0034, InterruptSource::Rst65},
         {"RST 6.5 masked", _8085, Source::Rst65, true, 0x02, -1},
-        {"RST 5.5", _8085, Source::Rst55, true, 0x00, 0x002C},
+        {"RST 5.5", _8085, Source::Rst55, true, 0x00, 0x002C, InterruptSource::Rst55},
         {"RST 5.5 masked", _8085, Source::Rst55, true, 0x01, -1},
         {"RST 5.5 with interrupts disabled", _8085, Source::Rst55, false, 0x00, -1},
-        {"INTR with RST 3", _8085, Source::Intr3, true, 0x07, 0x0018},
+        {"INTR with RST 3", _8085, Source::Intr3, true, 0x07, 0x0018, InterruptSource::Intr},
         {"INTR with interrupts disabled", _8085, Source::Intr3, false, 0x00, -1},
-        {"INTR on the 8080", _8080, Source::Intr3, true, 0x07, 0x0018},
+        {"INTR on the 8080", _8080, Source::Intr3, true, 0x07, 0x0018, InterruptSource::Intr},
         {"TRAP does not exist on the 8080", _8080, Source::Trap, true, 0x00, -1},
-        {"TRAP first", _8085, Source::All, true, 0x00, 0x0024},
+        {"TRAP first", _8085, Source::All, true, 0x00, 0x0024, InterruptSource::Trap},
     };
     for (const Row& row : rows) {
         auto cpu = MakeCpu(row.Model, {0x00, _Hlt}); // NOP; HLT
@@ -455,9 +456,13 @@ TEST(Interrupts, EachSourceAndItsMask)
         StepCpu(*cpu);
         if (row.ExpectedVector < 0) {
             EXPECT_EQ(cpu->PC, 0x0101) << row.Case;
+            EXPECT_EQ(cpu->LastInterrupt.Step, 0u) << row.Case;
             continue;
         }
         EXPECT_EQ(cpu->PC, row.ExpectedVector) << row.Case;
+        EXPECT_EQ(cpu->LastInterrupt.Source, row.ExpectedSource) << row.Case;
+        EXPECT_EQ(cpu->LastInterrupt.Vector, row.ExpectedVector) << row.Case;
+        EXPECT_EQ(cpu->LastInterrupt.Step, 1u) << row.Case;
         EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), 0x0100) << row.Case;
         EXPECT_FALSE(cpu->IE) << row.Case;
         EXPECT_EQ(cpu->Instructions, 1u) << row.Case;
