@@ -46,6 +46,16 @@ struct CpuState {
 enum class RunEnd : std::uint8_t {
     Halted,    // HLT, and no interrupt that the lines and masks allow is pending
     StepLimit, // Instructions reached the limit
+    Watched,   // RunCpuWatched only: stopped as its RunWatch asks
+};
+
+// What RunCpuWatched looks out for (Run8085 --map): Placed and Code point to
+// 65536 entries each, nonzero where the program placed a byte, and where it
+// placed a byte of an instruction.
+struct RunWatch {
+    const std::uint8_t* Placed = nullptr;
+    const std::uint8_t* Code = nullptr;
+    std::uint16_t LastAddress = 0; // set by the run: where the instruction (or interrupt) run last was
 };
 
 // Sets the state to that after a reset of the model: PC 0, IE off, masks set.
@@ -60,6 +70,18 @@ int StepCpu(CpuState& cpu);
 // Runs until the processor halts with nothing to wake it, or until
 // cpu.Instructions reaches stepLimit (0 means no limit).
 RunEnd RunCpu(CpuState& cpu, std::uint64_t stepLimit);
+
+// RunCpu that also stops before an instruction at an address where nothing
+// is placed (the instruction run before it is at watch.LastAddress), and
+// before one that may store into code (conditions aside: a call on a
+// condition may push). It runs in a loop of its own, so that RunCpu pays
+// nothing for it; the instructions that StepCpu runs for it (after EI, on
+// waking from HLT) are not watched for stores.
+RunEnd RunCpuWatched(CpuState& cpu, std::uint64_t stepLimit, RunWatch& watch);
+
+// The addresses the instruction at PC may write (0 to 2 of them, in
+// addresses), conditions aside, as RunCpuWatched sees them.
+int FindStoreAddresses(const CpuState& cpu, std::uint16_t addresses[2]);
 
 // The flag byte as PUSH PSW pushes it: on the 8080 bit 1 is set and bits 3
 // and 5 clear; on the 8085 bit 3 is clear.

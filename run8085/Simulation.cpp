@@ -5,6 +5,94 @@
 
 namespace {
 
+// What the run found where RunCpuWatched stopped before an instruction at
+// an address where nothing is placed. Returns true when that ends the run.
+bool IsJumpToNowhere(CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found)
+{
+    if (cpu.Instructions == 0) {
+        found.JumpKind = PlaceFindings::Jump::Start;
+        return true;
+    }
+    if (cpu.LastInterrupt.Step == cpu.Instructions) {
+        found.JumpKind = PlaceFindings::Jump::Interrupt;
+        found.JumpFrom = found.LastAddress;
+        return true;
+    }
+    const std::uint16_t from = found.LastAddress;
+    const std::uint8_t bytes[3] = {cpu.Memory[from], cpu.Memory[static_cast<std::uint16_t>(from + 1)],
+                                   cpu.Memory[static_cast<std::uint16_t>(from + 2)]};
+    if (cpu.PC == static_cast<std::uint16_t>(from + DescribeOpcode(cpu.Model, bytes[0]).Size)) {
+        // Ran on past the end: not a jump, and the run goes on.
+        if (places.Placed[from]) {
+            found.FellOff = true;
+            found.FellFrom = from;
+        }
+        return false;
+    }
+    found.JumpKind = PlaceFindings::Jump::Instruction;
+    found.JumpFrom = from;
+    found.JumpInstruction = FormatInstruction(cpu.Model, bytes);
+    return true;
+}
+
+// Runs the instruction at PC, which may store into code, and notes whether it did.
+void StepPastStore(CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found)
+{
+    std::uint16_t addresses[2];
+    const int count = FindStoreAddresses(cpu, addresses);
+    const std::uint16_t from = cpu.PC;
+    const std::uint16_t sp = cpu.SP;
+    const std::uint8_t bytes[3] = {cpu.Memory[from], cpu.Memory[static_cast<std::uint16_t>(from + 1)],
+                                   cpu.Memory[static_cast<std::uint16_t>(from + 2)]};
+    const InstructionInfo& info = DescribeOpcode(cpu.Model, bytes[0]);
+    StepCpu(cpu);
+    found.LastAddress = from;
+    // A call on a condition (or RSTV) stores only when it is taken.
+    const bool stored = info.States == info.StatesTaken || cpu.SP == static_cast<std::uint16_t>(sp - 2);
+    for (int i = 0; i < count && stored; ++i) {
+        if (!places.Code[addresses[i]])
+            continue;
+        if (++found.CodeStores == 1) {
+            found.StoreFrom = from;
+            found.StoreInstruction = FormatInstruction(cpu.Model, bytes);
+            found.StoreAt = addresses[i];
+            found.StoreToStack = cpu.SP == static_cast<std::uint16_t>(sp - 2);
+        }
+        break;
+    }
+}
+
+// RunCpu with the program's places watched: returns RunEnd::Watched when a
+// jump to nowhere ends the run.
+RunEnd RunWatched(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setup)
+{
+    const ProgramPlaces& places = *setup.Places;
+    PlaceFindings& found = *setup.Findings;
+    RunWatch watch{places.Placed.data(), places.Code.data(), found.LastAddress};
+    for (;;) {
+        watch.LastAddress = found.LastAddress;
+        const RunEnd end = RunCpuWatched(cpu, limit, watch);
+        found.LastAddress = watch.LastAddress;
+        if (end != RunEnd::Watched)
+            return end;
+        if (!places.Placed[cpu.PC]) {
+            if (IsJumpToNowhere(cpu, places, found))
+                return RunEnd::Watched;
+            found.LastAddress = cpu.PC;
+            if (StepCpu(cpu) == 0)
+                return RunEnd::Halted;
+        } else {
+            StepPastStore(cpu, places, found);
+        }
+    }
+}
+
+// The core's run for the setup: watched with --map, plain without.
+RunEnd RunFor(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setup)
+{
+    return setup.Places ? RunWatched(cpu, limit, setup) : RunCpu(cpu, limit);
+}
+
 // RunCpu one instruction at a time, with a trace line for each. The HLTs of
 // the CP/M traps are left out: they are not the program's.
 RunEnd RunTraced(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setup)
@@ -19,7 +107,7 @@ RunEnd RunTraced(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setu
             cpu.Memory[static_cast<std::uint16_t>(address + 2)],
         };
         const std::uint64_t before = cpu.Instructions;
-        const RunEnd end = RunCpu(cpu, before + 1);
+        const RunEnd end = RunFor(cpu, before + 1, setup);
         if (cpu.Instructions > before) {
             std::string line;
             if (cpu.LastInterrupt.Step == cpu.Instructions)
@@ -28,7 +116,7 @@ RunEnd RunTraced(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setu
                 line = FormatTraceLine(cpu.Instructions, address, bytes, cpu);
             std::fwrite(line.data(), 1, line.size(), setup.Trace);
         }
-        if (end == RunEnd::Halted)
+        if (end == RunEnd::Halted || end == RunEnd::Watched)
             return end;
     }
 }
@@ -61,7 +149,9 @@ StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup)
         std::uint64_t limit = setup.MaxSteps;
         if (next < events.size() && (limit == 0 || events[next].Step - 1 < limit))
             limit = events[next].Step - 1;
-        const RunEnd end = setup.Trace ? RunTraced(cpu, limit, setup) : RunCpu(cpu, limit);
+        const RunEnd end = setup.Trace ? RunTraced(cpu, limit, setup) : RunFor(cpu, limit, setup);
+        if (end == RunEnd::Watched)
+            return StopReason::LeftProgram;
         if (setup.Cpm && cpu.Halted) {
             const CpmEvent event = ServeCpm(cpu, setup.Console);
             if (event == CpmEvent::Exit)
