@@ -293,6 +293,17 @@ const std::array<StoreKind, 256>& FindStoreKinds(CpuModel model)
     return 2;
 }
 
+// Whether an instruction of the kind (not None) may store into code; out of
+// line, so that the watched loop stays small.
+[[gnu::noinline]] bool MayStoreIntoCode(StoreKind kind, const std::uint8_t* code, const std::uint8_t* m,
+                                        std::uint16_t next, std::uint16_t sp, std::uint16_t bc, std::uint16_t de,
+                                        std::uint16_t hl)
+{
+    std::uint16_t stores[2] = {};
+    const int count = FindStores(kind, m, next, sp, bc, de, hl, stores);
+    return count > 0 && (code[stores[0]] | code[stores[count - 1]]);
+}
+
 // Dispatch. With GCC and Clang each instruction ends by jumping straight
 // to the code of the next one through a table of label addresses, so that
 // the host's branch predictor learns what follows each opcode (a compiler
@@ -329,11 +340,10 @@ const std::array<StoreKind, 256>& FindStoreKinds(CpuModel model)
 // stops before it. Otherwise it becomes the last address run.
 #define WATCH()                                                                                                        \
     do {                                                                                                               \
-        std::uint16_t stores[2];                                                                                       \
-        const int storeCount =                                                                                         \
-            FindStores(storeKinds[op], m, pc, sp, JoinPair(b, c), JoinPair(d, e), JoinPair(h, l), stores);             \
         if (!watch->Placed[static_cast<std::uint16_t>(pc - 1)] ||                                                      \
-            (storeCount > 0 && (watch->Code[stores[0]] | watch->Code[stores[storeCount - 1]]))) [[unlikely]] {         \
+            (storeKinds[op] != StoreKind::None && MayStoreIntoCode(storeKinds[op], watch->Code, m, pc, sp,             \
+                                                                   JoinPair(b, c), JoinPair(d, e), JoinPair(h, l))))   \
+            [[unlikely]] {                                                                                             \
             pc = static_cast<std::uint16_t>(pc - 1);                                                                   \
             counts -= base[op];                                                                                        \
             STOP(Exit::Watch);                                                                                         \
