@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -589,6 +591,76 @@ TEST(RunCpu, StopsAtTheStepLimit)
     EXPECT_EQ(RunCpu(*cpu, 1000), RunEnd::StepLimit);
     EXPECT_EQ(cpu->Instructions, 1000u);
     EXPECT_EQ(cpu->States, 10000u);
+}
+
+} // namespace
+
+namespace {
+
+// A watched run that is resumed with StepCpu at each of its stops ends
+// exactly where the plain run ends: the watch only stops, it never changes
+// what runs. Random memory, registers and watch tables, both models.
+TEST(RunCpuWatched, ResumedAtEachStopEndsAsRunCpu)
+{
+    std::mt19937 random(85);
+    const auto byte = [&random] { return static_cast<std::uint8_t>(random() & 0xFF); };
+    std::vector<std::uint8_t> placed(65536), code(65536);
+    int stops = 0;
+    for (int round = 0; round < 20; ++round) {
+        const CpuModel model = round % 2 ? _8080 : _8085;
+        auto plain = std::make_unique<CpuState>();
+        ResetCpu(*plain, model);
+        for (auto& cell : plain->Memory)
+            cell = byte();
+        plain->PC = static_cast<std::uint16_t>(random());
+        plain->SP = static_cast<std::uint16_t>(random());
+        plain->A = byte(), plain->B = byte(), plain->C = byte(), plain->D = byte();
+        plain->E = byte(), plain->H = byte(), plain->L = byte(), plain->F = byte();
+        for (int i = 0; i < 65536; ++i) {
+            placed[i] = (random() % 8) != 0;
+            code[i] = placed[i] && (random() % 2);
+        }
+        auto watched = std::make_unique<CpuState>(*plain);
+        const std::uint64_t limit = 20000;
+        RunCpu(*plain, limit);
+        RunWatch watch{placed.data(), code.data(), 0};
+        while (RunCpuWatched(*watched, limit, watch) == RunEnd::Watched) {
+            ++stops;
+            StepCpu(*watched);
+        }
+        EXPECT_EQ(watched->PC, plain->PC) << round;
+        EXPECT_EQ(watched->SP, plain->SP) << round;
+        EXPECT_EQ(watched->F, plain->F) << round;
+        EXPECT_EQ(JoinPair(watched->H, watched->L), JoinPair(plain->H, plain->L)) << round;
+        EXPECT_EQ(watched->Instructions, plain->Instructions) << round;
+        EXPECT_EQ(watched->States, plain->States) << round;
+        EXPECT_TRUE(std::equal(plain->Memory, plain->Memory + 65536, watched->Memory)) << round;
+    }
+    EXPECT_GT(stops, 100);
+}
+
+// Where the watched run stops: before an instruction where nothing is
+// placed (the one before it at LastAddress), before one that stores into
+// code, and not before one that stores elsewhere.
+TEST(RunCpuWatched, StopsBeforeTheWatchedInstruction)
+{
+    std::vector<std::uint8_t> placed(65536), code(65536);
+    // 0100: MVI A,1  STA 0200H  STA 0103H  JMP 0300H; all placed, as code.
+    auto cpu = MakeCpu(_8085, {0x3E, 0x01, 0x32, 0x00, 0x02, 0x32, 0x03, 0x01, 0xC3, 0x00, 0x03});
+    for (int i = 0x100; i < 0x10B; ++i)
+        placed[i] = code[i] = 1;
+    RunWatch watch{placed.data(), code.data(), 0};
+    EXPECT_EQ(RunCpuWatched(*cpu, 0, watch), RunEnd::Watched);
+    EXPECT_EQ(cpu->PC, 0x0105); // STA 0103H, not yet run
+    EXPECT_EQ(cpu->Instructions, 2u);
+    std::uint16_t addresses[2];
+    ASSERT_EQ(FindStoreAddresses(*cpu, addresses), 1);
+    EXPECT_EQ(addresses[0], 0x0103);
+    StepCpu(*cpu);
+    EXPECT_EQ(RunCpuWatched(*cpu, 0, watch), RunEnd::Watched);
+    EXPECT_EQ(cpu->PC, 0x0300); // where nothing is placed
+    EXPECT_EQ(watch.LastAddress, 0x0108);
+    EXPECT_EQ(cpu->Instructions, 4u);
 }
 
 } // namespace
