@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -472,12 +473,13 @@ bool SameMachine(const CpuState& a, const CpuState& b)
            a.Instructions == b.Instructions && a.States == b.States && std::equal(a.Memory, a.Memory + 65536, b.Memory);
 }
 
+// A scratch folder, removed with everything in it.
 struct Folder {
     std::string Path;
     ~Folder()
     {
-        if (!Path.empty())
-            std::system(("rm -rf '" + Path + "'").c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(Path, ignored);
     }
 };
 
