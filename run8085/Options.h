@@ -4,6 +4,7 @@
 #pragma once
 
 #include "InstructionSet.h"
+#include "Interrupts.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,8 +13,6 @@
 
 // Instructions a run may execute unless --max-steps says otherwise.
 constexpr std::uint64_t _DefaultMaxSteps = 1000000000;
-
-enum class InterruptSource : std::uint8_t { Trap, Rst55, Rst65, Rst75, Intr };
 
 // --interrupt STEP:SOURCE: raise SOURCE before instruction STEP (counted from 1).
 struct InterruptEvent {
@@ -74,5 +73,5 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // prefix or H suffix (either case). Empty when the text is not one.
 std::optional<std::uint32_t> ParseHexNumber(const std::string& text, std::uint32_t max);
 
-// The usage text that --help prints.
-const char* UsageText();
+// The usage text that --help prints, from the table of options.
+std::string UsageText();
