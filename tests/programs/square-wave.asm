@@ -1,0 +1,10 @@
+; A square wave on port 01H through SOD-free OUT, forever (a kit program).
+; expect-status: 2
+; expect-stop: step-limit
+        MVI A, 00H
+TOGGLE: OUT 01H
+        CMA
+        MVI B, 10H
+DELAY:  DCR B
+        JNZ DELAY
+        JMP TOGGLE
