@@ -2,6 +2,7 @@
 
 #include "Advice.h"
 
+#include <cctype>
 #include <charconv>
 #include <set>
 #include <vector>
@@ -67,6 +68,101 @@ std::string_view MnemonicOfListingLine(const std::vector<std::string_view>& list
     }
     line.remove_prefix(start);
     return line.substr(0, line.find(' '));
+}
+
+// The operand fields of a listing line (after its address and mnemonic).
+std::vector<std::string_view> OperandsOfListingLine(const std::vector<std::string_view>& listing, int number)
+{
+    std::vector<std::string_view> fields;
+    if (number < 1 || static_cast<std::size_t>(number) > listing.size()) {
+        return fields;
+    }
+    std::string_view line = listing[static_cast<std::size_t>(number) - 1];
+    for (int i = 0; !line.empty(); ++i) {
+        const std::size_t start = line.find_first_not_of(' ');
+        if (start == std::string_view::npos) {
+            break;
+        }
+        line.remove_prefix(start);
+        const std::string_view field = line.substr(0, line.find(' '));
+        line.remove_prefix(field.size());
+        if (i >= 2) {
+            fields.push_back(field);
+        }
+    }
+    return fields;
+}
+
+bool IsWordCharacter(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+bool SameButCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Pass 1 lists operands in upper case; a message quotes them as listed
+// ("';' in H;NEXT"). Under the source line the user wrote (inx h;next) they
+// are shown as written: the first whole word of the message that is an
+// operand of two or more characters takes the spelling of the source line,
+// and so does the part before a glued ';' where the message names it. Other
+// one-letter registers stay as they are, like the lists of them ("INX takes
+// B D H SP").
+std::string WithSourceSpelling(std::string text, const std::vector<std::string_view>& operands, std::string_view source)
+{
+    for (const std::string_view operand : operands) {
+        if (operand.size() < 2) {
+            continue;
+        }
+        std::string_view written;
+        for (std::size_t at = 0; at + operand.size() <= source.size(); ++at) {
+            if (SameButCase(source.substr(at, operand.size()), operand)) {
+                written = source.substr(at, operand.size());
+                break;
+            }
+        }
+        if (written.empty() || written == operand) {
+            continue;
+        }
+        const std::size_t semicolon = operand.find(';');
+        if (semicolon != std::string_view::npos) { // "the operands end at H"
+            const std::string endsAt = "end at " + std::string(operand.substr(0, semicolon));
+            const std::size_t at = text.find(endsAt);
+            if (at != std::string::npos) {
+                text.replace(at, endsAt.size(), "end at " + std::string(written.substr(0, semicolon)));
+            }
+        }
+        for (std::size_t at = text.find(operand); at != std::string::npos; at = text.find(operand, at + 1)) {
+            const std::size_t end = at + operand.size();
+            if ((at == 0 || !IsWordCharacter(text[at - 1])) && (end == text.size() || !IsWordCharacter(text[end]))) {
+                text.replace(at, operand.size(), written);
+                break;
+            }
+        }
+    }
+    return text;
+}
+
+// Go8085 gives pass 1 a copy with LF line ends, so a carriage return that
+// reaches Pass2 is a stray one, never part of a CR LF line end.
+std::string WithoutCrLfCause(std::string text)
+{
+    constexpr std::string_view either = "(a CR LF line end, or a stray CR, in the source)";
+    const std::size_t at = text.find(either);
+    if (at != std::string::npos) {
+        text.replace(at, either.size(), "(a stray CR in the source line)");
+    }
+    return text;
 }
 
 // Pass2 quotes the record at the end of a message about it (" in MVI A
@@ -164,10 +260,12 @@ std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap&
             continue;
         }
         giveAdvice(record->SourceLine);
-        const std::string text = WithoutRecordQuote(message.Text, MnemonicOfListingLine(listing, message.ListingLine));
+        const std::string_view source = FindSourceText(map, record->SourceLine);
+        const std::string text = WithSourceSpelling(
+            WithoutCrLfCause(WithoutRecordQuote(message.Text, MnemonicOfListingLine(listing, message.ListingLine))),
+            OperandsOfListingLine(listing, message.ListingLine), source);
         placed += map.SourceName + ":" + std::to_string(record->SourceLine) + ": " + std::string(message.Kind) + ": " +
                   WithSourceLines(text, map) + "\n";
-        const std::string_view source = FindSourceText(map, record->SourceLine);
         if (message.Kind != "note" && record->SourceLine <= static_cast<int>(map.SourceLines.size())) {
             placed += QuoteSourceLine(record->SourceLine, source) + "\n";
         }

@@ -29,17 +29,22 @@ std::string ShowRecord(const ListingRecord& record)
     return ShowField(text, _ShownRecordLength);
 }
 
-// A carriage return in an unquoted field. Pass 1 keeps the one of a CR LF
-// source in the last token of a line, so it can end an operand; a mnemonic
-// holding one is no mnemonic to pass 1, and DB and DW values are numbers it
-// writes itself, so there the listing's own line ends put it.
+// A carriage return in an unquoted field. Pass 1 takes a CR for part of a
+// word: the one of a CR LF line end stays in the last token of the line, and
+// a stray one in whatever token holds it. So a CR that ends an operand may be
+// either, and one inside it is a stray one. A mnemonic holding one is no
+// mnemonic to pass 1, and DB and DW values are numbers it writes itself, so
+// there the listing's own line ends put it.
 std::string FindCarriageReturn(const ListingRecord& record)
 {
     const bool data = record.Fields[0] == "DB" || record.Fields[0] == "DW";
     for (std::size_t i = 0; i < record.Fields.size(); ++i) {
         const std::string_view field = record.Fields[i];
-        if (field[0] != '\'' && field[0] != '"' && field.find('\r') != std::string_view::npos) {
-            const char* cause = i == 0 || data ? "the listing has CR LF line ends" : "the source has CR LF line ends";
+        const std::size_t at = field.find('\r');
+        if (field[0] != '\'' && field[0] != '"' && at != std::string_view::npos) {
+            const char* cause = i == 0 || data          ? "the listing has CR LF line ends"
+                                : at + 1 < field.size() ? "a stray CR in the source line"
+                                                        : "a CR LF line end, or a stray CR, in the source";
             return "field " + ShowField(field) + " holds a carriage return (" + cause + ")";
         }
     }

@@ -67,6 +67,41 @@ TEST(PlaceMessagesOnSource, AddsTheAdviceOfALineOnceAfterItsMessages)
                       "    5 | LOOP:MOV A, M // copy\n");
 }
 
+TEST(PlaceMessagesOnSource, QuotesOperandsAsWrittenAndACarriageReturnAsAStrayOne)
+{
+    SourceMap map;
+    map.SourceName = "p.asm";
+    map.SourceLines = {"next:\tinx h;next", "\tmvi b, 7\r ; x", "\tjnz loopx", "\tmov a, q"};
+    map.Records = {
+        {1, 1, 0x2000, 1, false}, {2, 2, 0x2001, 2, false}, {3, 3, 0x2003, 3, false}, {4, 4, 0x2006, 1, false}};
+    const std::string_view listing = "8192       INX       H;NEXT\n"
+                                     "8193       MVI       B       7\r\n"
+                                     "8195       JNZ       LOOPX\n"
+                                     "8198       MOV       A       Q\n";
+    struct {
+        const char* Pass2;
+        const char* Placed;
+    } const rows[] = {
+        {"p.asm.pass1:1: warning: ';' in H;NEXT starts a comment, so the operands end at H; put a blank before ';' "
+         "in INX H;NEXT\n",
+         "p.asm:1: warning: ';' in h;next starts a comment, so the operands end at h; put a blank before ';'\n"
+         "    1 | next:\tinx h;next\n"},
+        {"p.asm.pass1:2: error: field 7\\r holds a carriage return (a CR LF line end, or a stray CR, in the source) in "
+         "MVI B 7\\r\n",
+         "p.asm:2: error: field 7\\r holds a carriage return (a stray CR in the source line)\n"
+         "    2 | \tmvi b, 7\\r ; x\n"},
+        {"p.asm.pass1:3: error: undefined symbol LOOPX in JNZ LOOPX\n", "p.asm:3: error: undefined symbol loopx\n"
+                                                                        "    3 | \tjnz loopx\n"},
+        // One-letter registers keep the case of the list they are checked against.
+        {"p.asm.pass1:4: error: bad register Q: MOV takes B C D E H L M A in MOV A Q\n",
+         "p.asm:4: error: bad register Q: MOV takes B C D E H L M A\n"
+         "    4 | \tmov a, q\n"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PlaceMessagesOnSource(row.Pass2, map, "p.asm.pass1", listing), row.Placed) << row.Pass2;
+    }
+}
+
 TEST(QuoteSourceLine, ShowsControlCharactersButKeepsTabs)
 {
     EXPECT_EQ(QuoteSourceLine(7, "\tMVI A, 5\r"), "    7 | \tMVI A, 5\\r");
