@@ -1,7 +1,29 @@
 # The site of the web build: the programs as WebAssembly modules, the page
 # files from web/, and the opcode table and examples the page offers, all in
 # ${WEB_SITE_DIR} (build/web/site/ in the "web" preset). Included by the top
-# level when the toolchain file cmake/wasm32-wasi.cmake is in use.
+# level when the toolchain file cmake/wasm32-wasi.cmake is in use, before
+# the programs' folders are added, so that what follows applies to every
+# target.
+
+# WASI has no processes, signals or process clocks; the C library emulates
+# the few calls the programs make (getpid for temporary names, signal for
+# the handlers that remove temporaries, clock for run times). There is no
+# exception support on this target: the code uses none.
+add_compile_definitions(_WASI_EMULATED_GETPID _WASI_EMULATED_SIGNAL _WASI_EMULATED_PROCESS_CLOCKS)
+add_compile_options(-fno-exceptions)
+add_link_options(-lwasi-emulated-getpid -lwasi-emulated-signal -lwasi-emulated-process-clocks)
+
+# The processor core dispatches through its standard switch here: WebAssembly
+# has no indirect jump, so the compiler turns the table of label addresses
+# into a switch of its own, which ran 8080EXM about a fifth slower
+# (bench/README.md).
+add_compile_definitions(RUN8085_SWITCH_DISPATCH)
+
+# The web build installs nothing itself (the native build installs its
+# site): the programs' install rules are dropped here. CMAKE_SKIP_INSTALL_RULES
+# would do the same but warns about every rule.
+function(install)
+endfunction()
 
 find_program(WASM_OPT wasm-opt REQUIRED)
 set(WEB_SITE_DIR ${CMAKE_BINARY_DIR}/site)

@@ -27,13 +27,9 @@ set(CMAKE_EXECUTABLE_SUFFIX_CXX ".wasm")
 set_property(GLOBAL PROPERTY TARGET_SUPPORTS_SHARED_LIBS FALSE)
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
-# WASI has no processes, signals or process clocks; the C library emulates
-# the few calls the programs make (getpid for temporary names, signal for
-# the handlers that remove temporaries, clock for the run time). There is
-# no exception support on this target: the code uses none.
-set(_wasi_emulation "-D_WASI_EMULATED_GETPID -D_WASI_EMULATED_SIGNAL -D_WASI_EMULATED_PROCESS_CLOCKS")
-set(CMAKE_CXX_FLAGS_INIT "${_wasi_emulation} -fno-exceptions")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-lwasi-emulated-getpid -lwasi-emulated-signal -lwasi-emulated-process-clocks")
+# What WASI lacks (processes, signals, process clocks, exceptions) is dealt
+# with in cmake/WebSite.cmake, so that flags given on the command line add
+# to it rather than replace it.
 
 # Libraries and headers come from the target's directories only.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
