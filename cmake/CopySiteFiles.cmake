@@ -1,5 +1,5 @@
-# Copies into the site what the page loads besides the modules:
-#   web/                          the page files, as they are
+# Copies into the site what the page loads besides the modules and its own
+# files (web/CMakeLists.txt copies those):
 #   etc/opcodes.txt               the opcode table pass 1 reads
 #   examples/*.asm, *.regs        the shipped examples
 #   examples/index.json           one entry per example, for the page's menu:
@@ -13,9 +13,6 @@ if(NOT SOURCE_DIR OR NOT SITE_DIR)
 endif()
 
 file(MAKE_DIRECTORY ${SITE_DIR}/etc ${SITE_DIR}/examples)
-if(IS_DIRECTORY ${SOURCE_DIR}/web)
-  file(COPY ${SOURCE_DIR}/web/ DESTINATION ${SITE_DIR})
-endif()
 file(COPY ${SOURCE_DIR}/etc/opcodes.txt DESTINATION ${SITE_DIR}/etc)
 
 # Text as a JSON string.

@@ -1,5 +1,6 @@
-# The site of the web build: the programs as WebAssembly modules, the page
-# files from web/, and the opcode table and examples the page offers, all in
+# The site of the web build: the programs as WebAssembly modules, and the
+# opcode table and examples the page offers (web/CMakeLists.txt adds the
+# page itself), all in
 # ${WEB_SITE_DIR} (build/web/site/ in the "web" preset). Included by the top
 # level when the toolchain file cmake/wasm32-wasi.cmake is in use, before
 # the programs' folders are added, so that what follows applies to every
@@ -69,10 +70,10 @@ function(add_site_reactor name)
   add_site_module(${name})
 endfunction()
 
-# The page files, the opcode table, and the examples with their index; copied
-# at every build, so that an edit shows at the next build.
+# The opcode table, and the examples with their index; copied at every
+# build, so that an edit shows at the next build.
 add_custom_target(site-files ALL
   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DSITE_DIR=${WEB_SITE_DIR}
           -P ${PROJECT_SOURCE_DIR}/cmake/CopySiteFiles.cmake
-  COMMENT "Copying the page files, opcode table and examples into the site"
+  COMMENT "Copying the opcode table and examples into the site"
   VERBATIM)
