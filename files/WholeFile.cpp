@@ -1,10 +1,12 @@
 #include "WholeFile.h"
 
+#include "TemporaryFiles.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +24,34 @@ constexpr std::size_t _ReadChunk = 1 << 20;
 std::string ErrorText(int number)
 {
     return std::strerror(number);
+}
+
+// A size as people read it: "64 MiB", "3 KiB", "2000 bytes".
+std::string SizeText(std::size_t bytes)
+{
+    if (bytes != 0 && bytes % (std::size_t{1} << 20) == 0)
+        return std::to_string(bytes >> 20) + " MiB";
+    if (bytes != 0 && bytes % 1024 == 0)
+        return std::to_string(bytes >> 10) + " KiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// The longest name a file in directory may have (255 on most file systems).
+std::size_t NameLimit(const std::string& directory)
+{
+    const long limit = ::pathconf(directory.empty() ? "." : directory.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+// The temporary name for base in directory: ".base.PID.N.tmp", hidden, and
+// unique to this process and attempt. When that would be longer than a
+// name may be, base is cut short in it (a temporary name needs only to be
+// unique), so the temporary name fits wherever base itself fits.
+std::string TemporaryName(const std::string& directory, const std::string& base, std::size_t nameLimit, int attempt)
+{
+    const std::string suffix = "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
+    const std::size_t room = nameLimit > suffix.size() + 1 ? nameLimit - suffix.size() - 1 : 0;
+    return directory + "." + base.substr(0, room) + suffix;
 }
 
 // Whether path names a terminal, a pipe or a device (/dev/stderr, a FIFO,
@@ -99,10 +129,18 @@ bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error)
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error, std::size_t maxBytes)
 {
     bool longer = false;
-    return ReadFileUpTo(path, std::numeric_limits<std::size_t>::max(), bytes, longer, error);
+    if (!ReadFileUpTo(path, maxBytes, bytes, longer, error))
+        return false;
+    if (longer) {
+        error = "larger than " + SizeText(maxBytes) + ", the most read from one file";
+        bytes.clear();
+        bytes.shrink_to_fit();
+        return false;
+    }
+    return true;
 }
 
 bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& error)
@@ -112,14 +150,19 @@ bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& er
     const std::size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t nameLimit = NameLimit(directory);
     for (int attempt = 0; attempt < _TemporaryNameAttempts; ++attempt) {
-        const std::string temporary =
-            directory + "." + base + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
+        const std::string temporary = TemporaryName(directory, base, nameLimit, attempt);
+        // Noted before it exists, so that no signal falls between.
+        NoteTemporaryFile(temporary);
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, _OutputFileMode);
-        if (fd < 0 && (errno == EEXIST || errno == EINTR))
+        const int openError = errno;
+        if (fd < 0)
+            ForgetTemporaryFile(temporary);
+        if (fd < 0 && (openError == EEXIST || openError == EINTR))
             continue;
         if (fd < 0) {
-            error = ErrorText(errno);
+            error = ErrorText(openError);
             return false;
         }
         file.Stream = ::fdopen(fd, "wb");
@@ -127,6 +170,7 @@ bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& er
             error = ErrorText(errno);
             ::close(fd);
             ::unlink(temporary.c_str());
+            ForgetTemporaryFile(temporary);
             return false;
         }
         file.TemporaryPath = temporary;
@@ -150,18 +194,21 @@ bool CommitOutputFile(OutputFile& file, std::string& error)
     file.Stream = nullptr;
     if (!written || !closed) {
         error = ErrorText(!written ? writeError : closeError);
-        if (!file.TemporaryPath.empty())
+        if (!file.TemporaryPath.empty()) {
             ::unlink(file.TemporaryPath.c_str());
+            ForgetTemporaryFile(file.TemporaryPath);
+        }
         return false;
     }
     if (file.TemporaryPath.empty())
         return true;
-    if (::rename(file.TemporaryPath.c_str(), file.FinalPath.c_str()) != 0) {
+    const bool renamed = ::rename(file.TemporaryPath.c_str(), file.FinalPath.c_str()) == 0;
+    if (!renamed) {
         error = ErrorText(errno);
         ::unlink(file.TemporaryPath.c_str());
-        return false;
     }
-    return true;
+    ForgetTemporaryFile(file.TemporaryPath);
+    return renamed;
 }
 
 void DiscardOutputFile(OutputFile& file)
@@ -170,8 +217,10 @@ void DiscardOutputFile(OutputFile& file)
         return;
     std::fclose(file.Stream);
     file.Stream = nullptr;
-    if (!file.TemporaryPath.empty())
+    if (!file.TemporaryPath.empty()) {
         ::unlink(file.TemporaryPath.c_str());
+        ForgetTemporaryFile(file.TemporaryPath);
+    }
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& error)
@@ -189,6 +238,9 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string
 
 bool RemoveFile(const std::string& path, std::string& error)
 {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return true;
     if (::unlink(path.c_str()) == 0 || errno == ENOENT)
         return true;
     error = ErrorText(errno);

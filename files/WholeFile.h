@@ -14,8 +14,18 @@
 // False, with the reason in error, when the file cannot be read.
 bool ReadFileUpTo(const std::string& path, std::size_t limit, std::string& bytes, bool& longer, std::string& error);
 
-// Reads all of a file. False, with the reason in error, when it cannot.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+// The most bytes ReadWholeFile takes from one file unless told otherwise:
+// 64 MiB. A listing that places all 64 KiB of memory a byte a line is under
+// 2 MiB, and a million records about 40 MiB. Past the limit a file is
+// refused, so that an endless one (/dev/zero, a pipe never closed) is an
+// error rather than a read that goes on until memory runs out.
+constexpr std::size_t _MaxWholeFileBytes = std::size_t{64} << 20;
+
+// Reads all of a file of at most maxBytes bytes. False, with the reason in
+// error, when it cannot be read or holds more ("larger than 64 MiB, the
+// most read from one file").
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error,
+                   std::size_t maxBytes = _MaxWholeFileBytes);
 
 // An output file being written under a temporary name.
 struct OutputFile {
@@ -25,7 +35,10 @@ struct OutputFile {
 };
 
 // Creates the temporary file beside path, or opens path itself when it is a
-// terminal, a pipe or a device.
+// terminal, a pipe or a device. The temporary name is as long as the final
+// one allows (the final name is cut short in it when need be), so it fits
+// wherever the final name fits. Until it is committed or discarded, a
+// termination signal removes it (see TemporaryFiles.h).
 bool CreateOutputFile(const std::string& path, OutputFile& file, std::string& error);
 
 // Flushes and closes the temporary file and renames it to its final name;
@@ -38,6 +51,8 @@ void DiscardOutputFile(OutputFile& file);
 // Writes bytes to path, whole or not at all.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& error);
 
-// Removes the file at path if there is one. False, with the reason in error,
-// when it is there and cannot be removed.
+// Removes the regular file at path (or the link to one) if there is one.
+// Anything else of that name, a pipe, a device or a directory, is left as it
+// is: it was never an output of a run. False, with the reason in error, when
+// a regular file is there and cannot be removed.
 bool RemoveFile(const std::string& path, std::string& error);

@@ -1,5 +1,6 @@
 #include "FuzzInput.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -43,4 +44,17 @@ std::string AsText(const std::uint8_t* data, std::size_t size)
 {
     std::string text(reinterpret_cast<const char*>(data), size);
     return text.substr(0, text.find('\0'));
+}
+
+std::vector<std::string> AsArguments(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<std::string> arguments;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t zero = std::min(text.find('\0', start), text.size());
+        arguments.push_back(text.substr(start, zero - start));
+        start = zero + 1;
+    }
+    return arguments;
 }

@@ -1,52 +1,96 @@
 #include "CommandLine.h"
 
-const char* const _UsageText = "Usage: Go8085 [--keep-going] [--verbose] SOURCE [REGISTERS] [Run8085 options...]\n"
-                               "Assembles SOURCE (Corvane, Pass2), builds its image (Tessily) from the register\n"
-                               "data file REGISTERS or from the default start, and runs it (Run8085).\n"
-                               "  --keep-going  go on to Pass2 even when pass 1 found errors\n"
-                               "  --verbose     show each step's command and the default register data file\n"
-                               "  --help        show this text\n"
-                               "  --version     show the version\n";
+#include <string_view>
+
+const char* const _UsageText =
+    "Usage: Go8085 [--keep-going] [--verbose] [--intel-hex] [--binary] [--] SOURCE [REGISTERS]\n"
+    "              [Run8085 options...]\n"
+    "Assembles SOURCE (Corvane, Pass2), builds its image (Tessily) from the register\n"
+    "data file REGISTERS or from the default start, and runs it (Run8085).\n"
+    "  --keep-going  go on to Pass2 even when pass 1 found errors\n"
+    "  --verbose     show each step's command and the default register data file\n"
+    "  --intel-hex   also write the machine code as Intel HEX, SOURCE.ihx\n"
+    "  --binary      also write the placed bytes as a raw binary, SOURCE.bin\n"
+    "  --help        show this text\n"
+    "  --version     show the version\n"
+    "Run8085's options go after SOURCE; --debug and --cpm may also come before it.\n";
+
+namespace {
+
+// Go8085's own options: the flag each one sets.
+struct OwnOption {
+    std::string_view Name;
+    bool CommandLine::*Flag;
+};
+
+constexpr OwnOption _OwnOptions[] = {
+    {"--keep-going", &CommandLine::KeepGoing},
+    {"--verbose", &CommandLine::Verbose},
+    {"--intel-hex", &CommandLine::IntelHex},
+    {"--binary", &CommandLine::Binary},
+    {"--help", &CommandLine::Help},
+    {"--version", &CommandLine::Version},
+};
+
+// Run8085's options that take no value, and so may stand before the source.
+constexpr std::string_view _SimulatorFlags[] = {"--debug", "--cpm"};
 
 // Applies one of Go8085's own options; false when text is none of them.
-static bool ApplyOwnOption(CommandLine& line, const std::string& text)
+bool ApplyOwnOption(CommandLine& line, const std::string& text)
 {
-    if (text == "--keep-going") {
-        line.KeepGoing = true;
-    } else if (text == "--verbose") {
-        line.Verbose = true;
-    } else if (text == "--help") {
-        line.Help = true;
-    } else if (text == "--version") {
-        line.Version = true;
-    } else {
-        return false;
+    for (const OwnOption& option : _OwnOptions) {
+        if (text == option.Name) {
+            line.*option.Flag = true;
+            return true;
+        }
     }
-    return true;
+    return false;
 }
 
-static bool IsOption(const std::string& text)
+bool IsSimulatorFlag(const std::string& text)
+{
+    for (std::string_view flag : _SimulatorFlags) {
+        if (text == flag) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsOption(const std::string& text)
 {
     return text.size() > 1 && text[0] == '-';
 }
+
+} // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
     CommandLine line;
     bool registerFileAllowed = false;
+    bool sourceNext = false; // after --: the next argument is the source
     for (const std::string& arg : args) {
+        if (line.Source.empty() && sourceNext) {
+            line.Source = arg;
+            registerFileAllowed = true;
+            continue;
+        }
         if (ApplyOwnOption(line, arg)) {
             continue;
         }
         if (line.Source.empty()) {
-            if (IsOption(arg)) {
+            if (arg == "--") {
+                sourceNext = true;
+            } else if (IsSimulatorFlag(arg)) {
+                line.SimulatorOptions.push_back(arg);
+            } else if (IsOption(arg)) {
                 if (line.Error.empty()) {
                     line.Error = "unknown option " + arg + " (Run8085's options go after the source)";
                 }
-                continue;
+            } else {
+                line.Source = arg;
+                registerFileAllowed = true;
             }
-            line.Source = arg;
-            registerFileAllowed = true;
         } else if (registerFileAllowed && !IsOption(arg)) {
             line.RegisterFile = arg;
             registerFileAllowed = false;

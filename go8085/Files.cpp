@@ -5,29 +5,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-
-bool IsReadableFile(const std::string& path, std::string& error)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    struct stat status {};
-    bool readable = true;
-    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-        error = S_ISDIR(status.st_mode) ? "it is a directory" : std::strerror(errno);
-        readable = false;
-    }
-    ::close(fd);
-    return readable;
-}
 
 bool CopyWholeFile(const std::string& from, const std::string& to, std::string& error)
 {
@@ -55,6 +37,22 @@ bool CanCreateFilesIn(const std::string& directory)
     return true;
 }
 
+bool IsSameFile(const std::string& first, const std::string& second)
+{
+    struct stat one {};
+    struct stat two {};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &two) == 0 && one.st_dev == two.st_dev &&
+           one.st_ino == two.st_ino;
+}
+
+void RemoveRegularFile(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+        ::unlink(path.c_str());
+    }
+}
+
 std::string MakeTemporaryDirectory(std::string& error)
 {
     const char* base = std::getenv("TMPDIR");
@@ -63,7 +61,9 @@ std::string MakeTemporaryDirectory(std::string& error)
         error = pattern + ": " + std::strerror(errno);
         return {};
     }
-    return pattern;
+    std::error_code ignored;
+    const fs::path absolute = fs::absolute(pattern, ignored);
+    return absolute.empty() ? pattern : absolute.string();
 }
 
 void RemoveDirectoryTree(const std::string& directory)

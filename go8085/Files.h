@@ -1,12 +1,8 @@
-// The files Go8085 checks, copies and makes beyond what WholeFile.h does.
-// Every file it writes is written whole or not at all (see WholeFile.h).
+// The files Go8085 checks, copies, makes and removes beyond what WholeFile.h
+// does. Every file it writes is written whole or not at all (see WholeFile.h).
 #pragma once
 
 #include <string>
-
-// Tells whether path names a file that can be opened for reading; error
-// receives the reason when it cannot (a directory cannot).
-bool IsReadableFile(const std::string& path, std::string& error);
 
 // Copies the file from to the file to, written whole or not at all.
 bool CopyWholeFile(const std::string& from, const std::string& to, std::string& error);
@@ -14,8 +10,16 @@ bool CopyWholeFile(const std::string& from, const std::string& to, std::string& 
 // Tells whether new files can be created in the directory.
 bool CanCreateFilesIn(const std::string& directory);
 
-// A new private directory below $TMPDIR (or /tmp); empty, with the reason in
-// error, when none can be made.
+// Tells whether both paths name one file (the same device and inode), as a
+// link and its target do; false when either is missing.
+bool IsSameFile(const std::string& first, const std::string& second);
+
+// Removes path when it names a regular file (or a link to one); a pipe, a
+// device or a directory of that name is left alone.
+void RemoveRegularFile(const std::string& path);
+
+// A new private directory below $TMPDIR (or /tmp), as an absolute path;
+// empty, with the reason in error, when none can be made.
 std::string MakeTemporaryDirectory(std::string& error);
 
 // Removes a directory and everything in it; nothing happens for an empty path.

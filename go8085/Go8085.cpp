@@ -1,15 +1,14 @@
 // Go8085: from an assembly source to a finished run in one command.
 //
-//   Go8085 [--keep-going] [--verbose] SOURCE [REGISTERS] [Run8085 options...]
+//   Go8085 [own options] [--] SOURCE [REGISTERS] [Run8085 options...]
 //
-// Runs Corvane on SOURCE and reports every problem its run log records,
-// then Pass2, Tessily (with REGISTERS or the default start) and Run8085,
-// whose report it prints. Exit status: Run8085's when the chain gets there,
-// 1 when a step fails, 2 for a usage error.
+// Runs Corvane on a copy of SOURCE and reports every problem its run log
+// records, then Pass2, Tessily (with REGISTERS or the default start) and
+// Run8085, whose report it prints. Exit status: Run8085's when the chain
+// gets there, 1 when a step fails, 2 for a usage error.
 
 #include "Chain.h"
 #include "CommandLine.h"
-#include "Process.h"
 #include "Toolchain.h"
 
 #include <cstdio>
@@ -37,6 +36,5 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "Go8085: error: %s\n", error.c_str());
         return 1;
     }
-    NoteTerminationSignals();
     return RunChain(line, tools);
 }

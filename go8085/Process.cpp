@@ -5,41 +5,41 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Globals of this file, written only by the signal handler below.
-static volatile std::sig_atomic_t NotedTerminationSignal = 0;
+extern char** environ;
 
-static void NoteSignal(int signal)
+namespace {
+
+// The termination signals Go8085 notes, and which of them it installed its
+// handler for (not those it was started ignoring, like a background job's
+// SIGINT): written once, by NoteTerminationSignals.
+constexpr int _TerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
+bool HandlerInstalled[3] = {false, false, false};
+
+// The signal noted; written only by the handler.
+volatile std::sig_atomic_t NotedTerminationSignal = 0;
+
+void NoteSignal(int signal)
 {
     NotedTerminationSignal = signal;
 }
 
-void NoteTerminationSignals()
+sigset_t TerminationSignalSet()
 {
-    struct sigaction action {};
-    action.sa_handler = NoteSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        ::sigaction(signal, &action, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : _TerminationSignals) {
+        sigaddset(&set, signal);
     }
+    return set;
 }
 
-int NotedSignal()
-{
-    return NotedTerminationSignal;
-}
-
-void EndBySignal(int signal)
-{
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    ::_exit(128 + signal);
-}
-
-// argv for execv: the program, then the arguments, then a null pointer.
-static std::vector<char*> MakeArgv(const std::string& program, std::vector<std::string>& texts)
+// argv for the exec functions: the program, then the arguments, then a null
+// pointer.
+std::vector<char*> MakeArgv(const std::string& program, std::vector<std::string>& texts)
 {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (std::string& text : texts) {
@@ -49,15 +49,44 @@ static std::vector<char*> MakeArgv(const std::string& program, std::vector<std::
     return argv;
 }
 
-// Reads whatever the two pipes hold until both are closed.
-static void CollectOutput(int outFd, int errFd, ProgramRun& run)
+// Starts the child: standard input from /dev/null, the two pipes as its
+// output streams, cwd as its working directory and waitMask as its signal
+// mask. Returns 0 or the error number.
+int SpawnChild(pid_t& pid, const std::string& program, std::vector<char*>& argv, const std::string& cwd, int outFd,
+               int errFd, const sigset_t& waitMask)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    posix_spawnattr_setsigmask(&attributes, &waitMask);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    const int failure = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return failure;
+}
+
+// Reads whatever the two pipes hold until both are closed. The termination
+// signals are blocked except while waiting, so that one noted is passed on
+// to the child before the next wait, never lost between test and wait.
+void CollectOutput(pid_t pid, int outFd, int errFd, const sigset_t& waitMask, ProgramRun& run)
 {
     struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {&run.Stdout, &run.Stderr};
     int open = 2;
+    bool passedOn = false;
     char buffer[65536];
     while (open > 0) {
-        if (::poll(fds, 2, -1) < 0) {
+        if (NotedSignal() != 0 && !passedOn) {
+            ::kill(pid, NotedSignal());
+            passedOn = true;
+        }
+        if (::ppoll(fds, 2, nullptr, &waitMask) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -77,6 +106,57 @@ static void CollectOutput(int outFd, int errFd, ProgramRun& run)
             }
         }
     }
+    for (const pollfd& fd : fds) {
+        if (fd.fd >= 0) {
+            ::close(fd.fd);
+        }
+    }
+}
+
+} // namespace
+
+void NoteTerminationSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = NoteSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int i = 0; i < 3; ++i) {
+        struct sigaction before {};
+        ::sigaction(_TerminationSignals[i], nullptr, &before);
+        HandlerInstalled[i] = before.sa_handler != SIG_IGN;
+        if (HandlerInstalled[i]) {
+            ::sigaction(_TerminationSignals[i], &action, nullptr);
+        }
+    }
+}
+
+int NotedSignal()
+{
+    return NotedTerminationSignal;
+}
+
+void HoldTerminationSignals()
+{
+    const sigset_t set = TerminationSignalSet();
+    ::sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+void ReleaseTerminationSignals()
+{
+    const sigset_t set = TerminationSignalSet();
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+void EndBySignal(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    std::raise(signal);
+    ::_exit(128 + signal);
 }
 
 ProgramRun RunAndCollect(const std::string& program, const std::vector<std::string>& args, const std::string& cwd)
@@ -94,36 +174,27 @@ ProgramRun RunAndCollect(const std::string& program, const std::vector<std::stri
         ::close(outPipe[1]);
         return run;
     }
+    const sigset_t terminating = TerminationSignalSet();
+    sigset_t waitMask;
+    ::sigprocmask(SIG_BLOCK, &terminating, &waitMask);
     std::vector<std::string> texts = args;
     std::vector<char*> argv = MakeArgv(program, texts);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
-        if (in < 0 || ::dup2(in, 0) < 0 || ::dup2(outPipe[1], 1) < 0 || ::dup2(errPipe[1], 2) < 0) {
-            ::_exit(127);
-        }
-        if (::chdir(cwd.c_str()) != 0) {
-            const char message[] = "cannot enter the working directory\n";
-            [[maybe_unused]] const ssize_t ignored = ::write(2, message, sizeof message - 1);
-            ::_exit(127);
-        }
-        ::execv(program.c_str(), argv.data());
-        const char message[] = "cannot be started\n";
-        [[maybe_unused]] const ssize_t ignored = ::write(2, message, sizeof message - 1);
-        ::_exit(127);
-    }
+    pid_t pid = -1;
+    const int failure = SpawnChild(pid, program, argv, cwd, outPipe[1], errPipe[1], waitMask);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
-    if (pid < 0) {
-        run.Error = std::strerror(errno);
+    if (failure != 0) {
+        run.Error = std::strerror(failure);
         ::close(outPipe[0]);
         ::close(errPipe[0]);
+        ::sigprocmask(SIG_SETMASK, &waitMask, nullptr);
         return run;
     }
-    CollectOutput(outPipe[0], errPipe[0], run);
+    CollectOutput(pid, outPipe[0], errPipe[0], waitMask, run);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    ::sigprocmask(SIG_SETMASK, &waitMask, nullptr);
     run.Started = true;
     if (WIFEXITED(status)) {
         run.ExitStatus = WEXITSTATUS(status);
@@ -135,9 +206,12 @@ ProgramRun RunAndCollect(const std::string& program, const std::vector<std::stri
 
 std::string ReplaceProcess(const std::string& program, const std::vector<std::string>& args)
 {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        std::signal(signal, SIG_DFL);
+    for (int i = 0; i < 3; ++i) {
+        if (HandlerInstalled[i]) {
+            std::signal(_TerminationSignals[i], SIG_DFL);
+        }
     }
+    ReleaseTerminationSignals();
     std::vector<std::string> texts = args;
     std::vector<char*> argv = MakeArgv(program, texts);
     ::execv(program.c_str(), argv.data());

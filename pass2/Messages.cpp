@@ -36,6 +36,11 @@ void ReportWarning(Messages& messages, std::string_view file, long line, std::st
     Report(messages, file, line, "warning", text);
 }
 
+void ReportNote(Messages& messages, std::string_view file, long line, std::string_view text)
+{
+    Report(messages, file, line, "note", text);
+}
+
 void FlushMessages(Messages& messages)
 {
     if (messages.Fd < 0) {

@@ -21,6 +21,10 @@ void ReportError(Messages& messages, std::string_view file, long line, std::stri
 // Adds "file:line: warning: text" (no line number when line is 0).
 void ReportWarning(Messages& messages, std::string_view file, long line, std::string_view text);
 
+// Adds "file:line: note: text", which explains the message before it and
+// counts as neither error nor warning.
+void ReportNote(Messages& messages, std::string_view file, long line, std::string_view text);
+
 // Hands every pending line to the file descriptor.
 void FlushMessages(Messages& messages);
 

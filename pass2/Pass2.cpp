@@ -10,6 +10,7 @@
 
 #include "Messages.h"
 #include "Pass2Files.h"
+#include "TemporaryFiles.h"
 
 #include <cstdio>
 #include <string_view>
@@ -61,6 +62,7 @@ int main(int argc, char* argv[])
         return RejectCommandLine("empty filename");
     }
 
+    RemoveTemporaryFilesOnSignals();
     Messages messages;
     messages.Fd = STDERR_FILENO;
     const int status = RunPass2OnFiles(argv[first], messages);

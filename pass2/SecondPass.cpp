@@ -4,6 +4,7 @@
 #include "Listing.h"
 #include "MachineCode.h"
 #include "OpcodeSizes.h"
+#include "OperandNotes.h"
 #include "Placement.h"
 #include "SymbolFile.h"
 
@@ -132,9 +133,23 @@ std::string RunSecondPass(const Pass2Input& input, Messages& messages)
         record.Line = ++lineNumber;
         std::string problem = ParseListingLine(line, record);
         if (problem.empty()) {
+            const std::string written = ShowRecord(record);
+            const std::string glued = CutGluedComment(record);
+            if (!glued.empty()) {
+                ReportWarning(messages, input.ListingName, lineNumber, glued + " in " + written);
+            }
             problem = EncodeRecord(record, symbols, sizes, input, messages, bytes);
             if (!problem.empty()) {
-                problem += " in " + ShowRecord(record);
+                ReportError(messages, input.ListingName, lineNumber, problem + " in " + ShowRecord(record));
+                const std::string note = AdviseOnHexadecimal(record, symbols);
+                if (!note.empty()) {
+                    ReportNote(messages, input.ListingName, lineNumber, note);
+                }
+                continue;
+            }
+            const std::string decimal = CheckDecimalAddress(record);
+            if (!decimal.empty()) {
+                ReportWarning(messages, input.ListingName, lineNumber, decimal + " in " + ShowRecord(record));
             }
         }
         if (!problem.empty()) {

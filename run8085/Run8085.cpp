@@ -17,6 +17,7 @@
 #include "Ports.h"
 #include "Report.h"
 #include "Simulation.h"
+#include "TemporaryFiles.h"
 #include "WholeFile.h"
 
 #include <cerrno>
@@ -195,6 +196,7 @@ int Run(const RunOptions& options)
 
 int main(int argc, char* argv[])
 {
+    RemoveTemporaryFilesOnSignals();
     if (argc < 2) {
         std::fputs(UsageText(), stderr);
         return _ExitFailure;

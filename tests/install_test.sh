@@ -77,10 +77,10 @@ fi
     > "$scratch/report" 2> "$scratch/messages" || fail "Go8085 failed: $(cat "$scratch/messages")"
 grep -qx 'dump 2021: 19 0D 45 01  |..E.|' "$scratch/report" || fail "unexpected report: $(cat "$scratch/report")"
 grep -q 'note: cannot write beside' "$scratch/messages" || fail "no note about the files' place: $(cat "$scratch/messages")"
-for suffix in pass1 sym log hex img; do
+for suffix in pass1 sym log map hex img; do
     [ -f "$user_dir/multiply.asm.$suffix" ] || fail "Go8085 left no multiply.asm.$suffix in the working directory"
 done
-[ "$(ls "$user_dir" | wc -l)" -eq 5 ] || fail "Go8085 left more than its five files: $(ls "$user_dir")"
+[ "$(ls "$user_dir" | wc -l)" -eq 6 ] || fail "Go8085 left more than its six files: $(ls "$user_dir")"
 changed=$(find "$prefix" -newer "$stamp")
 [ -z "$changed" ] || fail "Go8085 wrote into the install tree: $changed"
 

@@ -31,3 +31,27 @@ TEST(WriteWholeFile, WritesAPipeInPlace)
 }
 
 } // namespace
+
+// A file of the limit is read whole; one byte more is refused, in words that
+// name the limit.
+TEST(ReadWholeFile, RefusesAFileLargerThanItsLimit)
+{
+    struct Row {
+        std::size_t Length;
+        std::size_t Limit;
+        const char* Error; // empty: read whole
+    } rows[] = {
+        {3 << 20, 3 << 20, ""},
+        {(3 << 20) + 1, 3 << 20, "larger than 3 MiB, the most read from one file"},
+        {2048, 2000, "larger than 2000 bytes, the most read from one file"},
+    };
+    for (const Row& row : rows) {
+        ScratchDirectory dir;
+        WriteFileBytes(dir.Path / "f", std::string(row.Length, 'x'));
+        std::string bytes;
+        std::string error;
+        EXPECT_EQ(ReadWholeFile((dir.Path / "f").string(), bytes, error, row.Limit), *row.Error == '\0') << row.Error;
+        EXPECT_EQ(error, row.Error);
+        EXPECT_EQ(bytes.size(), *row.Error == '\0' ? row.Length : 0u);
+    }
+}

@@ -42,6 +42,35 @@ TEST(ParseCommandLine, SortsArgumentsIntoTheirPlaces)
     }
 }
 
+TEST(ParseCommandLine, OwnFlagsDashesAndSimulatorFlagsBeforeTheSource)
+{
+    const struct {
+        std::vector<std::string> Args;
+        std::string Source;
+        std::vector<std::string> SimulatorOptions;
+        bool IntelHex;
+        bool Binary;
+    } rows[] = {
+        {{"--intel-hex", "p.asm", "--binary"}, "p.asm", {}, true, true},
+        {{"--", "-p.asm", "--dump", "2000-2001"}, "-p.asm", {"--dump", "2000-2001"}, false, false},
+        {{"--", "--binary"}, "--binary", {}, false, false},
+        {{"--debug", "p.asm"}, "p.asm", {"--debug"}, false, false},
+        {{"--cpm", "--debug", "p.asm", "--max-steps", "9"},
+         "p.asm",
+         {"--cpm", "--debug", "--max-steps", "9"},
+         false,
+         false},
+    };
+    for (const auto& row : rows) {
+        const CommandLine line = ParseCommandLine(row.Args);
+        EXPECT_EQ(line.Source, row.Source) << row.Args[0];
+        EXPECT_EQ(line.SimulatorOptions, row.SimulatorOptions) << row.Args[0];
+        EXPECT_EQ(line.IntelHex, row.IntelHex) << row.Args[0];
+        EXPECT_EQ(line.Binary, row.Binary) << row.Args[0];
+        EXPECT_EQ(line.Error, "") << row.Args[0];
+    }
+}
+
 TEST(ParseCommandLine, HelpAndVersionAnywhere)
 {
     EXPECT_TRUE(ParseCommandLine({"--help"}).Help);

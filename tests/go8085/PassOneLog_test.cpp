@@ -100,7 +100,44 @@ const Row _Rows[] = {
      "-----------\nRead one line from InFile : DB 12AB\nTokenizing DB 12AB\nFound Token DB\n"
      "Found Token 12AB\nTokenized to 2 Tokens\nDB identified\nParsing Token 12AB\n"
      "str2symboldata Results: size = 2 data = 12\nAdded 1 Byte Data 12\n",
-     "p.asm:1: error: DB value 12AB is no number: pass 1 lists 12\n"},
+     "p.asm:1: error: DB value 12AB is no number: pass 1 lists 12\n"
+     "p.asm:1: note: hexadecimal needs an H, and a leading 0 before a letter: write 12ABH\n"},
+    {"hexadecimal without its H, beginning with a letter",
+     "-----------\nRead one line from InFile : ORG FF\nTokenizing ORG FF\nFound Token ORG\n"
+     "Found Token FF\nTokenized to 2 Tokens\nORG Found\nstr2symboldata Results: size = 1 data = 0\n",
+     "p.asm:1: error: ORG address FF is no number: pass 1 sets the address to 0 (names and strings are not "
+     "resolved here)\n"
+     "p.asm:1: note: hexadecimal needs an H, and a leading 0 before a letter: write 0FFH\n"},
+    {"END as the last statement, with comments after it",
+     "-----------\nRead one line from InFile :  NOP\nTokenizing  NOP\nFound Token NOP\n"
+     "Tokenized to 1 Tokens\nMnemonic Identified: NOP\n"
+     "-----------\nRead one line from InFile : \tend start\nTokenizing \tend start\nFound Token END\n"
+     "Found Token START\nTokenized to 2 Tokens\nParse Error: Unable to parse this line\n"
+     "-----------\nRead one line from InFile : ; the end\nIs a Comment. Continuing...\n",
+     "p.asm:2: note: END is not needed: the source ends at its last line, and pass 1 leaves this line out\n"},
+    {"END with statements after it",
+     "-----------\nRead one line from InFile : DONE: END\nTokenizing DONE: END\nFound Token DONE:\n"
+     "Found Token END\nTokenized to 2 Tokens\nLabel Found: DONE\nAdded Symbol: DONE to Symbol List\n"
+     "Symbol Count: 1\nParse Error: Unable to parse the rest of this line after the label\n"
+     "-----------\nRead one line from InFile :  NOP\nTokenizing  NOP\nFound Token NOP\n"
+     "Tokenized to 1 Tokens\nMnemonic Identified: NOP\n",
+     "p.asm:1: warning: END does not end the source here: pass 1 leaves this line out and goes on, so the "
+     "statements after it are assembled too\n"},
+    {"label glued to its mnemonic",
+     "-----------\nRead one line from InFile : LOOP:mov a, m\nTokenizing LOOP:mov a, m\n"
+     "Found Token LOOP:MOV\nFound Token A\nFound Token M\nTokenized to 3 Tokens\n"
+     "Parse Error: Unable to parse this line\n",
+     "p.asm:1: error: unable to parse this line: LOOP:mov a, m\n"
+     "p.asm:1: note: put a blank after the colon: LOOP: mov\n"},
+    {"DS after a label: the advice takes the place of the note on the label",
+     "-----------\nRead one line from InFile : BUF: DS 4\nTokenizing BUF: DS 4\nFound Token BUF:\n"
+     "Found Token DS\nFound Token 4\nTokenized to 3 Tokens\nLabel Found: BUF\n"
+     "Added Symbol: BUF to Symbol List\nSymbol Count: 1\n"
+     "Parse Error: Unable to parse the rest of this line after the label\n",
+     "p.asm:1: error: unable to parse this line: BUF: DS 4\n"
+     "p.asm:1: note: this assembler has no DS: reserve space with DB and values (DS 4 is DB 0, 0, 0, 0), or "
+     "move the address on with ORG\n"},
+
     {"DB value beyond a byte",
      "-----------\nRead one line from InFile : DB 300\nTokenizing DB 300\nFound Token DB\n"
      "Found Token 300\nTokenized to 2 Tokens\nDB identified\nParsing Token 300\n"
@@ -163,6 +200,43 @@ TEST(ReadPassOneLog, EveryKindOfProblem)
     }
 }
 
+// The log of a DB or DW line with one value, and the data pass 1 made of it.
+std::string DataTrace(const std::string& directive, const std::string& token, const std::string& size,
+                      const std::string& data)
+{
+    return "-----------\nRead one line from InFile : " + directive + " " + token + "\nTokenizing " + directive + " " +
+           token + "\nFound Token " + directive + "\nFound Token " + token + "\nTokenized to 2 Tokens\n" + directive +
+           " identified\nParsing Token " + token + "\nstr2symboldata Results: size = " + size + " data = " + data +
+           "\nAdded " + (directive == "DB" ? "1" : "2") + " Byte Data " + data + "\n";
+}
+
+TEST(ReadPassOneLog, WarnsJustPastTheEdgesOfAByteAndOf16Bits)
+{
+    struct {
+        const char* Directive;
+        const char* Token;
+        const char* Size;
+        const char* Data; // as pass 1 logs it: the Word, signed
+        const char* Expected;
+    } const rows[] = {
+        {"DB", "255", "1", "255", ""},
+        {"DB", "256", "2", "256", "p.asm:1: warning: DB value 256 does not fit in a byte: pass 1 lists 0\n"},
+        {"DB", "0FFH", "1", "255", ""},
+        {"DB", "100H", "2", "256", "p.asm:1: warning: DB value 100H does not fit in a byte: pass 1 lists 0\n"},
+        {"DB", "-128", "2", "-128", ""},
+        {"DB", "-129", "2", "-129", "p.asm:1: warning: DB value -129 does not fit in a byte: pass 1 lists 127\n"},
+        {"DW", "65535", "2", "-1", ""},
+        {"DW", "65536", "2", "0", "p.asm:1: warning: DW value 65536 does not fit in 16 bits: pass 1 lists 0\n"},
+        {"DW", "-32768", "2", "-32768", ""},
+        {"DW", "-32769", "2", "32767",
+         "p.asm:1: warning: DW value -32769 does not fit in 16 bits: pass 1 lists 32767\n"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Report(RunLog(DataTrace(row.Directive, row.Token, row.Size, row.Data))), row.Expected)
+            << row.Directive << " " << row.Token;
+    }
+}
+
 TEST(ReadPassOneLog, OpcodeTableProblems)
 {
     const Row rows[] = {
@@ -180,6 +254,12 @@ TEST(ReadPassOneLog, OpcodeTableProblems)
                                                          "I/O File Ready\nEnd of Input File reached.\n";
         EXPECT_EQ(Report(log), row.Expected) << row.Kind;
     }
+}
+
+TEST(FormatProblem, ShowsACarriageReturnAndOtherControlCharacters)
+{
+    EXPECT_EQ(FormatProblem({3, Severity::Error, "unable to parse this line: MVI\rA,\t5\x01"}, "p.asm", "t"),
+              "p.asm:3: error: unable to parse this line: MVI\\rA,\t5\\x01");
 }
 
 TEST(CountProblems, CountsOneKind)

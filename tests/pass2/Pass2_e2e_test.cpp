@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -79,6 +81,41 @@ TEST(Pass2, MachineCodeThatCannotBeWrittenLeavesNoTemporaryFile)
     EXPECT_EQ(result.ExitStatus, 1);
     EXPECT_EQ(result.Stderr, "prog.asm.hex: error: cannot write: Is a directory\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(ws.Dir.Path), fs::directory_iterator()), 4);
+}
+
+// Only a regular file of an earlier run is removed: a pipe where the
+// machine code would go stays.
+TEST(Pass2, AnErrorLeavesAPipeNamedAsTheMachineCode)
+{
+    Workspace ws("8192       HLT       A\n");
+    ASSERT_EQ(::mkfifo((ws.Dir.Path / "prog.asm.hex").c_str(), 0644), 0);
+    EXPECT_EQ(ws.Run().ExitStatus, 1);
+    EXPECT_TRUE(fs::is_fifo(ws.Dir.Path / "prog.asm.hex"));
+}
+
+// The longest name whose listing name (.pass1) still fits in 255 bytes: its
+// machine-code file is written, whatever its temporary name would add.
+TEST(Pass2, MachineCodeOfALongNameIsWritten)
+{
+    const std::string name(249, 'p');
+    ScratchDirectory dir;
+    WriteFileBytes(dir.Path / (name + ".pass1"), "8192       HLT\n");
+    WriteFileBytes(dir.Path / (name + ".sym"), "");
+    const RunResult result = RunProgram(PASS2_PATH, {name}, dir.Path);
+    EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
+    EXPECT_EQ(ReadFileBytes(dir.Path / (name + ".hex")), "2000 76\n");
+}
+
+// A listing that never ends is refused once it passes the size limit,
+// rather than read until memory runs out.
+TEST(Pass2, EndlessListingIsRefused)
+{
+    Workspace ws;
+    fs::remove(ws.Dir.Path / "prog.asm.pass1");
+    fs::create_symlink("/dev/zero", ws.Dir.Path / "prog.asm.pass1");
+    const RunResult result = ws.Run();
+    EXPECT_EQ(result.ExitStatus, 1);
+    EXPECT_EQ(result.Stderr, "prog.asm.pass1: error: cannot read: larger than 64 MiB, the most read from one file\n");
 }
 
 // Corvane, Pass2 and Tessily take the shipped example to the image that the

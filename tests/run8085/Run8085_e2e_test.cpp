@@ -6,7 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -91,6 +100,79 @@ TEST(Run8085, OutputThatCannotBeWrittenFailsAndLeavesNothing)
         for (const auto& entry : fs::recursive_directory_iterator(ws.Dir.Path))
             files += entry.is_regular_file() ? 1 : 0;
         EXPECT_EQ(files, 1u) << row.Error; // halt.bin alone: no temporary file left
+    }
+}
+
+// The names of 255 bytes, the most a name may have, are written, whatever
+// their temporary names would add.
+TEST(Run8085, OutputsOfTheLongestNamesAreWritten)
+{
+    HaltWorkspace ws;
+    const std::string image = std::string(251, 'o') + ".img";
+    const std::string trace = std::string(251, 't') + ".txt";
+    const RunResult result = ws.Run({"--out", image, "--trace", trace});
+    EXPECT_EQ(result.ExitStatus, 0) << result.Stderr;
+    EXPECT_EQ(ReadFileBytes(ws.Dir.Path / image).size(), 65560u);
+    EXPECT_EQ(ReadFileBytes(ws.Dir.Path / trace).substr(0, 8), "1 0000: ");
+}
+
+// Starts Run8085 in dir with its output discarded, and gives its process id.
+// The signals the test sends end it however the test itself was started
+// (a shell starts background jobs with SIGINT ignored).
+pid_t StartRun8085(const std::vector<std::string>& args, const fs::path& dir)
+{
+    std::vector<std::string> argvText{RUN8085_PATH};
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argvText)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        const struct rlimit cpu = {_RunCpuSeconds, _RunCpuSeconds};
+        const struct rlimit fileSize = {_RunFileBytes, _RunFileBytes};
+        if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(null, 2) < 0 ||
+            ::chdir(dir.c_str()) != 0 || ::setrlimit(RLIMIT_CPU, &cpu) != 0 ||
+            ::setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
+            ::_exit(127);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, SIG_DFL);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+std::set<std::string> FileNamesIn(const fs::path& dir)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A run that never ends, stopped by a signal while it writes its trace:
+// the trace's temporary file goes, and the program ends by that signal.
+TEST(Run8085, ASignalRemovesTheTemporaryFilesAndEndsTheRun)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        ScratchDirectory dir;
+        WriteFileBytes(dir.Path / "loop.bin", "\xC3\x00\x00"); // JMP 0000H
+        const pid_t pid = StartRun8085(
+            {"--load", "loop.bin@0", "--max-steps", "0", "--trace", "trace.txt", "--out", "end.img"}, dir.Path);
+        ASSERT_GT(pid, 0);
+        bool tracing = false;
+        for (int wait = 0; wait < 1000 && !tracing; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            tracing = FileNamesIn(dir.Path).size() > 1;
+        }
+        EXPECT_TRUE(tracing) << "no temporary trace file appeared";
+        ::kill(pid, tracing ? signal : SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << ::strsignal(signal);
+        EXPECT_EQ(FileNamesIn(dir.Path), std::set<std::string>{"loop.bin"}) << ::strsignal(signal);
     }
 }
 

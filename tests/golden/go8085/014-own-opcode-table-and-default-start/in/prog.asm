@@ -1,4 +1,4 @@
-; the source directory has its own opcode table: the run log stays in etc/
+; the source directory has its own opcode table: pass 1 runs on a copy of it
         ORG 2100H
         MVI A, 2AH
         OUT 1

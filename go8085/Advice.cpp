@@ -1,0 +1,230 @@
+#include "Advice.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+// A source line's words as pass 1 splits them (blanks, tabs and commas
+// separate; a quoted string is one word), up to a ';' that starts a word
+// or up to and with a word that starts with // or /*.
+// Unlike pass 1 they keep their case, and #, $ and the other characters that
+// pass 1 takes as comment starts stay in them, since another assembler's
+// number syntax is what the advice is about.
+std::vector<std::string_view> SplitWords(std::string_view line)
+{
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const char c = line[at];
+        if (c == ' ' || c == '\t' || c == ',' || c == '\r') {
+            ++at;
+            continue;
+        }
+        if (c == ';') {
+            break;
+        }
+        std::size_t end = at + 1;
+        if (c == '\'' || c == '"') {
+            end = std::min(line.find(c, at + 1), line.size() - 1) + 1;
+        } else {
+            while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != ',' &&
+                   line[end] != '\r') {
+                ++end;
+            }
+        }
+        words.push_back(line.substr(at, end - at));
+        if (words.back().substr(0, 2) == "//" || words.back().substr(0, 2) == "/*") {
+            break; // the rest is a comment in another assembler's syntax
+        }
+        at = end;
+    }
+    return words;
+}
+
+std::string Upper(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper;
+}
+
+bool IsNameStart(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+bool IsHexDigit(char c)
+{
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// The word in statement position: the first, or the one after a label.
+std::string_view StatementWord(const std::vector<std::string_view>& words)
+{
+    if (words.empty()) {
+        return {};
+    }
+    if (words[0].back() == ':' && words.size() > 1) {
+        return words[1];
+    }
+    return words[0];
+}
+
+// Advice for DS n: DB with n zeros where n is small, else the general form.
+std::string ReserveAdvice(const std::vector<std::string_view>& words, std::string_view keyword)
+{
+    const auto at = std::find(words.begin(), words.end(), keyword);
+    std::string_view count = at != words.end() && at + 1 != words.end() ? *(at + 1) : std::string_view();
+    std::string zeros;
+    if (count.size() == 1 && count[0] >= '1' && count[0] <= '8') {
+        for (int i = 0; i < count[0] - '0'; ++i) {
+            zeros += i == 0 ? "0" : ", 0";
+        }
+        zeros = " (" + std::string(keyword) + " " + std::string(count) + " is DB " + zeros + ")";
+    }
+    return "this assembler has no " + std::string(keyword) + ": reserve space with DB and values" + zeros +
+           ", or move the address on with ORG";
+}
+
+// A comment that begins with // or /*.
+std::string AdviseOnComment(const std::vector<std::string_view>& words)
+{
+    for (std::string_view word : words) {
+        if (word.substr(0, 2) == "//" || word.substr(0, 2) == "/*") {
+            return "comments start with ';' in this assembler: write ';' in place of '" +
+                   std::string(word.substr(0, 2)) + "'";
+        }
+    }
+    return {};
+}
+
+// LOOP:MOV A, M: pass 1 reads LOOP:MOV as one word.
+std::string AdviseOnGluedLabel(const std::vector<std::string_view>& words)
+{
+    if (words.empty()) {
+        return {};
+    }
+    const std::string_view first = words[0];
+    const std::size_t colon = first.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 >= first.size() || !IsNameStart(first[0]) ||
+        first[colon + 1] == ':') {
+        return {};
+    }
+    return "put a blank after the colon: " + std::string(first.substr(0, colon + 1)) + " " +
+           std::string(first.substr(colon + 1));
+}
+
+// Reserving space, as other assemblers do with DS and its kin.
+std::string AdviseOnReserve(const std::vector<std::string_view>& words)
+{
+    const std::string keyword = Upper(StatementWord(words));
+    for (const char* reserve : {"DS", ".DS", "DEFS", ".BLKB", "RMB", ".BLOCK", "DS.B"}) {
+        if (keyword == reserve) {
+            return ReserveAdvice(words, StatementWord(words));
+        }
+    }
+    return {};
+}
+
+// Directives that begin with a full stop, and other assemblers' spellings
+// of the four this one knows.
+std::string AdviseOnDirective(const std::vector<std::string_view>& words)
+{
+    struct Spelling {
+        const char* Other;
+        const char* Own;
+    };
+    static const Spelling _Spellings[] = {
+        {".ORG", "ORG"}, {".DB", "DB"},    {".BYTE", "DB"}, {"DEFB", "DB"},  {".DEFB", "DB"}, {"DFB", "DB"},
+        {".TEXT", "DB"}, {".ASCII", "DB"}, {".DW", "DW"},   {".WORD", "DW"}, {"DEFW", "DW"},  {".DEFW", "DW"},
+        {"DFW", "DW"},   {".EQU", "EQU"},  {".SET", "EQU"}, {"SET", "EQU"},  {"DEFL", "EQU"},
+    };
+    for (std::size_t i = 0; i < words.size() && i < 2; ++i) {
+        const std::string word = Upper(words[i]);
+        for (const Spelling& spelling : _Spellings) {
+            if (word == spelling.Other) {
+                return std::string(words[i]) + " is another assembler's spelling: write " + spelling.Own;
+            }
+        }
+        if (word.size() > 1 && word[0] == '.' && IsNameStart(word[1]) && word != ".DS" && word != ".BLKB" &&
+            word != ".BLOCK") {
+            return std::string(words[i]) +
+                   " is a directive of another assembler: this one knows ORG, EQU, DB and DW only, so leave it out";
+        }
+    }
+    return {};
+}
+
+// The hexadecimal spelling of digits read in base 16: a leading 0 before a
+// letter, and an H.
+std::string SpellHexDigits(std::string_view digits)
+{
+    std::string spelled = Upper(digits);
+    if (!spelled.empty() && !std::isdigit(static_cast<unsigned char>(spelled[0]))) {
+        spelled.insert(0, "0");
+    }
+    return spelled + "H";
+}
+
+// Numbers in another assembler's syntax: #, $ and 0x.
+std::string AdviseOnNumber(const std::vector<std::string_view>& words)
+{
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        std::string_view word = words[i];
+        if (word[0] == '#' && word.size() > 1) {
+            std::string_view value = word.substr(1);
+            std::string written(value);
+            if (value[0] == '$' && value.size() > 1 && std::all_of(value.begin() + 1, value.end(), IsHexDigit)) {
+                written = SpellHexDigits(value.substr(1));
+            } else if (value.size() > 1 && (value.back() == 'H' || value.back() == 'h') && IsNameStart(value[0])) {
+                written = "0" + written;
+            }
+            return "'#' starts a comment in this assembler, so the value after it is lost: write " + written +
+                   " without '#'";
+        }
+        if (word[0] == '$' && word.size() > 1 && std::all_of(word.begin() + 1, word.end(), IsHexDigit)) {
+            return "'$' starts a comment in this assembler, so the value after it is lost: write " +
+                   SpellHexDigits(word.substr(1)) + " for hexadecimal";
+        }
+        if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X') &&
+            std::all_of(word.begin() + 2, word.end(), IsHexDigit)) {
+            return "hexadecimal is written with an H after the digits in this assembler: write " +
+                   SpellHexDigits(word.substr(2));
+        }
+    }
+    return {};
+}
+
+// One row per construct: what finds it and says what to write instead, "" when the line has none.
+using AdviseFunction = std::string (*)(const std::vector<std::string_view>& words);
+constexpr AdviseFunction _Advice[] = {
+    AdviseOnComment, AdviseOnGluedLabel, AdviseOnReserve, AdviseOnDirective, AdviseOnNumber,
+};
+
+} // namespace
+
+std::vector<std::string> FindAdvice(std::string_view sourceLine)
+{
+    const std::vector<std::string_view> words = SplitWords(sourceLine);
+    std::vector<std::string> notes;
+    for (AdviseFunction advise : _Advice) {
+        std::string note = advise(words);
+        if (!note.empty()) {
+            notes.push_back(std::move(note));
+        }
+    }
+    return notes;
+}
+
+std::string SpellAsHexadecimal(std::string_view token)
+{
+    if (token.empty() || !std::all_of(token.begin(), token.end(), IsHexDigit) ||
+        std::all_of(token.begin(), token.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
+        (IsNameStart(token[0]) && token.size() > 2)) {
+        return {};
+    }
+    return SpellHexDigits(token);
+}

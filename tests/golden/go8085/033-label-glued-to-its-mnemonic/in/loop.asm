@@ -1,0 +1,5 @@
+; loop.asm: count down from 3
+        MVI B, 3
+LOOP:DCR B
+        JNZ LOOP
+        HLT
