@@ -33,10 +33,6 @@ constexpr std::string_view _InputLimitShown = "4 MiB";
 constexpr std::size_t _RunLogLimit = 256u << 20;
 constexpr std::string_view _RunLogLimitShown = "256 MiB";
 
-// Whether Run8085 is given the source map (--map FILE), to name source lines
-// in its stop reasons; off until Run8085 reads it.
-constexpr bool _SimulatorReadsMap = false;
-
 // The files a run leaves beside the source, in the order they are named:
 // what each one is, and the suffix its name adds to the source's name. A
 // file the run did not make is removed, so that all of them come from one
@@ -490,11 +486,9 @@ void SayWhatWasWritten(const std::vector<std::string>& written)
 // Takes this process's place with Run8085 on the image beside the source.
 int StartSimulator(const Run& run)
 {
-    std::vector<std::string> args;
-    if (_SimulatorReadsMap) {
-        args.push_back("--map");
-        args.push_back(NotAnOption(run.Shown + run.Base + ".map"));
-    }
+    // The source map lets Run8085 name source lines in its stop reasons and
+    // tell a trainer-kit ending from a program that went astray.
+    std::vector<std::string> args = {"--map", NotAnOption(run.Shown + run.Base + ".map")};
     args.insert(args.end(), run.Line.SimulatorOptions.begin(), run.Line.SimulatorOptions.end());
     args.push_back(NotAnOption(run.Shown + run.Base + ".img"));
     if (run.Line.Verbose) {

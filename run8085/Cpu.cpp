@@ -221,7 +221,89 @@ enum class Exit : std::uint8_t {
     Budget,     // it ran the instructions it was given
     Halt,       // HLT
     Interrupts, // EI or SIM: whether an interrupt can be taken may have changed
+    Break,      // the next instruction's address is marked in the break table
+    Watch,      // watched: the next instruction is where nothing was placed, or may store into code
 };
+
+// What each opcode may write to memory, for the watched loop and
+// FindStoreAddresses; conditions aside (a conditional call may push).
+enum class StoreKind : std::uint8_t {
+    None,
+    AtHL,      // MOV M, r; MVI M; INR M; DCR M
+    AtBC,      // STAX B
+    AtDE,      // STAX D
+    Direct,    // STA: the byte at the address that follows
+    DirectTwo, // SHLD: the two bytes there
+    Push,      // PUSH, CALL, the calls on a condition, RST, RSTV: the two bytes below SP
+    AtSP,      // XTHL: the two bytes at SP
+    AtDETwo,   // SHLX (8085): the two bytes at DE
+};
+
+std::array<StoreKind, 256> BuildStoreKinds(CpuModel model)
+{
+    std::array<StoreKind, 256> kinds{};
+    for (int opcode = 0x70; opcode <= 0x77; ++opcode)
+        kinds[opcode] = opcode == 0x76 ? StoreKind::None : StoreKind::AtHL;
+    kinds[0x34] = kinds[0x35] = kinds[0x36] = StoreKind::AtHL;
+    kinds[0x02] = StoreKind::AtBC;
+    kinds[0x12] = StoreKind::AtDE;
+    kinds[0x32] = StoreKind::Direct;
+    kinds[0x22] = StoreKind::DirectTwo;
+    kinds[0xE3] = StoreKind::AtSP;
+    for (int opcode = 0xC0; opcode <= 0xFF; ++opcode) {
+        const int low = opcode & 0x07;
+        if (low == 0x04 || low == 0x05 || low == 0x07) // the calls on a condition, PUSH, RST
+            kinds[opcode] = StoreKind::Push;
+    }
+    kinds[0xCD] = StoreKind::Push; // CALL
+    if (model == CpuModel::I8085) {
+        kinds[0xCB] = StoreKind::Push; // RSTV
+        kinds[0xD9] = StoreKind::AtDETwo;
+        kinds[0xDD] = kinds[0xED] = kinds[0xFD] = StoreKind::None; // JNK, LHLX, JK
+    } else {
+        kinds[0xDD] = kinds[0xED] = kinds[0xFD] = StoreKind::Push; // CALL's duplicates
+    }
+    return kinds;
+}
+
+const std::array<StoreKind, 256>& FindStoreKinds(CpuModel model)
+{
+    static const std::array<StoreKind, 256> kinds8080 = BuildStoreKinds(CpuModel::I8080);
+    static const std::array<StoreKind, 256> kinds8085 = BuildStoreKinds(CpuModel::I8085);
+    return model == CpuModel::I8085 ? kinds8085 : kinds8080;
+}
+
+// The addresses an instruction of the kind writes; next is the address
+// after its opcode. Returns how many (0 to 2).
+[[gnu::always_inline]] inline int FindStores(StoreKind kind, const std::uint8_t* m, std::uint16_t next,
+                                             std::uint16_t sp, std::uint16_t bc, std::uint16_t de, std::uint16_t hl,
+                                             std::uint16_t addresses[2])
+{
+    switch (kind) {
+    case StoreKind::None: return 0;
+    case StoreKind::AtHL: addresses[0] = hl; return 1;
+    case StoreKind::AtBC: addresses[0] = bc; return 1;
+    case StoreKind::AtDE: addresses[0] = de; return 1;
+    case StoreKind::Direct: addresses[0] = ReadWord(m, next); return 1;
+    case StoreKind::DirectTwo: addresses[0] = ReadWord(m, next); break;
+    case StoreKind::Push: addresses[0] = static_cast<std::uint16_t>(sp - 2); break;
+    case StoreKind::AtSP: addresses[0] = sp; break;
+    case StoreKind::AtDETwo: addresses[0] = de; break;
+    }
+    addresses[1] = static_cast<std::uint16_t>(addresses[0] + 1);
+    return 2;
+}
+
+// Whether an instruction of the kind (not None) may store into code; out of
+// line, so that the watched loop stays small.
+[[gnu::noinline]] bool MayStoreIntoCode(StoreKind kind, const std::uint8_t* code, const std::uint8_t* m,
+                                        std::uint16_t next, std::uint16_t sp, std::uint16_t bc, std::uint16_t de,
+                                        std::uint16_t hl)
+{
+    std::uint16_t stores[2] = {};
+    const int count = FindStores(kind, m, next, sp, bc, de, hl, stores);
+    return count > 0 && (code[stores[0]] | code[stores[count - 1]]);
+}
 
 // Dispatch. With GCC and Clang each instruction ends by jumping straight
 // to the code of the next one through a table of label addresses, so that
@@ -240,9 +322,12 @@ enum class Exit : std::uint8_t {
 #define CASE(opcode) L_##opcode:
 #define DISPATCH()                                                                                                     \
     do {                                                                                                               \
+        BREAK_CHECK();                                                                                                 \
         op = m[pc++];                                                                                                  \
         if (__builtin_add_overflow(counts, base[op], &counts)) [[unlikely]]                                            \
             goto spent;                                                                                                \
+        if constexpr (Watched)                                                                                         \
+            WATCH();                                                                                                   \
         goto* labels[op];                                                                                              \
     } while (false)
 #pragma GCC diagnostic push
@@ -252,6 +337,30 @@ enum class Exit : std::uint8_t {
 #define CASE(opcode) case opcode:
 #define DISPATCH() break
 #endif
+// The loop with a break table (the debugger's) stops before an instruction
+// whose address is marked; the plain loop has no such check at all.
+#define BREAK_CHECK()                                                                                                  \
+    do {                                                                                                               \
+        if constexpr (Breaks) {                                                                                        \
+            if (breaks[pc]) [[unlikely]]                                                                               \
+                STOP(Exit::Break);                                                                                     \
+        }                                                                                                              \
+    } while (false)
+// The watched loop's look at the instruction about to run: when it is where
+// nothing was placed, or may store into code, it is taken back and the loop
+// stops before it. Otherwise it becomes the last address run.
+#define WATCH()                                                                                                        \
+    do {                                                                                                               \
+        if (!watch->Placed[static_cast<std::uint16_t>(pc - 1)] ||                                                      \
+            (storeKinds[op] != StoreKind::None && MayStoreIntoCode(storeKinds[op], watch->Code, m, pc, sp,             \
+                                                                   JoinPair(b, c), JoinPair(d, e), JoinPair(h, l))))   \
+            [[unlikely]] {                                                                                             \
+            pc = static_cast<std::uint16_t>(pc - 1);                                                                   \
+            counts -= base[op];                                                                                        \
+            STOP(Exit::Watch);                                                                                         \
+        }                                                                                                              \
+        watch->LastAddress = static_cast<std::uint16_t>(pc - 1);                                                       \
+    } while (false)
 #define STOP(why)                                                                                                      \
     do {                                                                                                               \
         exit = why;                                                                                                    \
@@ -261,11 +370,15 @@ enum class Exit : std::uint8_t {
 // The decode loop keeps one line an opcode where it can, as the manual lists them.
 // clang-format off
 // Runs up to budget instructions (at least one; at most _MaxChunk) and
-// returns why it stopped.
-template <bool Is8085>
-Exit Execute(CpuState& cpu, std::uint64_t budget)
+// returns why it stopped. With Breaks, breaks[address] marks the addresses
+// to stop before (after the first instruction); Watched, it also stops as
+// RunWatch says.
+template <bool Is8085, bool Breaks = false, bool Watched = false>
+Exit Execute(CpuState& cpu, std::uint64_t budget, [[maybe_unused]] const std::uint8_t* breaks = nullptr,
+             RunWatch* watch = nullptr)
 {
     const StateTable& table = FindStateTable(cpu.Model);
+    [[maybe_unused]] const StoreKind* const storeKinds = Watched ? FindStoreKinds(cpu.Model).data() : nullptr;
     const std::uint64_t* const base = table.Base.data();
     const std::uint8_t* const extra = table.Extra.data();
     std::uint8_t* const m = cpu.Memory;
@@ -300,10 +413,13 @@ Exit Execute(CpuState& cpu, std::uint64_t budget)
     DISPATCH();
 #else
     for (;;) {
+        BREAK_CHECK();
         op = m[pc++];
         counts += base[op];
         if (counts < base[op])
             goto spent;
+        if constexpr (Watched)
+            WATCH();
         switch (op) {
 #endif
         CASE(0x00) DISPATCH(); // NOP
@@ -757,7 +873,9 @@ stop:
 #endif
 #undef CASE
 #undef DISPATCH
+#undef WATCH
 #undef STOP
+#undef BREAK_CHECK
 
 // Runs up to budget instructions in the loop of the processor's model.
 Exit ExecuteModel(CpuState& cpu, std::uint64_t budget)
@@ -780,6 +898,7 @@ void ResetCpu(CpuState& cpu, CpuModel model)
     cpu.RimShowsIeBeforeTrap = false;
     cpu.IeBeforeTrap = false;
     cpu.Lines = InterruptLines{};
+    cpu.LastInterrupt = TakenInterrupt{};
     cpu.Instructions = 0;
     cpu.States = 0;
 }
@@ -797,6 +916,33 @@ int StepCpu(CpuState& cpu)
     return static_cast<int>(cpu.States - before);
 }
 
+RunEnd RunCpuWatched(CpuState& cpu, std::uint64_t stepLimit, RunWatch& watch)
+{
+    for (;;) {
+        if (stepLimit != 0 && cpu.Instructions >= stepLimit)
+            return RunEnd::StepLimit;
+        if (cpu.Halted || cpu.EnablePending || IsInterruptWaiting(cpu)) {
+            const std::uint16_t address = cpu.PC;
+            if (StepCpu(cpu) == 0)
+                return RunEnd::Halted;
+            watch.LastAddress = address;
+            continue;
+        }
+        const std::uint64_t budget = stepLimit != 0 ? stepLimit - cpu.Instructions : UINT64_MAX;
+        const Exit exit = cpu.Model == CpuModel::I8085 ? Execute<true, false, true>(cpu, budget, nullptr, &watch)
+                                                       : Execute<false, false, true>(cpu, budget, nullptr, &watch);
+        if (exit == Exit::Watch)
+            return RunEnd::Watched;
+    }
+}
+
+int FindStoreAddresses(const CpuState& cpu, std::uint16_t addresses[2])
+{
+    const StoreKind kind = FindStoreKinds(cpu.Model)[cpu.Memory[cpu.PC]];
+    return FindStores(kind, cpu.Memory, static_cast<std::uint16_t>(cpu.PC + 1), cpu.SP, JoinPair(cpu.B, cpu.C),
+                      JoinPair(cpu.D, cpu.E), JoinPair(cpu.H, cpu.L), addresses);
+}
+
 RunEnd RunCpu(CpuState& cpu, std::uint64_t stepLimit)
 {
     for (;;) {
@@ -810,6 +956,26 @@ RunEnd RunCpu(CpuState& cpu, std::uint64_t stepLimit)
         // Nothing can interrupt until an instruction changes that, and the
         // loop stops at each such instruction.
         ExecuteModel(cpu, stepLimit != 0 ? stepLimit - cpu.Instructions : UINT64_MAX);
+    }
+}
+
+RunEnd RunCpuUntilBreak(CpuState& cpu, std::uint64_t stepLimit, const std::uint8_t* breaks)
+{
+    for (bool first = true;; first = false) {
+        if (stepLimit != 0 && cpu.Instructions >= stepLimit)
+            return RunEnd::StepLimit;
+        if (!first && breaks[cpu.PC])
+            return RunEnd::Break;
+        if (first || cpu.Halted || cpu.EnablePending || IsInterruptWaiting(cpu)) {
+            if (StepCpu(cpu) == 0)
+                return RunEnd::Halted;
+            continue;
+        }
+        const std::uint64_t budget = stepLimit != 0 ? stepLimit - cpu.Instructions : UINT64_MAX;
+        if (cpu.Model == CpuModel::I8085)
+            Execute<true, true>(cpu, budget, breaks);
+        else
+            Execute<false, true>(cpu, budget, breaks);
     }
 }
 

@@ -4,23 +4,11 @@
 // through this header.
 #pragma once
 
+#include "Flags.h"
 #include "InstructionSet.h"
+#include "Interrupts.h"
 
 #include <cstdint>
-
-// Bits of the flag register F, as PUSH PSW pushes it on the 8085.
-constexpr std::uint8_t _FlagS = 0x80;
-constexpr std::uint8_t _FlagZ = 0x40;
-constexpr std::uint8_t _FlagK = 0x20; // 8085, undocumented
-constexpr std::uint8_t _FlagAC = 0x10;
-constexpr std::uint8_t _FlagP = 0x04;
-constexpr std::uint8_t _FlagV = 0x02; // 8085, undocumented
-constexpr std::uint8_t _FlagCY = 0x01;
-
-// Bits of CpuState::Masks, as SIM sets them (1 = masked).
-constexpr std::uint8_t _MaskRst55 = 0x01;
-constexpr std::uint8_t _MaskRst65 = 0x02;
-constexpr std::uint8_t _MaskRst75 = 0x04;
 
 // I/O is rare, so it goes through plain function pointers; a null pointer
 // reads 0 and discards what is written. The callbacks run in the middle of
@@ -30,20 +18,6 @@ struct IoPorts {
     std::uint8_t (*In)(void* context, std::uint8_t port) = nullptr;
     void (*Out)(void* context, std::uint8_t port, std::uint8_t value) = nullptr;
     void* Context = nullptr;
-};
-
-// Interrupt inputs, set by the program around the core between runs. When
-// the core takes an interrupt it clears the request it served (the device
-// has had its acknowledge): Trap, Rst55, Rst65, Intr. Rst75 is an edge: the
-// core moves it into CpuState::Rst75Latch at the next step, masked or not.
-// The 8080 model looks at Intr only.
-struct InterruptLines {
-    bool Trap = false;  // TRAP: non-maskable; taken once per raising
-    bool Rst55 = false; // RST 5.5 level input
-    bool Rst65 = false; // RST 6.5 level input
-    bool Rst75 = false; // RST 7.5 edge: raising it sets the latch
-    int Intr = -1;      // INTR with RST n on the data bus (0-7), -1 when none
-    bool Sid = false;   // serial input data, read by RIM
 };
 
 struct CpuState {
@@ -65,12 +39,24 @@ struct CpuState {
     IoPorts Io;
     std::uint64_t Instructions = 0; // instructions executed so far
     std::uint64_t States = 0;       // T-states so far
+    TakenInterrupt LastInterrupt;   // the interrupt taken last, as TakeInterrupt notes it
 };
 
 // Why RunCpu returned.
 enum class RunEnd : std::uint8_t {
     Halted,    // HLT, and no interrupt that the lines and masks allow is pending
     StepLimit, // Instructions reached the limit
+    Break,     // RunCpuUntilBreak: the next instruction's address is marked
+    Watched,   // RunCpuWatched only: stopped as its RunWatch asks
+};
+
+// What RunCpuWatched looks out for (Run8085 --map): Placed and Code point to
+// 65536 entries each, nonzero where the program placed a byte, and where it
+// placed a byte of an instruction.
+struct RunWatch {
+    const std::uint8_t* Placed = nullptr;
+    const std::uint8_t* Code = nullptr;
+    std::uint16_t LastAddress = 0; // set by the run: where the instruction (or interrupt) run last was
 };
 
 // Sets the state to that after a reset of the model: PC 0, IE off, masks set.
@@ -85,6 +71,24 @@ int StepCpu(CpuState& cpu);
 // Runs until the processor halts with nothing to wake it, or until
 // cpu.Instructions reaches stepLimit (0 means no limit).
 RunEnd RunCpu(CpuState& cpu, std::uint64_t stepLimit);
+
+// RunCpu for the debugger: runs at least one instruction (or interrupt),
+// then stops before any instruction whose address is marked non-zero in
+// breaks (65,536 entries). A second copy of the loop does the checking, so
+// RunCpu pays nothing for it.
+RunEnd RunCpuUntilBreak(CpuState& cpu, std::uint64_t stepLimit, const std::uint8_t* breaks);
+
+// RunCpu that also stops before an instruction at an address where nothing
+// is placed (the instruction run before it is at watch.LastAddress), and
+// before one that may store into code (conditions aside: a call on a
+// condition may push). It runs in a loop of its own, so that RunCpu pays
+// nothing for it; the instructions that StepCpu runs for it (after EI, on
+// waking from HLT) are not watched for stores.
+RunEnd RunCpuWatched(CpuState& cpu, std::uint64_t stepLimit, RunWatch& watch);
+
+// The addresses the instruction at PC may write (0 to 2 of them, in
+// addresses), conditions aside, as RunCpuWatched sees them.
+int FindStoreAddresses(const CpuState& cpu, std::uint16_t addresses[2]);
 
 // The flag byte as PUSH PSW pushes it: on the 8080 bit 1 is set and bits 3
 // and 5 clear; on the 8085 bit 3 is clear.

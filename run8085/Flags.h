@@ -26,10 +26,17 @@
 //     CMC leave V and K alone.
 #pragma once
 
-#include "Cpu.h"
-
 #include <array>
 #include <cstdint>
+
+// Bits of the flag register F, as PUSH PSW pushes it on the 8085.
+constexpr std::uint8_t _FlagS = 0x80;
+constexpr std::uint8_t _FlagZ = 0x40;
+constexpr std::uint8_t _FlagK = 0x20; // 8085, undocumented
+constexpr std::uint8_t _FlagAC = 0x10;
+constexpr std::uint8_t _FlagP = 0x04;
+constexpr std::uint8_t _FlagV = 0x02; // 8085, undocumented
+constexpr std::uint8_t _FlagCY = 0x01;
 
 namespace flags {
 

@@ -1,12 +1,9 @@
 // The interrupt logic of the core.
 #include "Interrupts.h"
 
-namespace {
+#include "Cpu.h"
 
-constexpr std::uint16_t _TrapVector = 0x0024;
-constexpr std::uint16_t _Rst75Vector = 0x003C;
-constexpr std::uint16_t _Rst65Vector = 0x0034;
-constexpr std::uint16_t _Rst55Vector = 0x002C;
+namespace {
 
 constexpr std::uint8_t _RimSid = 0x80;
 constexpr std::uint8_t _RimPending75 = 0x40;
@@ -25,42 +22,74 @@ bool IsMaskableAllowed(const CpuState& cpu)
     return cpu.IE && !cpu.EnablePending;
 }
 
-// The vector of the interrupt to take now, or -1; clears the request that
-// it serves (an edge, the INTR line, or a level input whose device is
-// served).
-int ClaimInterrupt(CpuState& cpu)
+// Whether a source asks for service: its line, or for RST 7.5 its latch.
+bool IsRequesting(const CpuState& cpu, InterruptSource source)
 {
-    const bool is8085 = cpu.Model == CpuModel::I8085;
+    const InterruptLines& lines = cpu.Lines;
+    switch (source) {
+    case InterruptSource::Trap: return lines.Trap;
+    case InterruptSource::Rst75: return cpu.Rst75Latch;
+    case InterruptSource::Rst65: return lines.Rst65;
+    case InterruptSource::Rst55: return lines.Rst55;
+    case InterruptSource::Intr: return lines.Intr >= 0;
+    }
+    return false;
+}
+
+// Clears the request a source made once it is served (an edge, the INTR
+// line, or a level input whose device is served).
+void ClearRequest(CpuState& cpu, InterruptSource source)
+{
     InterruptLines& lines = cpu.Lines;
-    if (is8085 && lines.Trap) {
-        lines.Trap = false;
-        cpu.IeBeforeTrap = cpu.IE;
-        cpu.RimShowsIeBeforeTrap = true;
-        return _TrapVector;
+    switch (source) {
+    case InterruptSource::Trap: lines.Trap = false; break;
+    case InterruptSource::Rst75: cpu.Rst75Latch = false; break;
+    case InterruptSource::Rst65: lines.Rst65 = false; break;
+    case InterruptSource::Rst55: lines.Rst55 = false; break;
+    case InterruptSource::Intr: lines.Intr = -1; break;
     }
-    if (!IsMaskableAllowed(cpu))
-        return -1;
-    if (is8085 && cpu.Rst75Latch && !(cpu.Masks & _MaskRst75)) {
-        cpu.Rst75Latch = false;
-        return _Rst75Vector;
+}
+
+bool CanTake(const CpuState& cpu, const InterruptSourceInfo& info)
+{
+    if (info.Only8085 && cpu.Model != CpuModel::I8085)
+        return false;
+    if (info.Maskable && !IsMaskableAllowed(cpu))
+        return false;
+    return !(cpu.Masks & info.MaskBit) && IsRequesting(cpu, info.Source);
+}
+
+// The source to take now, by priority, or null.
+const InterruptSourceInfo* FindInterruptToTake(const CpuState& cpu)
+{
+    for (const InterruptSourceInfo& info : _InterruptSources) {
+        if (CanTake(cpu, info))
+            return &info;
     }
-    if (is8085 && lines.Rst65 && !(cpu.Masks & _MaskRst65)) {
-        lines.Rst65 = false;
-        return _Rst65Vector;
-    }
-    if (is8085 && lines.Rst55 && !(cpu.Masks & _MaskRst55)) {
-        lines.Rst55 = false;
-        return _Rst55Vector;
-    }
-    if (lines.Intr >= 0) {
-        const int vector = (lines.Intr & 7) * 8;
-        lines.Intr = -1;
-        return vector;
-    }
-    return -1;
+    return nullptr;
 }
 
 } // namespace
+
+const InterruptSourceInfo& DescribeInterruptSource(InterruptSource source)
+{
+    for (const InterruptSourceInfo& info : _InterruptSources) {
+        if (info.Source == source)
+            return info;
+    }
+    return _InterruptSources[0];
+}
+
+void RaiseInterruptLine(InterruptLines& lines, InterruptSource source, std::uint8_t rstNumber)
+{
+    switch (source) {
+    case InterruptSource::Trap: lines.Trap = true; break;
+    case InterruptSource::Rst75: lines.Rst75 = true; break;
+    case InterruptSource::Rst65: lines.Rst65 = true; break;
+    case InterruptSource::Rst55: lines.Rst55 = true; break;
+    case InterruptSource::Intr: lines.Intr = rstNumber & 7; break;
+    }
+}
 
 std::uint8_t ReadInterruptMasks(CpuState& cpu)
 {
@@ -97,15 +126,9 @@ void DisableInterrupts(CpuState& cpu)
 
 bool IsInterruptWaiting(const CpuState& cpu)
 {
-    const InterruptLines& lines = cpu.Lines;
-    if (cpu.Model == CpuModel::I8080)
-        return IsMaskableAllowed(cpu) && lines.Intr >= 0;
-    if (lines.Trap || lines.Rst75)
+    if (cpu.Model == CpuModel::I8085 && cpu.Lines.Rst75)
         return true;
-    if (!IsMaskableAllowed(cpu))
-        return false;
-    return (cpu.Rst75Latch && !(cpu.Masks & _MaskRst75)) || (lines.Rst65 && !(cpu.Masks & _MaskRst65)) ||
-           (lines.Rst55 && !(cpu.Masks & _MaskRst55)) || lines.Intr >= 0;
+    return FindInterruptToTake(cpu) != nullptr;
 }
 
 int TakeInterrupt(CpuState& cpu)
@@ -115,18 +138,26 @@ int TakeInterrupt(CpuState& cpu)
         cpu.Rst75Latch = true;
         cpu.Lines.Rst75 = false;
     }
-    const int vector = ClaimInterrupt(cpu);
-    if (vector < 0)
+    const InterruptSourceInfo* info = FindInterruptToTake(cpu);
+    if (!info)
         return 0;
+    const std::uint16_t vector =
+        info->Source == InterruptSource::Intr ? static_cast<std::uint16_t>((cpu.Lines.Intr & 7) * 8) : info->Vector;
+    if (info->Source == InterruptSource::Trap) {
+        cpu.IeBeforeTrap = cpu.IE;
+        cpu.RimShowsIeBeforeTrap = true;
+    }
+    ClearRequest(cpu, info->Source);
     cpu.IE = false;
     cpu.EnablePending = false;
     cpu.Halted = false;
     cpu.SP = static_cast<std::uint16_t>(cpu.SP - 2);
     cpu.Memory[cpu.SP] = static_cast<std::uint8_t>(cpu.PC);
     cpu.Memory[static_cast<std::uint16_t>(cpu.SP + 1)] = static_cast<std::uint8_t>(cpu.PC >> 8);
-    cpu.PC = static_cast<std::uint16_t>(vector);
+    cpu.PC = vector;
     const int states = DescribeOpcode(cpu.Model, _OpRst0).States;
     cpu.Instructions += 1;
     cpu.States += static_cast<std::uint64_t>(states);
+    cpu.LastInterrupt = {info->Source, vector, cpu.Instructions};
     return states;
 }

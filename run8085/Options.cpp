@@ -11,76 +11,6 @@ namespace {
 constexpr std::uint32_t _MaxAddress = 0xFFFF;
 constexpr std::uint32_t _MaxByte = 0xFF;
 
-const char* const _Usage = "Usage: Run8085 [options] [IMAGE]\n"
-                           "Runs an 8085 (or 8080) program from a 65,560-byte image and reports its final state.\n"
-                           "\n"
-                           "Addresses, ports and bytes are hexadecimal (2000, 2000H, 0x2000); counts are decimal.\n"
-                           "  --cpu 8085|8080          processor model (default 8085)\n"
-                           "  --load FILE@ADDR         copy a raw binary file into memory at ADDR (repeatable)\n"
-                           "  --pc ADDR, --sp ADDR     start with this program counter, stack pointer\n"
-                           "  --interrupt STEP:SOURCE  raise TRAP, RST5.5, RST6.5, RST7.5 or INTR:n before\n"
-                           "                           instruction STEP (repeatable)\n"
-                           "  --console-port N         OUT N writes to standard output, IN N reads standard input\n"
-                           "  --input P=V              IN P reads V (repeatable; other ports read 0)\n"
-                           "  --cpm                    CP/M console calls at 0005H; reaching 0000H ends the run;\n"
-                           "                           the report goes to standard error\n"
-                           "  --max-steps N            stop after N instructions (default 1000000000; 0: no limit)\n"
-                           "  --dump FROM-TO           add a memory dump to the report (repeatable)\n"
-                           "  --out FILE               write the final state as an image\n"
-                           "  --trace FILE|-           one line per instruction to FILE or standard output\n"
-                           "  --help, --version        show this text, or the version, and exit\n"
-                           "\n"
-                           "Exit status: 0 halted (or CP/M exit), 2 step limit reached, 1 unusable input or options.\n";
-
-enum class OptionKind : std::uint8_t {
-    Cpu,
-    Load,
-    Pc,
-    Sp,
-    Interrupt,
-    ConsolePort,
-    Input,
-    Cpm,
-    MaxSteps,
-    Dump,
-    Out,
-    Trace,
-    Help,
-    Version,
-};
-
-struct OptionName {
-    std::string_view Name;
-    OptionKind Kind;
-    bool TakesValue;
-};
-
-constexpr OptionName _Options[] = {
-    {"--cpu", OptionKind::Cpu, true},
-    {"--load", OptionKind::Load, true},
-    {"--pc", OptionKind::Pc, true},
-    {"--sp", OptionKind::Sp, true},
-    {"--interrupt", OptionKind::Interrupt, true},
-    {"--console-port", OptionKind::ConsolePort, true},
-    {"--input", OptionKind::Input, true},
-    {"--cpm", OptionKind::Cpm, false},
-    {"--max-steps", OptionKind::MaxSteps, true},
-    {"--dump", OptionKind::Dump, true},
-    {"--out", OptionKind::Out, true},
-    {"--trace", OptionKind::Trace, true},
-    {"--help", OptionKind::Help, false},
-    {"--version", OptionKind::Version, false},
-};
-
-const OptionName* FindOption(std::string_view name)
-{
-    for (const OptionName& option : _Options) {
-        if (option.Name == name)
-            return &option;
-    }
-    return nullptr;
-}
-
 int HexDigitValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -145,108 +75,222 @@ std::optional<InterruptEvent> ParseInterrupt(const std::string& text)
     InterruptEvent event;
     event.Step = *step;
     const std::string source = Upper(text.substr(colon + 1));
-    if (source == "TRAP") {
-        event.Source = InterruptSource::Trap;
-    } else if (source == "RST5.5") {
-        event.Source = InterruptSource::Rst55;
-    } else if (source == "RST6.5") {
-        event.Source = InterruptSource::Rst65;
-    } else if (source == "RST7.5") {
-        event.Source = InterruptSource::Rst75;
-    } else if (source.size() == 6 && source.compare(0, 5, "INTR:") == 0 && source[5] >= '0' && source[5] <= '7') {
-        event.Source = InterruptSource::Intr;
-        event.RstNumber = static_cast<std::uint8_t>(source[5] - '0');
-    } else {
-        return std::nullopt;
+    for (const InterruptSourceInfo& info : _InterruptSources) {
+        const std::string name = info.OptionName;
+        event.Source = info.Source;
+        if (info.Source != InterruptSource::Intr && source == name)
+            return event;
+        // INTR names the RST n that the device puts on the data bus: INTR:n.
+        if (info.Source == InterruptSource::Intr && source.size() == name.size() + 2 &&
+            source.compare(0, name.size() + 1, name + ":") == 0 && source.back() >= '0' && source.back() <= '7') {
+            event.RstNumber = static_cast<std::uint8_t>(source.back() - '0');
+            return event;
+        }
     }
-    return event;
+    return std::nullopt;
 }
 
-// Applies one option with its value; returns the error, or "" when fine.
-std::string ApplyOption(OptionKind kind, const std::string& name, const std::string& value, RunOptions& options)
+// --- The options, one handler each -------------------------------------------
+// A handler applies its option's value (empty for an option that takes none)
+// and returns the error, or "" when the value is fine.
+
+std::string ApplyCpu(const std::string&, const std::string& value, CommandLine& line)
 {
-    switch (kind) {
-    case OptionKind::Cpu:
-        if (value == "8085") {
-            options.Model = CpuModel::I8085;
-        } else if (value == "8080") {
-            options.Model = CpuModel::I8080;
-        } else {
-            return "--cpu: " + Quote(value) + " is not a processor model (8085 or 8080)";
-        }
-        return "";
-    case OptionKind::Load: {
-        const std::size_t at = value.rfind('@');
-        if (at == std::string::npos || at == 0)
-            return "--load: " + Quote(value) + " is not FILE@ADDR";
-        const std::optional<std::uint32_t> address = ParseHexNumber(value.substr(at + 1), _MaxAddress);
-        if (!address)
-            return NotHex("--load", value.substr(at + 1), _MaxAddress);
-        options.Loads.push_back({value.substr(0, at), static_cast<std::uint16_t>(*address)});
-        return "";
-    }
-    case OptionKind::Pc:
-    case OptionKind::Sp: {
-        const std::optional<std::uint32_t> address = ParseHexNumber(value, _MaxAddress);
-        if (!address)
-            return NotHex(name, value, _MaxAddress);
-        (kind == OptionKind::Pc ? options.Pc : options.Sp) = static_cast<std::uint16_t>(*address);
-        return "";
-    }
-    case OptionKind::Interrupt: {
-        const std::optional<InterruptEvent> event = ParseInterrupt(value);
-        if (!event) {
-            return "--interrupt: " + Quote(value) +
-                   " is not STEP:SOURCE (STEP a decimal count from 1; SOURCE TRAP, RST5.5, RST6.5, RST7.5 or INTR:0-7)";
-        }
-        options.Interrupts.push_back(*event);
-        return "";
-    }
-    case OptionKind::ConsolePort: {
-        const std::optional<std::uint32_t> port = ParseHexNumber(value, _MaxByte);
-        if (!port)
-            return NotHex(name, value, _MaxByte);
-        options.ConsolePort = static_cast<int>(*port);
-        return "";
-    }
-    case OptionKind::Input: {
-        const std::size_t equals = value.find('=');
-        const std::optional<std::uint32_t> port =
-            equals == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(0, equals), _MaxByte);
-        const std::optional<std::uint32_t> byte =
-            equals == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(equals + 1), _MaxByte);
-        if (!port || !byte)
-            return "--input: " + Quote(value) + " is not P=V (a hexadecimal port and byte, 0-FF each)";
-        options.Inputs.push_back({static_cast<std::uint8_t>(*port), static_cast<std::uint8_t>(*byte)});
-        return "";
-    }
-    case OptionKind::MaxSteps: {
-        const std::optional<std::uint64_t> count = ParseDecimalCount(value);
-        if (!count)
-            return "--max-steps: " + Quote(value) + " is not a decimal count";
-        options.MaxSteps = *count;
-        return "";
-    }
-    case OptionKind::Dump: {
-        const std::size_t dash = value.find('-');
-        const std::optional<std::uint32_t> from =
-            dash == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(0, dash), _MaxAddress);
-        const std::optional<std::uint32_t> to =
-            dash == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(dash + 1), _MaxAddress);
-        if (!from || !to)
-            return "--dump: " + Quote(value) + " is not FROM-TO (hexadecimal addresses 0-FFFF)";
-        if (*from > *to)
-            return "--dump: " + Quote(value) + " ends before it begins";
-        options.Dumps.push_back({static_cast<std::uint16_t>(*from), static_cast<std::uint16_t>(*to)});
-        return "";
-    }
-    case OptionKind::Out: options.OutFile = value; return "";
-    case OptionKind::Trace: options.TraceFile = value; return "";
-    case OptionKind::Cpm: options.Cpm = true; return "";
-    case OptionKind::Help:
-    case OptionKind::Version: return "";
+    if (value == "8085") {
+        line.Options.Model = CpuModel::I8085;
+    } else if (value == "8080") {
+        line.Options.Model = CpuModel::I8080;
+    } else {
+        return "--cpu: " + Quote(value) + " is not a processor model (8085 or 8080)";
     }
     return "";
+}
+
+std::string ApplyLoad(const std::string&, const std::string& value, CommandLine& line)
+{
+    const std::size_t at = value.rfind('@');
+    if (at == std::string::npos || at == 0)
+        return "--load: " + Quote(value) + " is not FILE@ADDR";
+    const std::optional<std::uint32_t> address = ParseHexNumber(value.substr(at + 1), _MaxAddress);
+    if (!address)
+        return NotHex("--load", value.substr(at + 1), _MaxAddress);
+    line.Options.Loads.push_back({value.substr(0, at), static_cast<std::uint16_t>(*address)});
+    return "";
+}
+
+std::string ApplyAddress(const std::string& name, const std::string& value, std::optional<std::uint16_t>& target)
+{
+    const std::optional<std::uint32_t> address = ParseHexNumber(value, _MaxAddress);
+    if (!address)
+        return NotHex(name, value, _MaxAddress);
+    target = static_cast<std::uint16_t>(*address);
+    return "";
+}
+
+std::string ApplyPc(const std::string& name, const std::string& value, CommandLine& line)
+{
+    return ApplyAddress(name, value, line.Options.Pc);
+}
+
+std::string ApplySp(const std::string& name, const std::string& value, CommandLine& line)
+{
+    return ApplyAddress(name, value, line.Options.Sp);
+}
+
+std::string ApplyInterrupt(const std::string&, const std::string& value, CommandLine& line)
+{
+    const std::optional<InterruptEvent> event = ParseInterrupt(value);
+    if (!event) {
+        return "--interrupt: " + Quote(value) +
+               " is not STEP:SOURCE (STEP a decimal count from 1; SOURCE TRAP, RST5.5, RST6.5, RST7.5 or INTR:0-7)";
+    }
+    line.Options.Interrupts.push_back(*event);
+    return "";
+}
+
+std::string ApplyConsolePort(const std::string& name, const std::string& value, CommandLine& line)
+{
+    const std::optional<std::uint32_t> port = ParseHexNumber(value, _MaxByte);
+    if (!port)
+        return NotHex(name, value, _MaxByte);
+    line.Options.ConsolePort = static_cast<int>(*port);
+    return "";
+}
+
+std::string ApplyInput(const std::string&, const std::string& value, CommandLine& line)
+{
+    const std::size_t equals = value.find('=');
+    const std::optional<std::uint32_t> port =
+        equals == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(0, equals), _MaxByte);
+    const std::optional<std::uint32_t> byte =
+        equals == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(equals + 1), _MaxByte);
+    if (!port || !byte)
+        return "--input: " + Quote(value) + " is not P=V (a hexadecimal port and byte, 0-FF each)";
+    line.Options.Inputs.push_back({static_cast<std::uint8_t>(*port), static_cast<std::uint8_t>(*byte)});
+    return "";
+}
+
+std::string ApplyCpm(const std::string&, const std::string&, CommandLine& line)
+{
+    line.Options.Cpm = true;
+    return "";
+}
+
+std::string ApplyMaxSteps(const std::string&, const std::string& value, CommandLine& line)
+{
+    const std::optional<std::uint64_t> count = ParseDecimalCount(value);
+    if (!count)
+        return "--max-steps: " + Quote(value) + " is not a decimal count";
+    line.Options.MaxSteps = *count;
+    return "";
+}
+
+std::string ApplyMap(const std::string&, const std::string& value, CommandLine& line)
+{
+    line.Options.MapFile = value;
+    return "";
+}
+
+std::string ApplyDebug(const std::string&, const std::string&, CommandLine& line)
+{
+    line.Options.Debug = true;
+    return "";
+}
+
+std::string ApplyHistorySize(const std::string&, const std::string& value, CommandLine& line)
+{
+    const std::optional<std::uint64_t> size = ParseDecimalCount(value);
+    if (!size || *size == 0 || *size > 65536)
+        return "--history-size: " + Quote(value) + " is not a size in MiB, 1-65536";
+    line.Options.HistoryMiB = *size;
+    return "";
+}
+
+std::string ApplyDump(const std::string&, const std::string& value, CommandLine& line)
+{
+    const std::size_t dash = value.find('-');
+    const std::optional<std::uint32_t> from =
+        dash == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(0, dash), _MaxAddress);
+    const std::optional<std::uint32_t> to =
+        dash == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(dash + 1), _MaxAddress);
+    if (!from || !to)
+        return "--dump: " + Quote(value) + " is not FROM-TO (hexadecimal addresses 0-FFFF)";
+    if (*from > *to)
+        return "--dump: " + Quote(value) + " ends before it begins";
+    line.Options.Dumps.push_back({static_cast<std::uint16_t>(*from), static_cast<std::uint16_t>(*to)});
+    return "";
+}
+
+std::string ApplyOut(const std::string&, const std::string& value, CommandLine& line)
+{
+    line.Options.OutFile = value;
+    return "";
+}
+
+std::string ApplyTrace(const std::string&, const std::string& value, CommandLine& line)
+{
+    line.Options.TraceFile = value;
+    return "";
+}
+
+std::string ApplyHelp(const std::string&, const std::string&, CommandLine& line)
+{
+    line.Action = CommandLineAction::ShowHelp;
+    return "";
+}
+
+std::string ApplyVersion(const std::string&, const std::string&, CommandLine& line)
+{
+    line.Action = CommandLineAction::ShowVersion;
+    return "";
+}
+
+// One row per option, in the order --help lists them. To add an option, add
+// its field to RunOptions, a handler above and a row here: the parser, the
+// errors for a missing or unwanted value and --help all follow the row.
+struct OptionRow {
+    std::string_view Name;     // "--cpu"
+    std::string_view Argument; // what --help calls its value; empty: the option takes none
+    std::string_view Help;     // one line or more, each ending in a line feed
+    std::string (*Apply)(const std::string& name, const std::string& value, CommandLine& line);
+};
+
+constexpr OptionRow _Options[] = {
+    {"--cpu", "8085|8080", "processor model (default 8085)\n", ApplyCpu},
+    {"--load", "FILE@ADDR", "copy a raw binary file into memory at ADDR (repeatable)\n", ApplyLoad},
+    {"--pc", "ADDR", "start with this program counter\n", ApplyPc},
+    {"--sp", "ADDR", "start with this stack pointer\n", ApplySp},
+    {"--interrupt", "STEP:SOURCE",
+     "raise TRAP, RST5.5, RST6.5, RST7.5 or INTR:n before\ninstruction STEP (repeatable)\n", ApplyInterrupt},
+    {"--console-port", "N", "OUT N writes to standard output, IN N reads standard input\n", ApplyConsolePort},
+    {"--input", "P=V", "IN P reads V (repeatable; other ports read 0)\n", ApplyInput},
+    {"--cpm", "", "CP/M console calls at 0005H; reaching 0000H ends the run;\nthe report goes to standard error\n",
+     ApplyCpm},
+    {"--max-steps", "N", "stop after N instructions (default 1000000000; 0: no limit)\n", ApplyMaxSteps},
+    {"--map", "FILE",
+     "where the program is (the map file Go8085 writes): messages name\nsource lines, a jump to where the program "
+     "placed nothing ends\nthe run, a store into its own code is warned of\n",
+     ApplyMap},
+    {"--dump", "FROM-TO", "add a memory dump to the report (repeatable)\n", ApplyDump},
+    {"--out", "FILE", "write the final state as an image\n", ApplyOut},
+    {"--trace", "FILE|-", "one line per instruction to FILE or standard output\n", ApplyTrace},
+    {"--debug", "", "stop before the first instruction and read debugger\ncommands (step, break, reverse-step, ...; 'help' lists them)\n",
+     ApplyDebug},
+    {"--history-size", "MIB", "the debugger's history memory (default 64)\n", ApplyHistorySize},
+    {"--help", "", "show this text and exit\n", ApplyHelp},
+    {"--version", "", "show the version and exit\n", ApplyVersion},
+};
+
+// The column where --help starts each option's text.
+constexpr std::size_t _HelpColumn = 27;
+
+const OptionRow* FindOption(std::string_view name)
+{
+    for (const OptionRow& option : _Options) {
+        if (option.Name == name)
+            return &option;
+    }
+    return nullptr;
 }
 
 // Rules that involve more than one option.
@@ -257,7 +301,7 @@ std::string CheckCombination(const RunOptions& options)
     if (options.Cpm && options.TraceFile == "-")
         return "--trace - cannot be used with --cpm: standard output carries only what the program prints";
     for (const InterruptEvent& event : options.Interrupts) {
-        if (options.Model == CpuModel::I8080 && event.Source != InterruptSource::Intr)
+        if (options.Model == CpuModel::I8080 && DescribeInterruptSource(event.Source).Only8085)
             return "--interrupt: the 8080 has no TRAP or RST 5.5, 6.5 and 7.5 inputs, only INTR";
     }
     for (const PortInput& input : options.Inputs) {
@@ -320,11 +364,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionName* option = FindOption(name);
+        const OptionRow* option = FindOption(name);
         if (!option)
             return Fail("unknown option " + Quote(name));
+        const bool takesValue = !option->Argument.empty();
         std::string value;
-        if (!option->TakesValue) {
+        if (!takesValue) {
             if (equals != std::string::npos)
                 return Fail("option " + name + " takes no value");
         } else if (equals != std::string::npos) {
@@ -332,19 +377,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         } else if (i + 1 < args.size()) {
             value = args[++i];
         }
-        if (option->TakesValue && value.empty())
+        if (takesValue && value.empty())
             return Fail("option " + name + " needs a value");
-        if (option->Kind == OptionKind::Help) {
-            result.Action = CommandLineAction::ShowHelp;
-            return result;
-        }
-        if (option->Kind == OptionKind::Version) {
-            result.Action = CommandLineAction::ShowVersion;
-            return result;
-        }
-        std::string error = ApplyOption(option->Kind, name, value, options);
+        std::string error = option->Apply(name, value, result);
         if (!error.empty())
             return Fail(std::move(error));
+        if (result.Action != CommandLineAction::Run)
+            return result; // --help or --version: nothing else matters
     }
     std::string error = CheckCombination(options);
     if (!error.empty())
@@ -354,7 +393,34 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     return result;
 }
 
-const char* UsageText()
+std::string UsageText()
 {
-    return _Usage;
+    std::string text = "Usage: Run8085 [options] [IMAGE]\n"
+                       "Runs an 8085 (or 8080) program from a 65,560-byte image and reports its final state.\n"
+                       "\n"
+                       "Addresses, ports and bytes are hexadecimal (2000, 2000H, 0x2000); counts are decimal.\n";
+    for (const OptionRow& option : _Options) {
+        std::string left = "  " + std::string(option.Name);
+        if (!option.Argument.empty())
+            left += " " + std::string(option.Argument);
+        left += "  ";
+        // A long name and value get a line of their own.
+        if (left.size() > _HelpColumn)
+            text += left + "\n";
+        else
+            text += left + std::string(_HelpColumn - left.size(), ' ');
+        std::string_view help = option.Help;
+        bool first = left.size() <= _HelpColumn;
+        while (!help.empty()) {
+            const std::size_t end = help.find('\n');
+            if (!first)
+                text += std::string(_HelpColumn, ' ');
+            text += std::string(help.substr(0, end)) + "\n";
+            help.remove_prefix(end == std::string_view::npos ? help.size() : end + 1);
+            first = false;
+        }
+    }
+    text += "\nExit status: 0 halted, left through 0000H under --cpm, or (with --map) jumped to where\n"
+            "the program placed nothing; 2 step limit reached; 1 unusable input or options.\n";
+    return text;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "InstructionSet.h"
+#include "Interrupts.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,8 +13,6 @@
 
 // Instructions a run may execute unless --max-steps says otherwise.
 constexpr std::uint64_t _DefaultMaxSteps = 1000000000;
-
-enum class InterruptSource : std::uint8_t { Trap, Rst55, Rst65, Rst75, Intr };
 
 // --interrupt STEP:SOURCE: raise SOURCE before instruction STEP (counted from 1).
 struct InterruptEvent {
@@ -54,6 +53,9 @@ struct RunOptions {
     std::vector<DumpRange> Dumps;              // in command-line order
     std::string OutFile;                       // empty: no --out
     std::string TraceFile;                     // empty: no trace; "-": standard output
+    bool Debug = false;                        // --debug: read debugger commands
+    std::uint64_t HistoryMiB = 64;             // --history-size: the debugger's history memory
+    std::string MapFile;                       // --map: the source map of the program
 };
 
 enum class CommandLineAction : std::uint8_t { Run, ShowHelp, ShowVersion, Fail };
@@ -71,5 +73,5 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // prefix or H suffix (either case). Empty when the text is not one.
 std::optional<std::uint32_t> ParseHexNumber(const std::string& text, std::uint32_t max);
 
-// The usage text that --help prints.
-const char* UsageText();
+// The usage text that --help prints, from the table of options.
+std::string UsageText();

@@ -14,6 +14,7 @@ const char* StopName(StopReason stop)
     case StopReason::Halt: return "halt";
     case StopReason::CpmExit: return "cpm-exit";
     case StopReason::StepLimit: return "step-limit";
+    case StopReason::LeftProgram: return "left-program";
     }
     return "halt";
 }

@@ -11,9 +11,10 @@
 #include <vector>
 
 enum class StopReason : std::uint8_t {
-    Halt,      // HLT with no interrupt able to end it
-    CpmExit,   // reached 0000H under --cpm
-    StepLimit, // --max-steps instructions executed
+    Halt,        // HLT with no interrupt able to end it
+    CpmExit,     // reached 0000H under --cpm
+    StepLimit,   // --max-steps instructions executed
+    LeftProgram, // --map: a jump to where the program placed nothing
 };
 
 // The whole report, every line ending in a line feed.

@@ -12,12 +12,15 @@
 
 #include "Cpm.h"
 #include "Cpu.h"
+#include "DebugFrontEnd.h"
 #include "ImageState.h"
 #include "Options.h"
 #include "Ports.h"
+#include "ProgramPlaces.h"
 #include "Report.h"
 #include "Simulation.h"
 #include "TemporaryFiles.h"
+#include "SourceMap.h"
 #include "WholeFile.h"
 
 #include <cerrno>
@@ -30,6 +33,7 @@ namespace {
 
 constexpr const char* _Version = "Run8085 (8080/8085 toolchain) 1.0";
 constexpr std::uint16_t _CpmProgramStart = 0x0100;
+constexpr std::size_t _MaxMapBytes = std::size_t{1} << 28;
 
 constexpr int _ExitHalted = 0;
 constexpr int _ExitFailure = 1;
@@ -40,11 +44,12 @@ constexpr int _ExitStepLimit = 2;
 // Cpu is set up by PrepareMachine and then run by the core; Image is read by
 // LoadImageFile and overwritten for --out by Run; Ports is set up by Run and
 // then noted into by the port callbacks; WarnedBdosFunction is written by
-// WarnCpmFunction alone.
+// WarnCpmFunction alone. Map is read by LoadMap.
 CpuState Cpu;
 MachineImage Image;
 PortState Ports;
 bool WarnedBdosFunction[256] = {};
+SourceMap Map;
 
 void ReportError(const std::string& file, const std::string& what)
 {
@@ -54,6 +59,49 @@ void ReportError(const std::string& file, const std::string& what)
 void ReportWarning(const std::string& file, const std::string& what)
 {
     std::fprintf(stderr, "%s: warning: %s\n", file.c_str(), what.c_str());
+}
+
+void ReportNote(const std::string& file, const std::string& what)
+{
+    std::fprintf(stderr, "%s: note: %s\n", file.c_str(), what.c_str());
+}
+
+bool LoadMap(const std::string& path)
+{
+    std::string text;
+    bool longer = false;
+    std::string error;
+    if (!ReadFileUpTo(path, _MaxMapBytes, text, longer, error)) {
+        ReportError(path, "cannot read the map: " + error);
+        return false;
+    }
+    if (longer) {
+        ReportError(path, "is longer than any source map (" + std::to_string(_MaxMapBytes) + " bytes)");
+        return false;
+    }
+    if (!ReadMapFile(text, Map, error)) {
+        ReportError(path, error);
+        return false;
+    }
+    return true;
+}
+
+// The places of the map, with the bytes that --load and --cpm place too.
+ProgramPlaces FindPlaces(const RunOptions& options)
+{
+    ProgramPlaces places = FindProgramPlaces(Map);
+    for (const LoadRequest& load : options.Loads) {
+        std::string bytes;
+        bool longer = false;
+        std::string error;
+        if (ReadFileUpTo(load.File, sizeof Cpu.Memory, bytes, longer, error))
+            AddPlacedBytes(places, load.Address, static_cast<std::uint32_t>(bytes.size()));
+    }
+    if (options.Cpm) {
+        AddPlacedBytes(places, _CpmWarmBoot, 8);
+        AddPlacedBytes(places, _CpmBdosEntry, 0x10000 - _CpmBdosEntry);
+    }
+    return places;
 }
 
 void PrintCpmByte(void*, std::uint8_t byte)
@@ -144,8 +192,12 @@ int ExitStatusOf(StopReason stop)
 
 int Run(const RunOptions& options)
 {
+    if (!options.MapFile.empty() && !LoadMap(options.MapFile))
+        return _ExitFailure;
     if (!PrepareMachine(options))
         return _ExitFailure;
+    if (options.Debug)
+        return RunDebugger(Cpu, options);
 
     SetUpPorts(Ports, options, stdin, stdout);
     Cpu.Io = MakeIoPorts(Ports);
@@ -169,6 +221,14 @@ int Run(const RunOptions& options)
         setup.Trace = traceFile.Stream;
     }
 
+    ProgramPlaces places;
+    PlaceFindings findings;
+    if (!options.MapFile.empty()) {
+        places = FindPlaces(options);
+        setup.Places = &places;
+        setup.Findings = &findings;
+    }
+
     const StopReason stop = RunSimulation(Cpu, setup);
 
     int status = ExitStatusOf(stop);
@@ -176,7 +236,17 @@ int Run(const RunOptions& options)
         ReportError(options.TraceFile, "cannot write the trace: " + error);
         status = _ExitFailure;
     }
-    const std::string report = FormatReport(Cpu, stop, Ports.Log, options.Dumps);
+    std::string report = FormatReport(Cpu, stop, Ports.Log, options.Dumps);
+    if (setup.Places) {
+        if (stop == StopReason::LeftProgram)
+            ReportNote("Run8085", FormatLeftProgramNote(places, findings, Cpu));
+        if (findings.CodeStores > 0)
+            ReportWarning("Run8085", FormatCodeStoreWarning(places, findings));
+        if (findings.CodeStores > 1)
+            ReportWarning("Run8085", FormatMoreCodeStores(findings));
+        if (stop == StopReason::StepLimit)
+            report += FormatPlaceLine(places, findings, Cpu);
+    }
     std::fputs(report.c_str(), options.Cpm ? stderr : stdout);
     if (!options.OutFile.empty()) {
         StoreImage(Cpu, Image);
@@ -198,12 +268,12 @@ int main(int argc, char* argv[])
 {
     RemoveTemporaryFilesOnSignals();
     if (argc < 2) {
-        std::fputs(UsageText(), stderr);
+        std::fputs(UsageText().c_str(), stderr);
         return _ExitFailure;
     }
     const CommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (commandLine.Action) {
-    case CommandLineAction::ShowHelp: std::fputs(UsageText(), stdout); return 0;
+    case CommandLineAction::ShowHelp: std::fputs(UsageText().c_str(), stdout); return 0;
     case CommandLineAction::ShowVersion: std::printf("%s\n", _Version); return 0;
     case CommandLineAction::Fail:
         ReportError("Run8085", commandLine.Error);

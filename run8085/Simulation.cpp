@@ -5,21 +5,92 @@
 
 namespace {
 
-// The vectors an interrupt can jump to: RST 0-7 (INTR) and the 8085's
-// TRAP, RST 5.5, 6.5 and 7.5, all below 0040H on a multiple of 4.
-bool IsInterruptVector(std::uint16_t address)
+// What the run found where RunCpuWatched stopped before an instruction at
+// an address where nothing is placed. Returns true when that ends the run.
+bool IsJumpToNowhere(CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found)
 {
-    return address < 0x40 && address % 4 == 0 && (address % 8 == 0 || address >= 0x24);
+    if (cpu.Instructions == 0) {
+        found.JumpKind = PlaceFindings::Jump::Start;
+        return true;
+    }
+    if (cpu.LastInterrupt.Step == cpu.Instructions) {
+        found.JumpKind = PlaceFindings::Jump::Interrupt;
+        found.JumpFrom = found.LastAddress;
+        return true;
+    }
+    const std::uint16_t from = found.LastAddress;
+    const std::uint8_t bytes[3] = {cpu.Memory[from], cpu.Memory[static_cast<std::uint16_t>(from + 1)],
+                                   cpu.Memory[static_cast<std::uint16_t>(from + 2)]};
+    if (cpu.PC == static_cast<std::uint16_t>(from + DescribeOpcode(cpu.Model, bytes[0]).Size)) {
+        // Ran on past the end: not a jump, and the run goes on.
+        if (places.Placed[from]) {
+            found.FellOff = true;
+            found.FellFrom = from;
+        }
+        return false;
+    }
+    found.JumpKind = PlaceFindings::Jump::Instruction;
+    found.JumpFrom = from;
+    found.JumpInstruction = FormatInstruction(cpu.Model, bytes);
+    return true;
 }
 
-// Whether the step just made took an interrupt rather than executing the
-// instruction at address: one was waiting, and the processor pushed that
-// very address and jumped to a vector (no instruction pushes its own address).
-bool TookInterrupt(const CpuState& cpu, bool waiting, std::uint16_t address, std::uint16_t stack)
+// Runs the instruction at PC, which may store into code, and notes whether it did.
+void StepPastStore(CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found)
 {
-    const std::uint16_t pushedAt = static_cast<std::uint16_t>(stack - 2);
-    const unsigned pushed = cpu.Memory[pushedAt] | (cpu.Memory[static_cast<std::uint16_t>(pushedAt + 1)] << 8);
-    return waiting && cpu.SP == pushedAt && pushed == address && IsInterruptVector(cpu.PC);
+    std::uint16_t addresses[2];
+    const int count = FindStoreAddresses(cpu, addresses);
+    const std::uint16_t from = cpu.PC;
+    const std::uint16_t sp = cpu.SP;
+    const std::uint8_t bytes[3] = {cpu.Memory[from], cpu.Memory[static_cast<std::uint16_t>(from + 1)],
+                                   cpu.Memory[static_cast<std::uint16_t>(from + 2)]};
+    const InstructionInfo& info = DescribeOpcode(cpu.Model, bytes[0]);
+    StepCpu(cpu);
+    found.LastAddress = from;
+    // A call on a condition (or RSTV) stores only when it is taken.
+    const bool stored = info.States == info.StatesTaken || cpu.SP == static_cast<std::uint16_t>(sp - 2);
+    for (int i = 0; i < count && stored; ++i) {
+        if (!places.Code[addresses[i]])
+            continue;
+        if (++found.CodeStores == 1) {
+            found.StoreFrom = from;
+            found.StoreInstruction = FormatInstruction(cpu.Model, bytes);
+            found.StoreAt = addresses[i];
+            found.StoreToStack = cpu.SP == static_cast<std::uint16_t>(sp - 2);
+        }
+        break;
+    }
+}
+
+// RunCpu with the program's places watched: returns RunEnd::Watched when a
+// jump to nowhere ends the run.
+RunEnd RunWatched(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setup)
+{
+    const ProgramPlaces& places = *setup.Places;
+    PlaceFindings& found = *setup.Findings;
+    RunWatch watch{places.Placed.data(), places.Code.data(), found.LastAddress};
+    for (;;) {
+        watch.LastAddress = found.LastAddress;
+        const RunEnd end = RunCpuWatched(cpu, limit, watch);
+        found.LastAddress = watch.LastAddress;
+        if (end != RunEnd::Watched)
+            return end;
+        if (!places.Placed[cpu.PC]) {
+            if (IsJumpToNowhere(cpu, places, found))
+                return RunEnd::Watched;
+            found.LastAddress = cpu.PC;
+            if (StepCpu(cpu) == 0)
+                return RunEnd::Halted;
+        } else {
+            StepPastStore(cpu, places, found);
+        }
+    }
+}
+
+// The core's run for the setup: watched with --map, plain without.
+RunEnd RunFor(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setup)
+{
+    return setup.Places ? RunWatched(cpu, limit, setup) : RunCpu(cpu, limit);
 }
 
 // RunCpu one instruction at a time, with a trace line for each. The HLTs of
@@ -30,24 +101,22 @@ RunEnd RunTraced(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setu
         if (limit != 0 && cpu.Instructions >= limit)
             return RunEnd::StepLimit;
         const std::uint16_t address = cpu.PC;
-        const std::uint16_t stack = cpu.SP;
         const std::uint8_t bytes[3] = {
             cpu.Memory[address],
             cpu.Memory[static_cast<std::uint16_t>(address + 1)],
             cpu.Memory[static_cast<std::uint16_t>(address + 2)],
         };
-        const bool waiting = IsInterruptWaiting(cpu);
         const std::uint64_t before = cpu.Instructions;
-        const RunEnd end = RunCpu(cpu, before + 1);
+        const RunEnd end = RunFor(cpu, before + 1, setup);
         if (cpu.Instructions > before) {
             std::string line;
-            if (TookInterrupt(cpu, waiting, address, stack))
-                line = FormatInterruptLine(cpu.Instructions, address, cpu.PC, cpu);
+            if (cpu.LastInterrupt.Step == cpu.Instructions)
+                line = FormatInterruptLine(cpu.Instructions, address, cpu.LastInterrupt, cpu);
             else if (!(setup.Cpm && cpu.Halted && IsCpmTrap(address)))
                 line = FormatTraceLine(cpu.Instructions, address, bytes, cpu);
             std::fwrite(line.data(), 1, line.size(), setup.Trace);
         }
-        if (end == RunEnd::Halted)
+        if (end == RunEnd::Halted || end == RunEnd::Watched)
             return end;
     }
 }
@@ -62,13 +131,7 @@ bool IsHaltedForGood(const CpuState& cpu)
 
 void RaiseInterrupt(CpuState& cpu, const InterruptEvent& event)
 {
-    switch (event.Source) {
-    case InterruptSource::Trap: cpu.Lines.Trap = true; break;
-    case InterruptSource::Rst55: cpu.Lines.Rst55 = true; break;
-    case InterruptSource::Rst65: cpu.Lines.Rst65 = true; break;
-    case InterruptSource::Rst75: cpu.Lines.Rst75 = true; break;
-    case InterruptSource::Intr: cpu.Lines.Intr = event.RstNumber; break;
-    }
+    RaiseInterruptLine(cpu.Lines, event.Source, event.RstNumber);
 }
 
 StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup)
@@ -86,7 +149,9 @@ StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup)
         std::uint64_t limit = setup.MaxSteps;
         if (next < events.size() && (limit == 0 || events[next].Step - 1 < limit))
             limit = events[next].Step - 1;
-        const RunEnd end = setup.Trace ? RunTraced(cpu, limit, setup) : RunCpu(cpu, limit);
+        const RunEnd end = setup.Trace ? RunTraced(cpu, limit, setup) : RunFor(cpu, limit, setup);
+        if (end == RunEnd::Watched)
+            return StopReason::LeftProgram;
         if (setup.Cpm && cpu.Halted) {
             const CpmEvent event = ServeCpm(cpu, setup.Console);
             if (event == CpmEvent::Exit)

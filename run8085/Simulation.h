@@ -6,6 +6,7 @@
 #include "Cpm.h"
 #include "Cpu.h"
 #include "Options.h"
+#include "ProgramPlaces.h"
 #include "Report.h"
 
 #include <cstdint>
@@ -18,10 +19,18 @@ struct SimulationSetup {
     bool Cpm = false;
     CpmConsole Console;         // under Cpm: where the program prints
     std::FILE* Trace = nullptr; // null: no trace
+    // --map: where the program is, and what the run finds out about it
+    // (both null without --map, and then the run pays nothing for them).
+    const ProgramPlaces* Places = nullptr;
+    PlaceFindings* Findings = nullptr;
 };
 
 // Runs until the processor halts for good, leaves through 0000H under CP/M,
-// or reaches the step limit.
+// reaches the step limit, or (with Places) jumps to where the program
+// placed nothing: a transfer of control, or an interrupt, whose target is
+// not placed ends the run (StopReason::LeftProgram); running on past the
+// program's last byte does not, and is noted in Findings, as are stores
+// into the bytes of its instructions.
 //
 // An event for instruction STEP is raised once STEP - 1 instructions have
 // run. While the processor is halted no instructions are counted, so when it

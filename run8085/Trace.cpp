@@ -7,11 +7,6 @@ namespace {
 constexpr int _BytesColumns = 8;
 constexpr int _DisassemblyColumns = 14;
 
-// Vectors of the 8085's own interrupt inputs; INTR jumps to 8 times n.
-constexpr std::uint16_t _TrapVector = 0x24;
-constexpr std::uint16_t _Rst55Vector = 0x2C;
-constexpr std::uint16_t _Rst65Vector = 0x34;
-constexpr std::uint16_t _Rst75Vector = 0x3C;
 constexpr std::uint8_t _RstOpcode = 0xC7;
 
 std::string FormatLine(std::uint64_t step, std::uint16_t address, const std::string& bytes,
@@ -43,16 +38,13 @@ std::string FormatTraceLine(std::uint64_t step, std::uint16_t address, const std
     return FormatLine(step, address, hex, FormatInstruction(after.Model, bytes), after);
 }
 
-std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, std::uint16_t vector, const CpuState& after)
+std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, const TakenInterrupt& taken,
+                                const CpuState& after)
 {
-    switch (vector) {
-    case _TrapVector: return FormatLine(step, address, "", "INT TRAP", after);
-    case _Rst55Vector: return FormatLine(step, address, "", "INT RST 5.5", after);
-    case _Rst65Vector: return FormatLine(step, address, "", "INT RST 6.5", after);
-    case _Rst75Vector: return FormatLine(step, address, "", "INT RST 7.5", after);
-    default: break;
-    }
-    const unsigned number = (vector >> 3) & 7;
+    if (taken.Source != InterruptSource::Intr)
+        return FormatLine(step, address, "", std::string("INT ") + DescribeInterruptSource(taken.Source).Name, after);
+    // INTR: the RST n that the device put on the data bus.
+    const unsigned number = (taken.Vector >> 3) & 7;
     char bytes[4];
     std::snprintf(bytes, sizeof bytes, "%02X", _RstOpcode | (number << 3));
     return FormatLine(step, address, bytes, "INT RST " + std::to_string(number), after);

@@ -23,5 +23,6 @@
 std::string FormatTraceLine(std::uint64_t step, std::uint16_t address, const std::uint8_t bytes[3],
                             const CpuState& after);
 
-// The line of an interrupt taken, which jumped to vector.
-std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, std::uint16_t vector, const CpuState& after);
+// The line of an interrupt taken, as the core reported it.
+std::string FormatInterruptLine(std::uint64_t step, std::uint16_t address, const TakenInterrupt& taken,
+                                const CpuState& after);

@@ -1,7 +1,7 @@
 // Tessily against bad inputs and failing outputs: every case ends promptly
 // with exit status 0, a defined image and at most the documented messages.
-// One test per row of the README's "Bad input" table that no golden case or
-// other test already covers.
+// One test per row of the "Bad input" table (docs/bad-input.md) that no golden
+// case or other test already covers.
 
 #include "support/RunProgram.h"
 

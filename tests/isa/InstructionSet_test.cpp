@@ -66,6 +66,12 @@ TEST(InstructionSet, FormatsInTheSourceSyntax)
         const char* Text;
     } rows[] = {
         {CpuModel::I8085, {0x3E, 0x0A, 0}, "MVI A, 0AH"},
+        // A leading 0 exactly when the first digit is a letter: A is the first.
+        {CpuModel::I8085, {0x3E, 0xA0, 0}, "MVI A, 0A0H"},
+        {CpuModel::I8085, {0x3E, 0x9F, 0}, "MVI A, 9FH"},
+        {CpuModel::I8085, {0xD3, 0xA0, 0}, "OUT 0A0H"},
+        {CpuModel::I8085, {0x21, 0x00, 0xA0}, "LXI H, 0A000H"},
+        {CpuModel::I8085, {0xC3, 0xFF, 0x9F}, "JMP 9FFFH"},
         {CpuModel::I8085, {0x21, 0x00, 0x20}, "LXI H, 2000H"},
         {CpuModel::I8085, {0xC3, 0x34, 0xF2}, "JMP 0F234H"},
         {CpuModel::I8085, {0x70, 0, 0}, "MOV M, B"},

@@ -1,6 +1,7 @@
 // Corvane against bad inputs and failing outputs: every case ends promptly
-// with exit status 0 and a defined result. One test per row of the README's
-// "Bad input" table that no golden case or other test already covers.
+// with exit status 0 and a defined result. One test per row of the "Bad
+// input" table (docs/bad-input.md) that no golden case or other test
+// already covers.
 
 #include "support/RunProgram.h"
 

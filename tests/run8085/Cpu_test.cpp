@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -69,6 +72,7 @@ TEST(Flags, OneRowPerRule)
         {"81H+81H then DAA", _8080, {0xC6, 0x81, 0x27}, 0x81, 0x00, 0x00, 0x62, 0x01},
         {"DAA on 9AH: 06H makes the high part above 9", _8080, {0x27}, 0x9A, 0x00, 0x00, 0x00, 0x55},
         {"DAA keeps CY it does not set", _8080, {0x27}, 0x12, 0x00, 0x01, 0x72, 0x05},
+        {"DAA on 99H: nothing to adjust", _8080, {0x27}, 0x99, 0x00, 0x00, 0x99, 0x84},
         {"DAA on the 8085", _8085, {0xC6, 0x98, 0x27}, 0x62, 0x00, 0x00, 0x60, 0x15},
         // Logical operations.
         {"ANA on the 8085 sets AC", _8085, {0xA0}, 0xF0, 0x0F, 0x01, 0x00, 0x54},
@@ -174,6 +178,45 @@ TEST(Undocumented, OneRowPerInstruction)
     }
 }
 
+// INX and DCX of every pair: K is set when the pair wraps round and
+// cleared otherwise, whatever it was.
+TEST(Undocumented, IncrementAndDecrementOfEachPairSetK)
+{
+    struct Row {
+        const char* Instruction;
+        std::uint8_t Opcode;
+        std::uint16_t Before, ExpectedAfter;
+        std::uint8_t F, ExpectedF;
+    } rows[] = {
+        {"INX B to 0000H", 0x03, 0xFFFF, 0x0000, 0x00, 0x20},  {"INX B", 0x03, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX B to FFFFH", 0x0B, 0x0000, 0xFFFF, 0x00, 0x20},  {"DCX B", 0x0B, 0x0100, 0x00FF, 0x20, 0x00},
+        {"INX D to 0000H", 0x13, 0xFFFF, 0x0000, 0x00, 0x20},  {"INX D", 0x13, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX D to FFFFH", 0x1B, 0x0000, 0xFFFF, 0x00, 0x20},  {"DCX D", 0x1B, 0x0100, 0x00FF, 0x20, 0x00},
+        {"INX H to 0000H", 0x23, 0xFFFF, 0x0000, 0x00, 0x20},  {"INX H", 0x23, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX H to FFFFH", 0x2B, 0x0000, 0xFFFF, 0x00, 0x20},  {"DCX H", 0x2B, 0x0100, 0x00FF, 0x20, 0x00},
+        {"INX SP to 0000H", 0x33, 0xFFFF, 0x0000, 0x00, 0x20}, {"INX SP", 0x33, 0x00FF, 0x0100, 0x20, 0x00},
+        {"DCX SP to FFFFH", 0x3B, 0x0000, 0xFFFF, 0x00, 0x20}, {"DCX SP", 0x3B, 0x0100, 0x00FF, 0x20, 0x00},
+    };
+    for (const Row& row : rows) {
+        auto cpu = MakeCpu(_8085, {row.Opcode, _Hlt});
+        cpu->F = row.F;
+        const auto high = static_cast<std::uint8_t>(row.Before >> 8), low = static_cast<std::uint8_t>(row.Before);
+        switch (row.Opcode & 0x30) {
+        case 0x00: cpu->B = high, cpu->C = low; break;
+        case 0x10: cpu->D = high, cpu->E = low; break;
+        case 0x20: cpu->H = high, cpu->L = low; break;
+        default: cpu->SP = row.Before; break;
+        }
+        StepCpu(*cpu);
+        const std::uint16_t after = (row.Opcode & 0x30) == 0x00   ? JoinPair(cpu->B, cpu->C)
+                                    : (row.Opcode & 0x30) == 0x10 ? JoinPair(cpu->D, cpu->E)
+                                    : (row.Opcode & 0x30) == 0x20 ? JoinPair(cpu->H, cpu->L)
+                                                                  : cpu->SP;
+        EXPECT_EQ(after, row.ExpectedAfter) << row.Instruction;
+        EXPECT_EQ(cpu->F, row.ExpectedF) << row.Instruction;
+    }
+}
+
 TEST(Undocumented, The8080TakesThe8085sCodesForNop)
 {
     // 10H and 18H (ARHL, RDEL), 20H and 30H (RIM, SIM), 38H (LDSI): one byte,
@@ -254,6 +297,67 @@ TEST(Transfers, OneRowPerCase)
     }
 }
 
+// Every condition, taken and not taken, by jump, call and return. The
+// flags given make the condition hold (Holds) or fail (Fails).
+TEST(Transfers, EveryConditionTakenAndNotTaken)
+{
+    struct Row {
+        const char* Condition;
+        std::uint8_t Jump, Call, Return;
+        std::uint8_t Holds, Fails;
+    } rows[] = {
+        {"NZ", 0xC2, 0xC4, 0xC0, 0x00, 0x40}, {"Z", 0xCA, 0xCC, 0xC8, 0x40, 0x00},
+        {"NC", 0xD2, 0xD4, 0xD0, 0x00, 0x01}, {"C", 0xDA, 0xDC, 0xD8, 0x01, 0x00},
+        {"PO", 0xE2, 0xE4, 0xE0, 0x00, 0x04}, {"PE", 0xEA, 0xEC, 0xE8, 0x04, 0x00},
+        {"P", 0xF2, 0xF4, 0xF0, 0x00, 0x80},  {"M", 0xFA, 0xFC, 0xF8, 0x80, 0x00},
+    };
+    for (const Row& row : rows) {
+        for (CpuModel model : {_8080, _8085}) {
+            for (bool holds : {true, false}) {
+                const std::string what = std::string(row.Condition) + (holds ? " taken" : " not taken") +
+                                         (model == _8080 ? " (8080)" : " (8085)");
+                // Every other flag is set the other way, so that a test of the wrong bit fails.
+                const auto f = static_cast<std::uint8_t>(holds ? row.Holds | (0xC5 & ~(row.Holds | row.Fails))
+                                                               : row.Fails | (0xC5 & ~(row.Holds | row.Fails)));
+                for (std::uint8_t opcode : {row.Jump, row.Call, row.Return}) {
+                    auto cpu = MakeCpu(model, {opcode, 0x00, 0x03});
+                    cpu->F = f;
+                    cpu->Memory[_StackTop] = 0x34; // for the return
+                    cpu->Memory[_StackTop + 1] = 0x12;
+                    StepCpu(*cpu);
+                    if (opcode == row.Return) {
+                        EXPECT_EQ(cpu->PC, holds ? 0x1234 : 0x0101) << "R" << what;
+                        EXPECT_EQ(cpu->SP, holds ? _StackTop + 2 : _StackTop) << "R" << what;
+                    } else if (opcode == row.Jump) {
+                        EXPECT_EQ(cpu->PC, holds ? 0x0300 : 0x0103) << "J" << what;
+                        EXPECT_EQ(cpu->SP, _StackTop) << "J" << what;
+                    } else {
+                        EXPECT_EQ(cpu->PC, holds ? 0x0300 : 0x0103) << "C" << what;
+                        EXPECT_EQ(cpu->SP, holds ? _StackTop - 2 : _StackTop) << "C" << what;
+                        if (holds) {
+                            EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), 0x0103) << "C" << what;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(Transfers, XthlSwapsLowWithLAndHighWithH)
+{
+    auto cpu = MakeCpu(_8080, {0xE3, _Hlt}); // XTHL
+    cpu->H = 0xAB, cpu->L = 0xCD;
+    cpu->Memory[_StackTop] = 0x34;
+    cpu->Memory[_StackTop + 1] = 0x12;
+    StepCpu(*cpu);
+    EXPECT_EQ(cpu->H, 0x12);
+    EXPECT_EQ(cpu->L, 0x34);
+    EXPECT_EQ(cpu->Memory[_StackTop], 0xCD);
+    EXPECT_EQ(cpu->Memory[_StackTop + 1], 0xAB);
+    EXPECT_EQ(cpu->SP, _StackTop);
+}
+
 // --- RIM and SIM -----------------------------------------------------------
 
 TEST(Rim, ReadsLinesLatchIeAndMasks)
@@ -293,12 +397,14 @@ TEST(Sim, SetsMasksLatchAndSod)
         {"without MSE the masks stay", 0x02, 0x07, true, false},
         {"R7.5 clears the latch", 0x10, 0x07, false, false},
         {"SDE loads SOD from bit 7", 0xC0, 0x07, true, true},
+        {"SDE with bit 7 clear clears SOD", 0x40, 0x07, true, false},
         {"bit 7 without SDE does nothing", 0x80, 0x07, true, false},
     };
     for (const Row& row : rows) {
         auto cpu = MakeCpu(_8085, {0x30, _Hlt}); // SIM
         cpu->A = row.A;
         cpu->Rst75Latch = true;
+        cpu->Sod = row.A == 0x40; // so that A=40H must clear it
         StepCpu(*cpu);
         EXPECT_EQ(cpu->Masks, row.ExpectedMasks) << row.Case;
         EXPECT_EQ(cpu->Rst75Latch, row.ExpectedLatch) << row.Case;
@@ -327,21 +433,22 @@ TEST(Interrupts, EachSourceAndItsMask)
         Source Raised;
         bool IE;
         std::uint8_t Masks;
-        int ExpectedVector; // -1: not taken
+        int ExpectedVector;                                     // -1: not taken
+        InterruptSource ExpectedSource = InterruptSource::Trap; // as the core reports it
     } rows[] = {
-        {"TRAP with interrupts disabled", _8085, Source::Trap, false, 0x07, 0x0024},
-        {"RST 7.5", _8085, Source::Rst75, true, 0x00, 0x003C},
+        {"TRAP with interrupts disabled", _8085, Source::Trap, false, 0x07, 0x0024, InterruptSource::Trap},
+        {"RST 7.5", _8085, Source::Rst75, true, 0x00, 0x003C, InterruptSource::Rst75},
         {"RST 7.5 masked", _8085, Source::Rst75, true, 0x04, -1},
-        {"RST 6.5", _8085, Source::Rst65, true, 0x00, 0x0034},
+        {"RST 6.5", _8085, Source::Rst65, true, 0x00, 0x0034, InterruptSource::Rst65},
         {"RST 6.5 masked", _8085, Source::Rst65, true, 0x02, -1},
-        {"RST 5.5", _8085, Source::Rst55, true, 0x00, 0x002C},
+        {"RST 5.5", _8085, Source::Rst55, true, 0x00, 0x002C, InterruptSource::Rst55},
         {"RST 5.5 masked", _8085, Source::Rst55, true, 0x01, -1},
         {"RST 5.5 with interrupts disabled", _8085, Source::Rst55, false, 0x00, -1},
-        {"INTR with RST 3", _8085, Source::Intr3, true, 0x07, 0x0018},
+        {"INTR with RST 3", _8085, Source::Intr3, true, 0x07, 0x0018, InterruptSource::Intr},
         {"INTR with interrupts disabled", _8085, Source::Intr3, false, 0x00, -1},
-        {"INTR on the 8080", _8080, Source::Intr3, true, 0x07, 0x0018},
+        {"INTR on the 8080", _8080, Source::Intr3, true, 0x07, 0x0018, InterruptSource::Intr},
         {"TRAP does not exist on the 8080", _8080, Source::Trap, true, 0x00, -1},
-        {"TRAP first", _8085, Source::All, true, 0x00, 0x0024},
+        {"TRAP first", _8085, Source::All, true, 0x00, 0x0024, InterruptSource::Trap},
     };
     for (const Row& row : rows) {
         auto cpu = MakeCpu(row.Model, {0x00, _Hlt}); // NOP; HLT
@@ -351,9 +458,13 @@ TEST(Interrupts, EachSourceAndItsMask)
         StepCpu(*cpu);
         if (row.ExpectedVector < 0) {
             EXPECT_EQ(cpu->PC, 0x0101) << row.Case;
+            EXPECT_EQ(cpu->LastInterrupt.Step, 0u) << row.Case;
             continue;
         }
         EXPECT_EQ(cpu->PC, row.ExpectedVector) << row.Case;
+        EXPECT_EQ(cpu->LastInterrupt.Source, row.ExpectedSource) << row.Case;
+        EXPECT_EQ(cpu->LastInterrupt.Vector, row.ExpectedVector) << row.Case;
+        EXPECT_EQ(cpu->LastInterrupt.Step, 1u) << row.Case;
         EXPECT_EQ(ReadWordAt(*cpu, _StackTop - 2), 0x0100) << row.Case;
         EXPECT_FALSE(cpu->IE) << row.Case;
         EXPECT_EQ(cpu->Instructions, 1u) << row.Case;
@@ -420,13 +531,16 @@ TEST(Interrupts, RimAfterTrapReadsIeFromBeforeIt)
 {
     auto cpu = MakeCpu(_8085, {});
     cpu->Memory[0x0024] = 0x20; // RIM
+    cpu->Memory[0x0025] = 0x20; // RIM
     cpu->IE = true;
     cpu->Masks = 0x07;
     cpu->Lines.Trap = true;
     StepCpu(*cpu); // TRAP
-    StepCpu(*cpu); // RIM
+    StepCpu(*cpu); // RIM: IE as it was before the TRAP
     EXPECT_FALSE(cpu->IE);
     EXPECT_EQ(cpu->A, 0x0F);
+    StepCpu(*cpu); // RIM again: IE as it is now
+    EXPECT_EQ(cpu->A, 0x07);
 }
 
 // --- I/O ---------------------------------------------------------------------
@@ -477,6 +591,76 @@ TEST(RunCpu, StopsAtTheStepLimit)
     EXPECT_EQ(RunCpu(*cpu, 1000), RunEnd::StepLimit);
     EXPECT_EQ(cpu->Instructions, 1000u);
     EXPECT_EQ(cpu->States, 10000u);
+}
+
+} // namespace
+
+namespace {
+
+// A watched run that is resumed with StepCpu at each of its stops ends
+// exactly where the plain run ends: the watch only stops, it never changes
+// what runs. Random memory, registers and watch tables, both models.
+TEST(RunCpuWatched, ResumedAtEachStopEndsAsRunCpu)
+{
+    std::mt19937 random(85);
+    const auto byte = [&random] { return static_cast<std::uint8_t>(random() & 0xFF); };
+    std::vector<std::uint8_t> placed(65536), code(65536);
+    int stops = 0;
+    for (int round = 0; round < 20; ++round) {
+        const CpuModel model = round % 2 ? _8080 : _8085;
+        auto plain = std::make_unique<CpuState>();
+        ResetCpu(*plain, model);
+        for (auto& cell : plain->Memory)
+            cell = byte();
+        plain->PC = static_cast<std::uint16_t>(random());
+        plain->SP = static_cast<std::uint16_t>(random());
+        plain->A = byte(), plain->B = byte(), plain->C = byte(), plain->D = byte();
+        plain->E = byte(), plain->H = byte(), plain->L = byte(), plain->F = byte();
+        for (int i = 0; i < 65536; ++i) {
+            placed[i] = (random() % 8) != 0;
+            code[i] = placed[i] && (random() % 2);
+        }
+        auto watched = std::make_unique<CpuState>(*plain);
+        const std::uint64_t limit = 20000;
+        RunCpu(*plain, limit);
+        RunWatch watch{placed.data(), code.data(), 0};
+        while (RunCpuWatched(*watched, limit, watch) == RunEnd::Watched) {
+            ++stops;
+            StepCpu(*watched);
+        }
+        EXPECT_EQ(watched->PC, plain->PC) << round;
+        EXPECT_EQ(watched->SP, plain->SP) << round;
+        EXPECT_EQ(watched->F, plain->F) << round;
+        EXPECT_EQ(JoinPair(watched->H, watched->L), JoinPair(plain->H, plain->L)) << round;
+        EXPECT_EQ(watched->Instructions, plain->Instructions) << round;
+        EXPECT_EQ(watched->States, plain->States) << round;
+        EXPECT_TRUE(std::equal(plain->Memory, plain->Memory + 65536, watched->Memory)) << round;
+    }
+    EXPECT_GT(stops, 100);
+}
+
+// Where the watched run stops: before an instruction where nothing is
+// placed (the one before it at LastAddress), before one that stores into
+// code, and not before one that stores elsewhere.
+TEST(RunCpuWatched, StopsBeforeTheWatchedInstruction)
+{
+    std::vector<std::uint8_t> placed(65536), code(65536);
+    // 0100: MVI A,1  STA 0200H  STA 0103H  JMP 0300H; all placed, as code.
+    auto cpu = MakeCpu(_8085, {0x3E, 0x01, 0x32, 0x00, 0x02, 0x32, 0x03, 0x01, 0xC3, 0x00, 0x03});
+    for (int i = 0x100; i < 0x10B; ++i)
+        placed[i] = code[i] = 1;
+    RunWatch watch{placed.data(), code.data(), 0};
+    EXPECT_EQ(RunCpuWatched(*cpu, 0, watch), RunEnd::Watched);
+    EXPECT_EQ(cpu->PC, 0x0105); // STA 0103H, not yet run
+    EXPECT_EQ(cpu->Instructions, 2u);
+    std::uint16_t addresses[2];
+    ASSERT_EQ(FindStoreAddresses(*cpu, addresses), 1);
+    EXPECT_EQ(addresses[0], 0x0103);
+    StepCpu(*cpu);
+    EXPECT_EQ(RunCpuWatched(*cpu, 0, watch), RunEnd::Watched);
+    EXPECT_EQ(cpu->PC, 0x0300); // where nothing is placed
+    EXPECT_EQ(watch.LastAddress, 0x0108);
+    EXPECT_EQ(cpu->Instructions, 4u);
 }
 
 } // namespace

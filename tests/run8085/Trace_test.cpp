@@ -39,13 +39,16 @@ TEST(FormatInterruptLine, NamesTheSource)
     cpu.Model = CpuModel::I8085;
     cpu.SP = 0x2FFE;
     const char* const registers = "A=00 B=00 C=00 D=00 E=00 H=00 L=00 SP=2FFE S=0 Z=0 AC=0 P=0 CY=0\n";
-    const std::pair<std::uint16_t, const char*> rows[] = {
-        {0x0024, "6 2008:           INT TRAP        "}, {0x002C, "6 2008:           INT RST 5.5     "},
-        {0x0034, "6 2008:           INT RST 6.5     "}, {0x003C, "6 2008:           INT RST 7.5     "},
-        {0x0018, "6 2008: DF        INT RST 3       "}, {0x0000, "6 2008: C7        INT RST 0       "},
+    const std::pair<TakenInterrupt, const char*> rows[] = {
+        {{InterruptSource::Trap, 0x0024, 6}, "6 2008:           INT TRAP        "},
+        {{InterruptSource::Rst55, 0x002C, 6}, "6 2008:           INT RST 5.5     "},
+        {{InterruptSource::Rst65, 0x0034, 6}, "6 2008:           INT RST 6.5     "},
+        {{InterruptSource::Rst75, 0x003C, 6}, "6 2008:           INT RST 7.5     "},
+        {{InterruptSource::Intr, 0x0018, 6}, "6 2008: DF        INT RST 3       "},
+        {{InterruptSource::Intr, 0x0000, 6}, "6 2008: C7        INT RST 0       "},
     };
-    for (const auto& [vector, start] : rows)
-        EXPECT_EQ(FormatInterruptLine(6, 0x2008, vector, cpu), std::string(start) + registers);
+    for (const auto& [taken, start] : rows)
+        EXPECT_EQ(FormatInterruptLine(6, 0x2008, taken, cpu), std::string(start) + registers);
 }
 
 } // namespace

@@ -1,0 +1,167 @@
+// The debugging layer: one session over the processor core, with stepping,
+// running to stop conditions, breakpoints, watchpoints, a history to run
+// backwards through, and a command interpreter that takes one line and
+// gives back the text to show. The terminal front end (Run8085 --debug)
+// and the page drive the same session from memory; nothing here touches a
+// terminal, a signal or a process.
+//
+// History: the whole machine (DebugMachine) is copied every
+// _SnapshotInterval instructions and whenever a command changes it; going
+// back to a moment restores the nearest copy before it and runs forward
+// again. What came from outside while running (console input) is logged,
+// so running again gives the very same machine. Time is counted in steps:
+// instructions and interrupts taken, and the console's traps under --cpm.
+#pragma once
+
+#include "Cpu.h"
+#include "Options.h"
+#include "Ports.h"
+#include "SourceMap.h"
+
+#include <csignal>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Instructions between two periodic copies of the machine.
+constexpr std::uint64_t _SnapshotInterval = 1000000;
+// History memory unless the front end says otherwise.
+constexpr std::uint64_t _DefaultHistoryBytes = std::uint64_t{64} << 20;
+
+// Everything that makes up the machine at one moment.
+struct DebugMachine {
+    CpuState Cpu;
+    PortLog Out;                   // what OUT wrote, for the report and the page
+    std::uint8_t Inputs[256] = {}; // what IN reads from ports other than the console
+    std::uint64_t TrapsServed = 0; // the console's trap HLTs, taken back out of the instruction count
+    std::uint64_t NextEvent = 0;   // the first --interrupt event not yet raised
+    std::uint64_t ConsoleReads = 0;
+    std::uint64_t ConsoleWrites = 0;
+};
+
+// Steps since the first state.
+std::uint64_t CountSteps(const DebugMachine& machine);
+
+enum class BreakKind : std::uint8_t { Breakpoint, Watchpoint };
+
+struct DebugBreak {
+    int Number = 0;
+    BreakKind Kind = BreakKind::Breakpoint;
+    bool Temporary = false;
+    std::uint16_t Address = 0; // breakpoint
+    std::string Where;         // how the stop names it: "LOOP (prog.asm:5)", "2004H"
+    std::string Condition;     // "" when none; parsed again at each hit
+    // Watchpoint: a memory range or a register (Register non-empty).
+    std::uint16_t From = 0, To = 0;
+    std::string Register;
+    std::string Text; // as the user wrote what is watched
+    int Hits = 0;
+};
+
+// Why the machine stopped, for the page and the terminal.
+enum class StopKind : std::uint8_t {
+    None,
+    Step,
+    Breakpoint,
+    Watchpoint,
+    Halted,
+    CpmExit,
+    StepLimit,
+    StartOfHistory,
+    Finished,
+    Interrupted,
+};
+
+struct DebugSession {
+    RunOptions Options;
+    std::vector<InterruptEvent> Events; // the --interrupt events, by step
+    DebugMachine First;                 // the first state
+    DebugMachine Now;
+    bool HasMap = false;
+    SourceMap Map;
+
+    std::vector<DebugBreak> Breaks;
+    int NextBreakNumber = 1;
+    std::vector<std::uint8_t> BreakTable = std::vector<std::uint8_t>(65536); // bit 0 user, bit 1 internal
+
+    // History: copies of the machine in time order, the oldest first.
+    std::deque<std::unique_ptr<DebugMachine>> Snapshots;
+    std::uint64_t HistoryBytes = _DefaultHistoryBytes;
+    bool HistoryLossSaid = false;
+    std::string ConsoleInputLog;      // every byte the console port has read
+    std::uint64_t ConsolePrinted = 0; // console bytes already shown
+    std::uint64_t LatestTime = 0;     // the latest moment the machine has been at
+
+    // Where live console input comes from; null reads end of input.
+    int (*ReadConsole)(void* context) = nullptr;
+    void* ReadConsoleContext = nullptr;
+
+    // Set by the front end (Ctrl-C) to stop a run going forward; read
+    // between stretches of running, never while going back.
+    const volatile std::sig_atomic_t* StopRequest = nullptr;
+    bool StopAllowed = false;
+
+    bool MarkChanges = false;            // a terminal: mark changed registers
+    std::unique_ptr<CpuState> LastShown; // the processor at the last stop shown
+
+    std::string Output; // what the command being run prints
+    std::string LastCommand;
+    int ListNextLine = 0; // where a repeated list goes on
+    bool Quit = false;
+    StopKind LastStop = StopKind::None;
+    std::string LastStopText;
+    int LastWrite = -1; // the last memory byte a step wrote, -1 when unknown
+    bool WarnedBdos[256] = {};
+};
+
+// Loads the first state (memory, registers) and the options that shape a
+// run (model, --interrupt, --input, --console-port, --cpm, --max-steps).
+void LoadDebugSession(DebugSession& session, const CpuState& first, const RunOptions& options);
+void SetDebugSourceMap(DebugSession& session, SourceMap map);
+
+// The two lines of a stop (with the reason line before them when given).
+std::string FormatStopLines(DebugSession& session);
+
+struct CommandResult {
+    std::string Text;     // to print, each line ending in a line feed
+    bool Refused = false; // a bad command: nothing changed
+};
+
+// Runs one command line as typed at the prompt.
+CommandResult RunDebugCommand(DebugSession& session, std::string_view line);
+
+// Runs continue for at most count instructions; true when it stopped for a
+// reason (the page's slices).
+bool ContinueSlice(DebugSession& session, std::uint64_t count, std::string& text);
+
+// The text of the stop shown when the session starts.
+std::string StartText(DebugSession& session);
+
+// --- The machine (DebugMachine.cpp) ---
+
+enum class RunStop : std::uint8_t { Reached, Break, Halted, CpmExit, StepLimit, Interrupted };
+
+// Runs forward until the time is until, or (when useBreaks) before an
+// instruction whose address is marked in the break table (never before the
+// first), or the machine halts, leaves under CP/M, or reaches the step limit.
+RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks);
+
+// Restores the machine as it was at time (the oldest moment held when that
+// is older); false when the history no longer reaches back that far.
+bool GoToTime(DebugSession& session, std::uint64_t time);
+
+// The oldest moment the history holds.
+std::uint64_t FindOldestTime(const DebugSession& session);
+
+// A command changed the machine: whatever history lay after now is gone,
+// and now becomes a moment of the history. True when something was cut.
+bool NoteMachineChanged(DebugSession& session);
+
+// Whether the processor is halted with nothing that could wake it.
+bool IsStuck(const DebugSession& session);
+
+// How many instructions the history holds (say it once when some fell out).
+std::uint64_t CountHistoryInstructions(const DebugSession& session);

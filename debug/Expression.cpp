@@ -1,0 +1,428 @@
+#include "Expression.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace {
+
+struct RegisterRow {
+    const char* Name;
+    int Width;
+    bool Only8085;
+};
+
+constexpr RegisterRow _Registers[] = {
+    {"A", 1, false},  {"B", 1, false},  {"C", 1, false},   {"D", 1, false},  {"E", 1, false},
+    {"H", 1, false},  {"L", 1, false},  {"BC", 2, false},  {"DE", 2, false}, {"HL", 2, false},
+    {"SP", 2, false}, {"PC", 2, false}, {"PSW", 2, false}, {"S", 0, false},  {"Z", 0, false},
+    {"AC", 0, false}, {"P", 0, false},  {"CY", 0, false},  {"K", 0, true},   {"V", 0, true},
+};
+
+std::string Upper(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::uint8_t FlagBit(const std::string& name)
+{
+    if (name == "S")
+        return _FlagS;
+    if (name == "Z")
+        return _FlagZ;
+    if (name == "AC")
+        return _FlagAC;
+    if (name == "P")
+        return _FlagP;
+    if (name == "CY")
+        return _FlagCY;
+    if (name == "K")
+        return _FlagK;
+    return _FlagV;
+}
+
+bool IsNameChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '?' || c == '@' || c == '.';
+}
+
+// A recursive-descent reader over the text.
+struct Reader {
+    const DebugSession& Session;
+    std::string_view Text;
+    std::size_t At = 0;
+    std::string Error;
+
+    void SkipSpace()
+    {
+        while (At < Text.size() && std::isspace(static_cast<unsigned char>(Text[At])))
+            ++At;
+    }
+    bool Take(std::string_view token)
+    {
+        SkipSpace();
+        if (Text.substr(At, token.size()) != token)
+            return false;
+        At += token.size();
+        return true;
+    }
+    bool Fail(std::string what)
+    {
+        if (Error.empty())
+            Error = std::move(what);
+        return false;
+    }
+};
+
+bool ReadExpression(Reader& reader, ExprValue& value);
+
+bool ReadNumber(Reader& reader, std::string_view word, ExprValue& value)
+{
+    std::string text = Upper(word);
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && text[1] == 'X') {
+        text = text.substr(2);
+        base = 16;
+    } else if (text.size() > 1 && text.back() == 'H') {
+        text.pop_back();
+        base = 16;
+    }
+    std::int64_t number = 0;
+    for (char c : text) {
+        const int digit =
+            std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99);
+        if (digit >= base)
+            return reader.Fail("'" + std::string(word) + "' is not a number (decimal, or hexadecimal ending in H)");
+        number = number * base + digit;
+        if (number > 0xFFFF)
+            return reader.Fail("'" + std::string(word) + "' is larger than FFFFH");
+    }
+    value.Value = number;
+    value.Width = number > 0xFF ? 2 : 1;
+    return true;
+}
+
+bool ReadName(Reader& reader, std::string_view word, ExprValue& value)
+{
+    const std::string name = Upper(word);
+    const CpuState& cpu = reader.Session.Now.Cpu;
+    if (name == "M") {
+        value.Value = cpu.Memory[static_cast<std::uint16_t>((cpu.H << 8) | cpu.L)];
+        value.Width = 1;
+        return true;
+    }
+    const RegisterName reg = FindRegister(name);
+    if (!reg.Name.empty() && !(cpu.Model == CpuModel::I8080 && (name == "K" || name == "V"))) {
+        value.Value = ReadRegister(cpu, reg.Name);
+        value.Width = reg.Width;
+        return true;
+    }
+    if (reader.Session.HasMap) {
+        for (const MappedLabel& label : reader.Session.Map.Labels) {
+            if (Upper(label.Name) == name) {
+                value.Value = label.Address;
+                value.Width = 2;
+                return true;
+            }
+        }
+    }
+    return reader.Fail("no register, flag or label named '" + std::string(word) + "'");
+}
+
+bool ReadTerm(Reader& reader, ExprValue& value)
+{
+    reader.SkipSpace();
+    if (reader.Take("[")) {
+        ExprValue address;
+        if (!ReadExpression(reader, address))
+            return false;
+        if (!reader.Take("]"))
+            return reader.Fail("']' missing");
+        value.Value = reader.Session.Now.Cpu.Memory[static_cast<std::uint16_t>(address.Value)];
+        value.Width = 1;
+        return true;
+    }
+    if (reader.Take("(")) {
+        if (!ReadExpression(reader, value))
+            return false;
+        if (!reader.Take(")"))
+            return reader.Fail("')' missing");
+        return true;
+    }
+    const std::size_t start = reader.At;
+    while (reader.At < reader.Text.size() && IsNameChar(reader.Text[reader.At]))
+        ++reader.At;
+    const std::string_view word = reader.Text.substr(start, reader.At - start);
+    if (word.empty())
+        return reader.Fail(reader.At < reader.Text.size()
+                               ? "unexpected '" + std::string(1, reader.Text[reader.At]) + "'"
+                               : "a value is missing");
+    if (std::isdigit(static_cast<unsigned char>(word[0])))
+        return ReadNumber(reader, word, value);
+    return ReadName(reader, word, value);
+}
+
+bool ReadSum(Reader& reader, ExprValue& value)
+{
+    const bool negate = reader.Take("-");
+    if (!ReadTerm(reader, value))
+        return false;
+    if (negate) {
+        value.Value = -value.Value;
+        value.Width = 2;
+    }
+    for (;;) {
+        int sign = 0;
+        if (reader.Take("+"))
+            sign = 1;
+        else if (reader.Take("-"))
+            sign = -1;
+        else
+            return true;
+        ExprValue term;
+        if (!ReadTerm(reader, term))
+            return false;
+        value.Value += sign * term.Value;
+        value.Width = 2;
+    }
+}
+
+bool ReadExpression(Reader& reader, ExprValue& value)
+{
+    if (!ReadSum(reader, value))
+        return false;
+    static constexpr const char* compares[] = {"==", "!=", "<=", ">=", "<", ">"};
+    for (const char* compare : compares) {
+        if (!reader.Take(compare))
+            continue;
+        ExprValue right;
+        if (!ReadSum(reader, right))
+            return false;
+        const std::string op = compare;
+        const std::int64_t l = value.Value, r = right.Value;
+        const bool truth = op == "=="   ? l == r
+                           : op == "!=" ? l != r
+                           : op == "<=" ? l <= r
+                           : op == ">=" ? l >= r
+                           : op == "<"  ? l < r
+                                        : l > r;
+        value.Value = truth ? 1 : 0;
+        value.Width = 0;
+        return true;
+    }
+    return true;
+}
+
+bool IsAllDigits(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+// The address of the first instruction on source line line or the next line that has one.
+bool FindLineAddress(const DebugSession& session, int line, std::uint16_t& address)
+{
+    int best = 0;
+    for (const MappedRecord& record : session.Map.Records) {
+        if (record.IsData || record.Size == 0 || record.SourceLine < line)
+            continue;
+        if (best == 0 || record.SourceLine < best) {
+            best = record.SourceLine;
+            address = record.Address;
+        }
+    }
+    return best != 0;
+}
+
+} // namespace
+
+std::string Trim(std::string_view text)
+{
+    std::size_t start = 0, end = text.size();
+    while (start < end && std::isspace(static_cast<unsigned char>(text[start])))
+        ++start;
+    while (end > start && std::isspace(static_cast<unsigned char>(text[end - 1])))
+        --end;
+    return std::string(text.substr(start, end - start));
+}
+
+std::string FormatHex(std::uint32_t value, int digits)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    std::string result = text;
+    if (std::isalpha(static_cast<unsigned char>(result[0])))
+        result = "0" + result;
+    return result + "H";
+}
+
+bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error)
+{
+    Reader reader{session, text, 0, {}};
+    if (!ReadExpression(reader, value)) {
+        error = reader.Error;
+        return false;
+    }
+    reader.SkipSpace();
+    if (reader.At != text.size()) {
+        error = "unexpected '" + std::string(text.substr(reader.At)) + "' after the expression";
+        return false;
+    }
+    return true;
+}
+
+RegisterName FindRegister(std::string_view text)
+{
+    const std::string name = Upper(Trim(text));
+    for (const RegisterRow& row : _Registers) {
+        if (name == row.Name)
+            return {row.Name, row.Width};
+    }
+    return {};
+}
+
+std::int64_t ReadRegister(const CpuState& cpu, const std::string& name)
+{
+    const auto pair = [](std::uint8_t high, std::uint8_t low) { return (high << 8) | low; };
+    if (name == "A")
+        return cpu.A;
+    if (name == "B")
+        return cpu.B;
+    if (name == "C")
+        return cpu.C;
+    if (name == "D")
+        return cpu.D;
+    if (name == "E")
+        return cpu.E;
+    if (name == "H")
+        return cpu.H;
+    if (name == "L")
+        return cpu.L;
+    if (name == "BC")
+        return pair(cpu.B, cpu.C);
+    if (name == "DE")
+        return pair(cpu.D, cpu.E);
+    if (name == "HL")
+        return pair(cpu.H, cpu.L);
+    if (name == "SP")
+        return cpu.SP;
+    if (name == "PC")
+        return cpu.PC;
+    if (name == "PSW")
+        return pair(cpu.A, PswByte(cpu));
+    return (cpu.F & FlagBit(name)) ? 1 : 0;
+}
+
+void WriteRegister(CpuState& cpu, const std::string& name, std::uint16_t value)
+{
+    const auto high = static_cast<std::uint8_t>(value >> 8);
+    const auto low = static_cast<std::uint8_t>(value);
+    if (name == "A")
+        cpu.A = low;
+    else if (name == "B")
+        cpu.B = low;
+    else if (name == "C")
+        cpu.C = low;
+    else if (name == "D")
+        cpu.D = low;
+    else if (name == "E")
+        cpu.E = low;
+    else if (name == "H")
+        cpu.H = low;
+    else if (name == "L")
+        cpu.L = low;
+    else if (name == "BC")
+        cpu.B = high, cpu.C = low;
+    else if (name == "DE")
+        cpu.D = high, cpu.E = low;
+    else if (name == "HL")
+        cpu.H = high, cpu.L = low;
+    else if (name == "SP")
+        cpu.SP = value;
+    else if (name == "PC")
+        cpu.PC = value, cpu.Halted = false;
+    else if (name == "PSW")
+        cpu.A = high, cpu.F = low;
+    else if (value != 0)
+        cpu.F = static_cast<std::uint8_t>(cpu.F | FlagBit(name));
+    else
+        cpu.F = static_cast<std::uint8_t>(cpu.F & ~FlagBit(name));
+}
+
+bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error)
+{
+    const std::string location = Trim(text);
+    std::string_view lineText = location;
+    const std::size_t colon = location.rfind(':');
+    if (colon != std::string::npos && IsAllDigits(location.substr(colon + 1))) {
+        const std::string file = location.substr(0, colon);
+        if (!session.HasMap || file != session.Map.SourceName) {
+            error = "no source named '" + file + "'";
+            return false;
+        }
+        lineText = std::string_view(location).substr(colon + 1);
+    }
+    if (IsAllDigits(lineText)) {
+        if (lineText.size() > 9) {
+            error = "no line " + std::string(lineText);
+            return false;
+        }
+        if (!session.HasMap) {
+            error = "no source map: give an address such as 2010H";
+            return false;
+        }
+        const int line = std::stoi(std::string(lineText));
+        if (!FindLineAddress(session, line, address)) {
+            error = "no instruction on line " + std::to_string(line) + " or after it";
+            return false;
+        }
+        return true;
+    }
+    ExprValue value;
+    if (!EvaluateExpression(session, location, value, error))
+        return false;
+    if (value.Value < 0 || value.Value > 0xFFFF) {
+        error = "'" + location + "' is not an address 0-FFFFH";
+        return false;
+    }
+    address = static_cast<std::uint16_t>(value.Value);
+    return true;
+}
+
+int FindSourceLineAt(const DebugSession& session, std::uint16_t address)
+{
+    if (!session.HasMap)
+        return 0;
+    int line = 0;
+    for (const MappedRecord& record : session.Map.Records) {
+        if (record.Size > 0 && address >= record.Address && address - record.Address < record.Size)
+            line = record.SourceLine;
+    }
+    return line;
+}
+
+std::string DescribeAddress(const DebugSession& session, std::uint16_t address)
+{
+    std::string text;
+    if (session.HasMap) {
+        for (const MappedLabel& label : session.Map.Labels) {
+            if (label.Address == address) {
+                text = label.Name;
+                break;
+            }
+        }
+    }
+    if (text.empty())
+        text = FormatHex(address, 4);
+    const int line = FindSourceLineAt(session, address);
+    if (line != 0)
+        text += " (" + session.Map.SourceName + ":" + std::to_string(line) + ")";
+    return text;
+}

@@ -1,0 +1,48 @@
+// The debugger's expressions, locations and value formats.
+//
+//   EXPR      := SUM [COMPARE SUM]        COMPARE: == != < > <= >=
+//   SUM       := ['-'] TERM {('+'|'-') TERM}
+//   TERM      := NUMBER | NAME | '[' EXPR ']' | '(' EXPR ')'
+//
+// A NUMBER is decimal (12), or hexadecimal with an H suffix (2050H, 0FFH) or
+// a 0x prefix. A NAME is a register (A B C D E H L, M for [HL]), a pair
+// (BC DE HL SP PC PSW), a flag (S Z AC P CY, and K V on the 8085) or a
+// label of the source map, in any case. [ADDR] is the memory byte at ADDR.
+#pragma once
+
+#include "DebugSession.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct ExprValue {
+    std::int64_t Value = 0;
+    int Width = 2; // 0 a flag or truth value, 1 a byte, 2 a word
+};
+
+bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error);
+
+// A register, pair or flag that set and watch can name; Width as above,
+// empty name when text is none.
+struct RegisterName {
+    std::string Name; // canonical upper case
+    int Width = 0;
+};
+RegisterName FindRegister(std::string_view text);
+std::int64_t ReadRegister(const CpuState& cpu, const std::string& name);
+void WriteRegister(CpuState& cpu, const std::string& name, std::uint16_t value);
+
+// LOCATION: a source line (12, prog.asm:12), a label, or an address EXPR.
+bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error);
+
+// How a stop names an address: "LOOP (prog.asm:5)", "2004H (prog.asm:7)", "2004H".
+std::string DescribeAddress(const DebugSession& session, std::uint16_t address);
+
+// The source line whose instruction covers address, 0 when none.
+int FindSourceLineAt(const DebugSession& session, std::uint16_t address);
+
+// 2050H, 0AH: hexadecimal with an H suffix and a leading 0 before a letter.
+std::string FormatHex(std::uint32_t value, int digits);
+
+std::string Trim(std::string_view text);

@@ -1,0 +1,442 @@
+#include "Motion.h"
+
+#include "Expression.h"
+#include "Interrupts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+namespace {
+
+constexpr std::uint8_t _UserBreak = 1;
+constexpr std::uint8_t _GoalBreak = 2;
+
+// --- Call depth, as one step changes it ---
+
+struct StepBefore {
+    std::uint16_t Pc = 0;
+    std::uint16_t Sp = 0;
+    std::uint8_t Opcode = 0;
+    bool Waiting = false;
+};
+
+StepBefore NoteBefore(const DebugSession& session)
+{
+    const CpuState& cpu = session.Now.Cpu;
+    return {cpu.PC, cpu.SP, cpu.Memory[cpu.PC], IsInterruptWaiting(cpu) || cpu.EnablePending};
+}
+
+bool IsCall(CpuModel model, std::uint8_t opcode)
+{
+    const InstructionInfo& info = DescribeOpcode(model, opcode);
+    const std::string_view name = info.Mnemonic;
+    return (name[0] == 'C' && info.Value == ValueKind::Address) || name == "RST" || name == "RSTV";
+}
+
+bool IsReturn(CpuModel model, std::uint8_t opcode)
+{
+    static constexpr std::string_view returns[] = {"RET", "RNZ", "RZ", "RNC", "RC", "RPO", "RPE", "RP", "RM"};
+    const std::string_view name = DescribeOpcode(model, opcode).Mnemonic;
+    return std::find(std::begin(returns), std::end(returns), name) != std::end(returns);
+}
+
+std::uint16_t WordAt(const CpuState& cpu, std::uint16_t address)
+{
+    return static_cast<std::uint16_t>(cpu.Memory[address] | (cpu.Memory[static_cast<std::uint16_t>(address + 1)] << 8));
+}
+
+// +1 for a call taken (an instruction or an interrupt), -1 for a return
+// taken, else 0.
+int DepthChange(const StepBefore& before, const CpuState& after)
+{
+    if (after.SP == static_cast<std::uint16_t>(before.Sp - 2)) {
+        const std::uint16_t pushed = WordAt(after, after.SP);
+        const int size = DescribeOpcode(after.Model, before.Opcode).Size;
+        if (before.Waiting && pushed == before.Pc && after.PC < 0x48)
+            return 1;
+        if (IsCall(after.Model, before.Opcode) && pushed == static_cast<std::uint16_t>(before.Pc + size))
+            return 1;
+    }
+    if (after.SP == static_cast<std::uint16_t>(before.Sp + 2) && IsReturn(after.Model, before.Opcode))
+        return -1;
+    return 0;
+}
+
+// --- Watchpoints ---
+
+std::vector<std::int64_t> ReadWatched(const DebugSession& session)
+{
+    std::vector<std::int64_t> values;
+    for (const DebugBreak& watch : session.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint)
+            continue;
+        if (!watch.Register.empty()) {
+            values.push_back(ReadRegister(session.Now.Cpu, watch.Register));
+            continue;
+        }
+        for (unsigned address = watch.From; address <= watch.To; ++address)
+            values.push_back(session.Now.Cpu.Memory[address]);
+    }
+    return values;
+}
+
+// The stop line of the first watched value that differs, or "".
+std::string FindWatchChange(const DebugSession& session, const std::vector<std::int64_t>& from,
+                            const std::vector<std::int64_t>& to)
+{
+    std::size_t at = 0;
+    for (const DebugBreak& watch : session.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint)
+            continue;
+        const int width = watch.Register.empty() ? 1 : FindRegister(watch.Register).Width;
+        const unsigned count = watch.Register.empty() ? watch.To - watch.From + 1u : 1u;
+        for (unsigned i = 0; i < count; ++i, ++at) {
+            if (from[at] == to[at])
+                continue;
+            const std::string name = watch.Register.empty() ? "[" + FormatHex(watch.From + i, 4) + "]" : watch.Register;
+            const int digits = width == 0 ? 1 : width * 2;
+            char text[64];
+            std::snprintf(text, sizeof text, "%0*llX -> %0*llX", digits, static_cast<unsigned long long>(from[at]),
+                          digits, static_cast<unsigned long long>(to[at]));
+            return "watchpoint " + std::to_string(watch.Number) + ": " + name + " " + text;
+        }
+    }
+    return "";
+}
+
+bool HasWatchpoints(const DebugSession& session)
+{
+    return std::any_of(session.Breaks.begin(), session.Breaks.end(),
+                       [](const DebugBreak& b) { return b.Kind == BreakKind::Watchpoint; });
+}
+
+StopReport DescribeRunStop(RunStop stop)
+{
+    switch (stop) {
+    case RunStop::Halted: return {StopKind::Halted, "halted"};
+    case RunStop::CpmExit: return {StopKind::CpmExit, "exited through 0000H"};
+    case RunStop::StepLimit: return {StopKind::StepLimit, "step limit"};
+    case RunStop::Interrupted: return {StopKind::Interrupted, "interrupted"};
+    case RunStop::Reached:
+    case RunStop::Break: break;
+    }
+    return {};
+}
+
+// A step that ends on a halt with nothing to wake it says so.
+StopReport NoteHalt(const DebugSession& session, StopReport report)
+{
+    if (report.Kind == StopKind::Step && IsStuck(session))
+        return {StopKind::Halted, "halted"};
+    return report;
+}
+
+StopReport ReportStartOfHistory()
+{
+    return {StopKind::StartOfHistory, "start of history"};
+}
+
+// One step with the watchpoints checked; Reached when it stepped.
+RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore& before)
+{
+    const std::vector<std::int64_t> old = ReadWatched(session);
+    before = NoteBefore(session);
+    const RunStop stop = RunForward(session, CountSteps(session.Now) + 1, false);
+    if (stop == RunStop::Reached)
+        watchReason = FindWatchChange(session, old, ReadWatched(session));
+    return stop;
+}
+
+enum class Goal : std::uint8_t { None, Return, Finish };
+
+// Runs forward to a stop; Return stops where PC and SP are goalPc and goalSp
+// (back from a call), Finish when the current subroutine returns.
+StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::uint16_t goalSp, std::uint64_t until)
+{
+    const bool slow = HasWatchpoints(session) || goal == Goal::Finish;
+    session.StopAllowed = true;
+    if (goal == Goal::Return)
+        session.BreakTable[goalPc] |= _GoalBreak;
+    StopReport report;
+    int depth = 0;
+    for (;;) {
+        RunStop stop;
+        std::string reason;
+        if (slow) {
+            StepBefore before;
+            stop = StepWatched(session, reason, before);
+            if (stop == RunStop::Reached) {
+                const CpuState& cpu = session.Now.Cpu;
+                depth += DepthChange(before, cpu);
+                if (!reason.empty()) {
+                    report = {StopKind::Watchpoint, reason};
+                    break;
+                }
+                if ((goal == Goal::Finish && depth < 0) ||
+                    (goal == Goal::Return && cpu.PC == goalPc && cpu.SP == goalSp)) {
+                    report = {StopKind::Finished, ""};
+                    break;
+                }
+                if ((session.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
+                    report = {StopKind::Breakpoint, reason};
+                    break;
+                }
+                if (CountSteps(session.Now) >= until) {
+                    report = {StopKind::None, ""};
+                    break;
+                }
+                continue;
+            }
+        } else {
+            stop = RunForward(session, until, true);
+            const CpuState& cpu = session.Now.Cpu;
+            if (stop == RunStop::Break) {
+                if (goal == Goal::Return && cpu.PC == goalPc && cpu.SP == goalSp) {
+                    report = {StopKind::Finished, ""};
+                    break;
+                }
+                if ((session.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
+                    report = {StopKind::Breakpoint, reason};
+                    break;
+                }
+                continue;
+            }
+            if (stop == RunStop::Reached) {
+                report = {StopKind::None, ""};
+                break;
+            }
+        }
+        report = DescribeRunStop(stop);
+        break;
+    }
+    if (goal == Goal::Return)
+        RebuildBreakTable(session);
+    session.StopAllowed = false;
+    return report;
+}
+
+// The latest moment of the history at or before time.
+std::uint64_t SnapshotTimeBefore(const DebugSession& session, std::uint64_t time)
+{
+    std::uint64_t found = FindOldestTime(session);
+    for (const auto& snapshot : session.Snapshots) {
+        const std::uint64_t t = CountSteps(*snapshot);
+        if (t > time)
+            break;
+        found = t;
+    }
+    return found;
+}
+
+// Backwards by call depth: the latest moment before now whose depth is at
+// most the depth now plus relative (0 for reverse-next, -1 for
+// reverse-finish).
+StopReport DepthBackward(DebugSession& session, int relative)
+{
+    std::uint64_t end = CountSteps(session.Now);
+    if (end <= FindOldestTime(session))
+        return ReportStartOfHistory();
+    // Most often the step just before is the answer.
+    GoToTime(session, end - 1);
+    const StepBefore before = NoteBefore(session);
+    RunForward(session, end, false);
+    const int change = DepthChange(before, session.Now.Cpu);
+    if (change >= -relative) {
+        GoToTime(session, end - 1);
+        return {};
+    }
+    while (end > FindOldestTime(session)) {
+        const std::uint64_t start = SnapshotTimeBefore(session, end - 1);
+        GoToTime(session, start);
+        std::map<int, std::uint64_t> latest; // depth -> the latest moment at it
+        int depth = 0;
+        while (CountSteps(session.Now) < end) {
+            latest[depth] = CountSteps(session.Now);
+            const StepBefore step = NoteBefore(session);
+            if (RunForward(session, CountSteps(session.Now) + 1, false) != RunStop::Reached)
+                break;
+            depth += DepthChange(step, session.Now.Cpu);
+        }
+        std::int64_t best = -1;
+        for (const auto& [d, t] : latest) {
+            if (d <= depth + relative)
+                best = std::max<std::int64_t>(best, static_cast<std::int64_t>(t));
+        }
+        if (best >= 0) {
+            GoToTime(session, static_cast<std::uint64_t>(best));
+            return {};
+        }
+        relative += depth;
+        end = start;
+    }
+    GoToTime(session, FindOldestTime(session));
+    return ReportStartOfHistory();
+}
+
+} // namespace
+
+void RebuildBreakTable(DebugSession& session)
+{
+    std::fill(session.BreakTable.begin(), session.BreakTable.end(), 0);
+    for (const DebugBreak& b : session.Breaks) {
+        if (b.Kind == BreakKind::Breakpoint)
+            session.BreakTable[b.Address] |= _UserBreak;
+    }
+}
+
+bool CheckBreakpoints(DebugSession& session, std::string& reason, bool count)
+{
+    const std::uint16_t pc = session.Now.Cpu.PC;
+    for (std::size_t i = 0; i < session.Breaks.size(); ++i) {
+        DebugBreak& b = session.Breaks[i];
+        if (b.Kind != BreakKind::Breakpoint || b.Address != pc)
+            continue;
+        std::string error;
+        if (!b.Condition.empty()) {
+            ExprValue value;
+            const bool ok = EvaluateExpression(session, b.Condition, value, error);
+            if (ok && value.Value == 0)
+                continue;
+        }
+        if (!count)
+            return true;
+        ++b.Hits;
+        reason = std::string(b.Temporary ? "temporary breakpoint " : "breakpoint ") + std::to_string(b.Number) + ", " +
+                 DescribeAddress(session, pc);
+        if (!error.empty())
+            reason += " (condition: " + error + ")";
+        if (b.Temporary) {
+            session.Breaks.erase(session.Breaks.begin() + static_cast<std::ptrdiff_t>(i));
+            RebuildBreakTable(session);
+        }
+        return true;
+    }
+    return false;
+}
+
+StopReport StepForward(DebugSession& session, std::uint64_t count)
+{
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::string reason;
+        StepBefore before;
+        session.StopAllowed = i > 0;
+        const RunStop stop = StepWatched(session, reason, before);
+        session.StopAllowed = false;
+        if (stop != RunStop::Reached)
+            return DescribeRunStop(stop);
+        if (!reason.empty())
+            return {StopKind::Watchpoint, reason};
+        if (i + 1 < count && (session.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
+            CheckBreakpoints(session, reason, true))
+            return {StopKind::Breakpoint, reason};
+    }
+    return NoteHalt(session, {});
+}
+
+StopReport NextForward(DebugSession& session, std::uint64_t count)
+{
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::string reason;
+        StepBefore before;
+        const RunStop stop = StepWatched(session, reason, before);
+        if (stop != RunStop::Reached)
+            return DescribeRunStop(stop);
+        if (!reason.empty())
+            return {StopKind::Watchpoint, reason};
+        const CpuState& cpu = session.Now.Cpu;
+        if (DepthChange(before, cpu) > 0) {
+            const StopReport report = Resume(session, Goal::Return, WordAt(cpu, cpu.SP), before.Sp, UINT64_MAX);
+            if (report.Kind != StopKind::Finished)
+                return report;
+        }
+    }
+    return NoteHalt(session, {});
+}
+
+StopReport FinishForward(DebugSession& session)
+{
+    StopReport report = Resume(session, Goal::Finish, 0, 0, UINT64_MAX);
+    if (report.Kind == StopKind::Finished)
+        report = {};
+    return NoteHalt(session, report);
+}
+
+StopReport ContinueForward(DebugSession& session, std::uint64_t until)
+{
+    return NoteHalt(session, Resume(session, Goal::None, 0, 0, until));
+}
+
+StopReport StepBackward(DebugSession& session, std::uint64_t count)
+{
+    const std::uint64_t now = CountSteps(session.Now);
+    if (now <= FindOldestTime(session))
+        return ReportStartOfHistory();
+    if (!GoToTime(session, now > count ? now - count : 0) || count > now)
+        return ReportStartOfHistory();
+    return {};
+}
+
+StopReport NextBackward(DebugSession& session, std::uint64_t count)
+{
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const StopReport report = DepthBackward(session, 0);
+        if (report.Kind != StopKind::Step)
+            return report;
+    }
+    return {};
+}
+
+StopReport FinishBackward(DebugSession& session)
+{
+    return DepthBackward(session, -1);
+}
+
+StopReport ContinueBackward(DebugSession& session)
+{
+    std::uint64_t end = CountSteps(session.Now);
+    const bool slow = HasWatchpoints(session);
+    while (end > FindOldestTime(session)) {
+        const std::uint64_t start = SnapshotTimeBefore(session, end - 1);
+        GoToTime(session, start);
+        std::int64_t best = -1;
+        std::string watchReason;
+        std::string unused;
+        if (!slow) {
+            if ((session.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false))
+                best = static_cast<std::int64_t>(start);
+            while (RunForward(session, end, true) == RunStop::Break) {
+                if (CheckBreakpoints(session, unused, false))
+                    best = static_cast<std::int64_t>(CountSteps(session.Now));
+            }
+        } else {
+            while (CountSteps(session.Now) < end) {
+                const std::uint64_t t = CountSteps(session.Now);
+                if ((session.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false)) {
+                    best = static_cast<std::int64_t>(t);
+                    watchReason.clear();
+                }
+                const std::vector<std::int64_t> before = ReadWatched(session);
+                if (RunForward(session, t + 1, false) != RunStop::Reached)
+                    break;
+                // Going backwards, the value changes from what it is after the step to what it was before.
+                const std::string change = FindWatchChange(session, ReadWatched(session), before);
+                if (!change.empty()) {
+                    best = static_cast<std::int64_t>(t);
+                    watchReason = change;
+                }
+            }
+        }
+        if (best >= 0) {
+            GoToTime(session, static_cast<std::uint64_t>(best));
+            if (!watchReason.empty())
+                return {StopKind::Watchpoint, watchReason};
+            std::string reason;
+            CheckBreakpoints(session, reason, true);
+            return {StopKind::Breakpoint, reason};
+        }
+        end = start;
+    }
+    GoToTime(session, FindOldestTime(session));
+    return ReportStartOfHistory();
+}
