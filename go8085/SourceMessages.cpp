@@ -1,10 +1,8 @@
 #include "SourceMessages.h"
 
 #include "Advice.h"
-#include "WholeFile.h"
 
 #include <charconv>
-#include <filesystem>
 #include <set>
 #include <vector>
 
@@ -177,37 +175,4 @@ std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap&
     }
     giveAdvice(0);
     return placed;
-}
-
-bool ReadSourceMapOfRun(const std::string& workDirectory, const std::string& base, const std::string& sourcePath,
-                        SourceMap& map)
-{
-    namespace fs = std::filesystem;
-    const fs::path work(workDirectory);
-    std::string source;
-    std::string log;
-    std::string listing;
-    std::string symbols;
-    std::string error;
-    if (!ReadWholeFile(sourcePath, source, error) ||
-        !ReadWholeFile((work / "etc/log-Pass1.txt").string(), log, error) ||
-        !ReadWholeFile((work / (base + ".pass1")).string(), listing, error) ||
-        !ReadWholeFile((work / (base + ".sym")).string(), symbols, error)) {
-        return false;
-    }
-    map = BuildSourceMap(sourcePath, source, log, listing, symbols);
-    return true;
-}
-
-std::string PlacePass2MessagesOnSource(const std::string& pass2Output, const std::string& workDirectory,
-                                       const std::string& base, const std::string& sourcePath)
-{
-    SourceMap map;
-    std::string listing;
-    std::string error;
-    if (!ReadSourceMapOfRun(workDirectory, base, sourcePath, map) ||
-        !ReadWholeFile((std::filesystem::path(workDirectory) / (base + ".pass1")).string(), listing, error)) {
-        return pass2Output;
-    }
-    return PlaceMessagesOnSource(pass2Output, map, base + ".pass1", listing);
 }

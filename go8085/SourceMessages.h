@@ -22,14 +22,3 @@ std::string QuoteSourceLine(int line, std::string_view text);
 // know, stay as they were.
 std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap& map, std::string_view listingName,
                                   std::string_view listingText);
-
-// The source map of a run of the chain, from pass 1's run log, listing and
-// symbol file of base in workDirectory and the source at sourcePath (which
-// names the source in it). False when one of them cannot be read.
-bool ReadSourceMapOfRun(const std::string& workDirectory, const std::string& base, const std::string& sourcePath,
-                        SourceMap& map);
-
-// PlaceMessagesOnSource for a run of the chain, with the map that
-// ReadSourceMapOfRun gives. When it gives none, the output stays as it was.
-std::string PlacePass2MessagesOnSource(const std::string& pass2Output, const std::string& workDirectory,
-                                       const std::string& base, const std::string& sourcePath);

@@ -1,0 +1,4 @@
+; prog.asm: a letter slipped
+        ORG 2000H
+START: MVO A, B
+        HLT

@@ -1,0 +1,3 @@
+COUNT: EQU 5
+	MVI A, COUNT
+	HLT

@@ -1,0 +1,198 @@
+// The page's worker: runs the programs (WASI command modules) over an
+// in-memory directory, and the debugger, so that a program that never ends
+// never freezes the page.
+import { RunCommand } from './wasi-run.js';
+import { Assemble } from './assemble.js';
+import { CreateFallbackDebugger } from './fallback-debugger.js';
+import { CreateWasmDebugger } from './wasm-debugger.js';
+
+const site = new URL('../', import.meta.url);
+const modules = {};
+let table = null;
+let debugModule;
+let debug = null;
+let loaded = null;   // { image, mapText, records }
+let cpu = '8085';
+let running = null;  // the run in progress: { stop: false }
+let breakLines = new Set();
+
+async function Module(name)
+{
+    if (!modules[name]) {
+        modules[name] = await WebAssembly.compileStreaming(fetch(new URL(name + '.wasm', site)));
+    }
+    return modules[name];
+}
+
+function Run(name, args, files)
+{
+    return RunCommand(modules[name], args, files);
+}
+
+async function Prepare()
+{
+    table ??= new Uint8Array(await (await fetch(new URL('etc/opcodes.txt', site))).arrayBuffer());
+    await Promise.all(['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Run8085'].map(Module));
+    if (debugModule === undefined) {
+        try {
+            const response = await fetch(new URL('Debug8085.wasm', site));
+            debugModule = response.ok ? await WebAssembly.compile(await response.arrayBuffer()) : null;
+        } catch {
+            debugModule = null;
+        }
+    }
+}
+
+function Snapshot(extra = {})
+{
+    if (!debug) {
+        return { op: 'state', state: null, ...extra };
+    }
+    const memory = debug.Memory();
+    return { op: 'state', state: debug.State(), memory, output: debug.Output(), running: Boolean(running), ...extra };
+}
+
+function LoadDebugger()
+{
+    if (!loaded) {
+        return;
+    }
+    debug = debugModule ? CreateWasmDebugger(debugModule)
+                        : CreateFallbackDebugger((args, files) => Run('Run8085', args, files), loaded.records);
+    debug.Load(loaded.image, loaded.mapText, cpu === '8080' ? '--cpu\n8080\n' : '');
+    for (const line of breakLines) {
+        debug.Command('break ' + line);
+    }
+}
+
+// Lets messages in (Stop) between slices.
+function Yield(ms = 0)
+{
+    return new Promise((resolve) => {
+        if (ms > 0) {
+            setTimeout(resolve, ms);
+        } else {
+            const channel = new MessageChannel();
+            channel.port1.onmessage = resolve;
+            channel.port2.postMessage(0);
+        }
+    });
+}
+
+// Runs slices of `continue` at the chosen speed, showing the state at most
+// once a frame, until the program stops or Stop is pressed.
+async function Go(speed)
+{
+    const run = { stop: false };
+    running = run;
+    let slice = 1000;
+    let shown = performance.now();
+    let last = performance.now();
+    let stopped = false;
+    while (!run.stop && !stopped) {
+        const started = performance.now();
+        if (speed === 'fastest') {
+            stopped = debug.ContinueSlice(slice) === 1;
+            const took = performance.now() - started;
+            slice = took < 8 ? Math.min(slice * 2, 5000000) : took > 30 ? Math.max(1000, slice >> 1) : slice;
+        } else if (speed === 'kit') {
+            const now = performance.now();
+            const before = debug.State();
+            const budget = Math.min(now - last, 100) * 3072;   // T-states at 3.072 MHz
+            last = now;
+            const perInstruction = before.instructions > 0 ? before.states / before.instructions : 6;
+            stopped = debug.ContinueSlice(Math.max(1, Math.round(budget / perInstruction))) === 1;
+        } else {
+            stopped = debug.ContinueSlice(1) === 1;
+        }
+        const now = performance.now();
+        if (stopped || now - shown > 15 || speed !== 'fastest') {
+            postMessage(Snapshot({ running: !stopped }));
+            shown = now;
+        }
+        await Yield(speed === 'fastest' ? 0 : speed === 'kit' ? 16 : 1000 / Number(speed));
+    }
+    if (running === run) {
+        running = null;
+    }
+    postMessage(Snapshot({ running: false }));
+}
+
+const Handlers = {
+    async assemble(message)
+    {
+        await Prepare();
+        const encoder = new TextEncoder();
+        const result = Assemble(Run, encoder.encode(message.source), table, message.registers || '');
+        loaded = result.ok ? { image: result.image, mapText: result.files.map, records: result.records } : null;
+        debug = null;
+        if (result.ok) {
+            breakLines = new Set(message.breakpoints ?? []);
+            LoadDebugger();
+        }
+        postMessage({ op: 'assembled', result: { ok: result.ok, problems: result.problems, records: result.records,
+            files: result.files, image: result.image, debugger: debugModule ? 'module' : 'fallback' } });
+        postMessage(Snapshot());
+    },
+    command(message)
+    {
+        if (!debug) {
+            return;
+        }
+        const refused = debug.Command(message.line);
+        postMessage(Snapshot({ refused, command: message.line }));
+    },
+    breakpoint(message)
+    {
+        if (message.on) {
+            breakLines.add(message.line);
+        } else {
+            breakLines.delete(message.line);
+        }
+        // The debugger numbers its breakpoints: set them all again.
+        if (debug) {
+            debug.Command('delete');
+            for (const line of breakLines) {
+                debug.Command('break ' + line);
+            }
+        }
+    },
+    go(message)
+    {
+        if (!debug || running) {
+            return;
+        }
+        if (message.fromStart) {
+            LoadDebugger();
+        }
+        Go(message.speed);
+    },
+    stop()
+    {
+        if (running) {
+            running.stop = true;
+        }
+    },
+    reset()
+    {
+        if (running) {
+            running.stop = true;
+        }
+        LoadDebugger();
+        postMessage(Snapshot());
+    },
+    cpu(message)
+    {
+        cpu = message.cpu;
+        LoadDebugger();
+        postMessage(Snapshot());
+    },
+};
+
+onmessage = async (event) => {
+    try {
+        await Handlers[event.data.op]?.(event.data);
+    } catch (error) {
+        postMessage({ op: 'failure', text: String(error?.stack ?? error) });
+    }
+};
