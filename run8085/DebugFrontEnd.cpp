@@ -24,7 +24,7 @@ DebugSession Session;
 // each command, read by the session.
 volatile std::sig_atomic_t StopRequested = 0;
 
-void RequestStop(int)
+[[maybe_unused]] void RequestStop(int) // not under WASI, which has no signals
 {
     StopRequested = 1;
 }
@@ -94,10 +94,12 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
     if (terminal) {
         // Ctrl-C stops a long run and comes back to the prompt.
         Session.StopRequest = &StopRequested;
+#if !defined(__wasi__) // WASI delivers no signals (and has no sigaction)
         struct sigaction action = {};
         action.sa_handler = RequestStop;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, nullptr);
+#endif
     }
     std::fputs(StartText(Session).c_str(), stdout);
     std::string line;

@@ -2,9 +2,10 @@
 # Installs the build into a scratch prefix and runs the installed programs on
 # the installed example, checking the files they write.
 #
-#   install_test.sh <build directory>
+#   install_test.sh <build directory> [<web site directory>]
 set -eu
 build=$1
+site=${2:-}
 prefix=$(mktemp -d)
 trap 'chmod -R u+w "$prefix"; rm -rf "$prefix"' EXIT
 
@@ -20,6 +21,14 @@ for file in bin/Corvane bin/Pass2 bin/Tessily bin/Run8085 bin/Go8085 share/man/m
             share/toolchain8080/examples/countdown.regs share/toolchain8080/examples/countdown.hex; do
     [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
+
+# The web preset's site goes along when it has been built.
+if [ -n "$site" ] && [ -f "$site/Run8085.wasm" ]; then
+    for file in Corvane.wasm Pass2.wasm Tessily.wasm Run8085.wasm etc/opcodes.txt examples/index.json \
+                examples/countdown.asm examples/countdown.regs; do
+        [ -f "$share/site/$file" ] || fail "site/$file was not installed"
+    done
+fi
 
 work=$prefix/work
 mkdir -p "$work/etc"
