@@ -59,7 +59,7 @@ async function Control(role, name, on = page)
 async function Press(name)
 {
     const button = await Control('button', name);
-    await page.waitForFunction((b) => !b.disabled, { timeout: 10000 }, button);
+    await page.waitForFunction((b) => !b.disabled, { timeout: 30000 }, button);
     await button.click();
 }
 
@@ -72,7 +72,7 @@ async function Status()
 async function WaitForStatus(pattern)
 {
     await page.waitForFunction((source) => new RegExp(source).test(document.querySelector('[role="status"]')
-        .textContent), { timeout: 10000 }, pattern.source);
+        .textContent), { timeout: 30000 }, pattern.source);
     return Status();
 }
 
@@ -171,7 +171,7 @@ test('a session: error, fix, steps forwards and back, breakpoint, memory, stop, 
     await byte.type('99');
     await page.keyboard.press('Enter');
     await page.waitForFunction(() => document.querySelector('[aria-label="Byte 2050"]').closest('td')
-        .classList.contains('written'), { timeout: 10000 });
+        .classList.contains('written'), { timeout: 30000 });
     assert.equal(await Value('textbox', 'Byte 2050'), '99');
     assert.equal(await Value('textbox', 'Byte 2051'), '00');
 
@@ -301,7 +301,7 @@ test('dark theme and a phone', { skip: !site }, async () => {
     const background = await page.evaluate(() => getComputedStyle(document.body).backgroundColor);
     assert.equal(background, 'rgb(22, 25, 29)');
     await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
-    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 10000 });
+    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 30000 });
     await Press('Assemble');
     await WaitForStatus(/^Ready/);
     await Press('Step');
@@ -322,7 +322,7 @@ test('after the first visit the page works offline', { skip: !site }, async () =
     await new Promise((resolve) => server.close(resolve));
     server = null;
     await page.reload();
-    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 10000 });
+    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 30000 });
     await Press('Assemble');
     await WaitForStatus(/^Ready/);
     await Press('Step');
