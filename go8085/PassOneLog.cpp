@@ -1,6 +1,7 @@
 #include "PassOneLog.h"
 
 #include "Advice.h"
+#include "SourceMap.h"
 
 #include <algorithm>
 #include <cctype>
@@ -537,19 +538,7 @@ std::string FormatProblem(const Problem& problem, std::string_view sourceName, s
     case Severity::Warning: text += ": warning: "; break;
     case Severity::Note: text += ": note: "; break;
     }
-    static const char _Hex[] = "0123456789ABCDEF";
-    for (const char c : problem.Text) { // no control character goes out unseen
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            text += "\\r";
-        } else if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
-            text += "\\x";
-            text += _Hex[byte >> 4];
-            text += _Hex[byte & 0xF];
-        } else {
-            text += c;
-        }
-    }
+    AppendVisible(text, problem.Text); // no control character goes out unseen
     return text;
 }
 

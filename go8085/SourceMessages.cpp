@@ -209,22 +209,10 @@ std::string WithSourceLines(std::string text, const SourceMap& map)
 
 std::string QuoteSourceLine(int line, std::string_view text)
 {
-    static const char _Hex[] = "0123456789ABCDEF";
     std::string number = std::to_string(line);
     std::string quoted(number.size() < 5 ? 5 - number.size() : 0, ' ');
     quoted += number + " | ";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            quoted += "\\r";
-        } else if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
-            quoted += "\\x";
-            quoted += _Hex[byte >> 4];
-            quoted += _Hex[byte & 0xF];
-        } else {
-            quoted += c;
-        }
-    }
+    AppendVisible(quoted, text);
     return quoted;
 }
 

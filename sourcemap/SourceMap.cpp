@@ -146,22 +146,8 @@ std::vector<MappedLabel> ReadLabels(std::string_view symbolText, const std::unor
 // the tab are escaped, so that each item stays on one line.
 std::string Escape(std::string_view text)
 {
-    static const char _Hex[] = "0123456789ABCDEF";
     std::string escaped;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            escaped += "\\\\";
-        } else if (c == '\r') {
-            escaped += "\\r";
-        } else if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
-            escaped += "\\x";
-            escaped += _Hex[byte >> 4];
-            escaped += _Hex[byte & 0xF];
-        } else {
-            escaped += c;
-        }
-    }
+    AppendVisible(escaped, text, true);
     return escaped;
 }
 
@@ -364,4 +350,23 @@ bool ReadMapFile(std::string_view text, SourceMap& map, std::string& error)
         }
     }
     return true;
+}
+
+void AppendVisible(std::string& out, std::string_view text, bool backslashes)
+{
+    static const char _Hex[] = "0123456789ABCDEF";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' && backslashes) {
+            out += "\\\\";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            out += "\\x";
+            out += _Hex[byte >> 4];
+            out += _Hex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
 }

@@ -13,11 +13,11 @@
 #include <vector>
 
 struct MappedRecord {
-    int ListingLine = 0;        // line of the listing, counted from 1
-    int SourceLine = 0;         // line of the source, counted from 1
-    std::uint16_t Address = 0;  // where the record's first byte goes
-    int Size = 0;               // bytes the record places
-    bool IsData = false;        // DB or DW rather than an instruction
+    int ListingLine = 0;       // line of the listing, counted from 1
+    int SourceLine = 0;        // line of the source, counted from 1
+    std::uint16_t Address = 0; // where the record's first byte goes
+    int Size = 0;              // bytes the record places
+    bool IsData = false;       // DB or DW rather than an instruction
 };
 
 struct MappedLabel {
@@ -26,10 +26,10 @@ struct MappedLabel {
 };
 
 struct SourceMap {
-    std::string SourceName;                // the source as the user named it
-    std::vector<std::string> SourceLines;  // as written, without line ends; [0] is line 1
-    std::vector<MappedRecord> Records;     // in listing order
-    std::vector<MappedLabel> Labels;       // from the symbol file
+    std::string SourceName;               // the source as the user named it
+    std::vector<std::string> SourceLines; // as written, without line ends; [0] is line 1
+    std::vector<MappedRecord> Records;    // in listing order
+    std::vector<MappedLabel> Labels;      // from the symbol file
 };
 
 // The map of one assembly. Texts are the whole files as read; a text that
@@ -46,6 +46,11 @@ const MappedRecord* FindRecordAtAddress(const SourceMap& map, std::uint16_t addr
 
 // The source line as written, or "" when line is out of range.
 std::string_view FindSourceText(const SourceMap& map, int line);
+
+// Appends text with every control character made visible: a carriage return
+// as \r, the others but the tab as \xNN; with backslashes, a backslash as
+// \\ too (as the map file writes it). Messages quote source lines with it.
+void AppendVisible(std::string& out, std::string_view text, bool backslashes = false);
 
 // The map file: a text file, one item a line, documented in docs/formats.md.
 std::string FormatMapFile(const SourceMap& map);
