@@ -622,6 +622,13 @@ void SetDebugSourceMap(DebugSession& session, SourceMap map)
 {
     session.Map = std::move(map);
     session.HasMap = true;
+    session.Places = FindProgramPlaces(session.Map);
+    session.Places.Map = &session.Map;
+    if (session.Options.Cpm) {
+        AddPlacedBytes(session.Places, 0x0000, 8);     // the warm boot jump and the BDOS entry
+        AddPlacedBytes(session.Places, 0xFE00, 0x200); // the console's traps
+    }
+    RebuildBreakTable(session);
 }
 
 CommandResult RunDebugCommand(DebugSession& session, std::string_view typed)

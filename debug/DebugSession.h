@@ -16,6 +16,7 @@
 #include "Cpu.h"
 #include "Options.h"
 #include "Ports.h"
+#include "ProgramPlaces.h"
 #include "SourceMap.h"
 
 #include <csignal>
@@ -71,6 +72,7 @@ enum class StopKind : std::uint8_t {
     CpmExit,
     StepLimit,
     StartOfHistory,
+    LeftProgram, // with a map: the next instruction is where the program placed nothing
     Finished,
     Interrupted,
 };
@@ -82,6 +84,7 @@ struct DebugSession {
     DebugMachine Now;
     bool HasMap = false;
     SourceMap Map;
+    ProgramPlaces Places; // with a map: where the program placed its bytes (Places.Map points to Map)
 
     std::vector<DebugBreak> Breaks;
     int NextBreakNumber = 1;

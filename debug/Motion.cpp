@@ -1,6 +1,7 @@
 #include "Motion.h"
 
 #include "Expression.h"
+#include "InstructionSet.h"
 #include "Interrupts.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ namespace {
 
 constexpr std::uint8_t _UserBreak = 1;
 constexpr std::uint8_t _GoalBreak = 2;
+constexpr std::uint8_t _OutsideBreak = 4; // with a map: nothing is placed here
 
 // --- Call depth, as one step changes it ---
 
@@ -148,6 +150,45 @@ RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore&
     return stop;
 }
 
+// With a map: whether the step just run went from where the program placed
+// its bytes to where it placed nothing (a trainer kit's RST 1 or RST 5, a
+// jump astray); then the report says which instruction, on its source line.
+// previousPc, when known (not -1), spares going back a step to learn it.
+bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
+{
+    const std::uint64_t now = CountSteps(session.Now);
+    if (!session.HasMap || !(session.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0)
+        return false;
+    if (previousPc >= 0 && !session.Places.Placed[static_cast<std::uint16_t>(previousPc)])
+        return false;
+    const TakenInterrupt taken = session.Now.Cpu.LastInterrupt;
+    if (!GoToTime(session, now - 1))
+        return false;
+    const CpuState before = session.Now.Cpu;
+    GoToTime(session, now);
+    if (!session.Places.Placed[before.PC])
+        return false;
+    PlaceFindings found;
+    found.JumpFrom = before.PC;
+    if (taken.Step != before.LastInterrupt.Step || taken.Vector != before.LastInterrupt.Vector) {
+        found.JumpKind = PlaceFindings::Jump::Interrupt;
+    } else {
+        found.JumpKind = PlaceFindings::Jump::Instruction;
+        const std::uint8_t bytes[3] = {before.Memory[before.PC], before.Memory[(before.PC + 1) & 0xFFFF],
+                                       before.Memory[(before.PC + 2) & 0xFFFF]};
+        found.JumpInstruction = FormatInstruction(before.Model, bytes);
+    }
+    report = {StopKind::LeftProgram,
+              "left the program: " + FormatLeftProgramNote(session.Places, found, session.Now.Cpu)};
+    return true;
+}
+
+void ClearOutsideMarks(DebugSession& session)
+{
+    for (std::uint8_t& mark : session.BreakTable)
+        mark = static_cast<std::uint8_t>(mark & ~_OutsideBreak);
+}
+
 enum class Goal : std::uint8_t { None, Return, Finish };
 
 // Runs forward to a stop; Return stops where PC and SP are goalPc and goalSp
@@ -160,6 +201,7 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
         session.BreakTable[goalPc] |= _GoalBreak;
     StopReport report;
     int depth = 0;
+    bool outsideCleared = false;
     for (;;) {
         RunStop stop;
         std::string reason;
@@ -182,6 +224,8 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                     report = {StopKind::Breakpoint, reason};
                     break;
                 }
+                if (LeftProgram(session, report, before.Pc))
+                    break;
                 if (CountSteps(session.Now) >= until) {
                     report = {StopKind::None, ""};
                     break;
@@ -200,6 +244,14 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                     report = {StopKind::Breakpoint, reason};
                     break;
                 }
+                if (LeftProgram(session, report))
+                    break;
+                if (session.BreakTable[cpu.PC] & _OutsideBreak) {
+                    // Already outside the program: run on there without
+                    // stopping at each instruction.
+                    ClearOutsideMarks(session);
+                    outsideCleared = true;
+                }
                 continue;
             }
             if (stop == RunStop::Reached) {
@@ -210,7 +262,7 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
         report = DescribeRunStop(stop);
         break;
     }
-    if (goal == Goal::Return)
+    if (goal == Goal::Return || outsideCleared)
         RebuildBreakTable(session);
     session.StopAllowed = false;
     return report;
@@ -279,6 +331,12 @@ StopReport DepthBackward(DebugSession& session, int relative)
 void RebuildBreakTable(DebugSession& session)
 {
     std::fill(session.BreakTable.begin(), session.BreakTable.end(), 0);
+    if (session.HasMap) {
+        for (std::size_t address = 0; address < session.BreakTable.size(); ++address) {
+            if (!session.Places.Placed[address])
+                session.BreakTable[address] = _OutsideBreak;
+        }
+    }
     for (const DebugBreak& b : session.Breaks) {
         if (b.Kind == BreakKind::Breakpoint)
             session.BreakTable[b.Address] |= _UserBreak;
@@ -327,6 +385,9 @@ StopReport StepForward(DebugSession& session, std::uint64_t count)
             return DescribeRunStop(stop);
         if (!reason.empty())
             return {StopKind::Watchpoint, reason};
+        StopReport left;
+        if (LeftProgram(session, left, before.Pc))
+            return left;
         if (i + 1 < count && (session.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
             CheckBreakpoints(session, reason, true))
             return {StopKind::Breakpoint, reason};

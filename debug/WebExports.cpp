@@ -43,6 +43,7 @@ const char* StopName(StopKind kind)
     case StopKind::CpmExit: return "cpm-exit";
     case StopKind::StepLimit: return "step-limit";
     case StopKind::StartOfHistory: return "start-of-history";
+    case StopKind::LeftProgram: return "left-program";
     case StopKind::Finished: return "step";
     case StopKind::Interrupted: return "interrupted";
     }
