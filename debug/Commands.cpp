@@ -460,18 +460,6 @@ bool Input(DebugSession& session, const std::string& args, std::string& error)
     return true;
 }
 
-struct SourceRow {
-    const char* Name;
-    InterruptSource Source;
-};
-
-constexpr SourceRow _Sources[] = {
-    {"TRAP", InterruptSource::Trap},
-    {"RST5.5", InterruptSource::Rst55},
-    {"RST6.5", InterruptSource::Rst65},
-    {"RST7.5", InterruptSource::Rst75},
-};
-
 bool Interrupt(DebugSession& session, const std::string& args, std::string& error)
 {
     std::string name;
@@ -481,8 +469,9 @@ bool Interrupt(DebugSession& session, const std::string& args, std::string& erro
     }
     InterruptEvent event;
     bool found = false;
-    for (const SourceRow& row : _Sources) {
-        if (name == row.Name) {
+    // The sources as --interrupt spells them (TRAP, RST7.5, ...), from the core's table.
+    for (const InterruptSourceInfo& row : _InterruptSources) {
+        if (row.Source != InterruptSource::Intr && name == row.OptionName) {
             event.Source = row.Source;
             found = true;
         }
