@@ -290,6 +290,20 @@ TEST_F(Go8085EndToEnd, EndlessInputAsTheSourceIsRefused)
     EXPECT_EQ(CountEntries(work), 1u);
 }
 
+TEST_F(Go8085EndToEnd, APipeWithoutAReaderAsAnOutputEndsTheRunInsteadOfWaiting)
+{
+    const fs::path work = MakeDirectory("work");
+    WriteFileBytes(work / "prog.asm", _Program);
+    ASSERT_EQ(::mkfifo((work / "prog.asm.hex").c_str(), 0664), 0);
+    const Ending ending = Run({"prog.asm"}, work);
+    EXPECT_EQ(ending.ExitStatus, 1);
+    EXPECT_NE(ending.Stderr.find("Go8085: error: cannot write the machine code: prog.asm.hex is a pipe that no process "
+                                 "reads\n"),
+              std::string::npos)
+        << ending.Stderr;
+    EXPECT_TRUE(fs::is_fifo(work / "prog.asm.hex"));
+}
+
 TEST_F(Go8085EndToEnd, ASourceThatIsALinkToItsOwnOutputIsNeverWritten)
 {
     const struct {
