@@ -13,6 +13,9 @@
 add_compile_definitions(_WASI_EMULATED_GETPID _WASI_EMULATED_SIGNAL _WASI_EMULATED_PROCESS_CLOCKS)
 add_compile_options(-fno-exceptions)
 add_link_options(-lwasi-emulated-getpid -lwasi-emulated-signal -lwasi-emulated-process-clocks)
+# The linker's default stack is 64 KiB, less than one copy of the machine's
+# memory; a native program has megabytes. Give the modules 1 MiB.
+add_link_options(-Wl,-z,stack-size=1048576)
 
 # The processor core dispatches through its standard switch here: WebAssembly
 # has no indirect jump, so the compiler turns the table of label addresses

@@ -164,19 +164,24 @@ bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
     const TakenInterrupt taken = session.Now.Cpu.LastInterrupt;
     if (!GoToTime(session, now - 1))
         return false;
-    const CpuState before = session.Now.Cpu;
+    // Only what the note needs of the step before: a whole CpuState is too
+    // large for the stack of the page's WebAssembly build.
+    const CpuState& was = session.Now.Cpu;
+    const std::uint16_t from = was.PC;
+    const bool interrupted = taken.Step != was.LastInterrupt.Step || taken.Vector != was.LastInterrupt.Vector;
+    const std::uint8_t bytes[3] = {was.Memory[from], was.Memory[static_cast<std::uint16_t>(from + 1)],
+                                   was.Memory[static_cast<std::uint16_t>(from + 2)]};
+    const CpuModel model = was.Model;
     GoToTime(session, now);
-    if (!session.Places.Placed[before.PC])
+    if (!session.Places.Placed[from])
         return false;
     PlaceFindings found;
-    found.JumpFrom = before.PC;
-    if (taken.Step != before.LastInterrupt.Step || taken.Vector != before.LastInterrupt.Vector) {
+    found.JumpFrom = from;
+    if (interrupted) {
         found.JumpKind = PlaceFindings::Jump::Interrupt;
     } else {
         found.JumpKind = PlaceFindings::Jump::Instruction;
-        const std::uint8_t bytes[3] = {before.Memory[before.PC], before.Memory[(before.PC + 1) & 0xFFFF],
-                                       before.Memory[(before.PC + 2) & 0xFFFF]};
-        found.JumpInstruction = FormatInstruction(before.Model, bytes);
+        found.JumpInstruction = FormatInstruction(model, bytes);
     }
     report = {StopKind::LeftProgram,
               "left the program: " + FormatLeftProgramNote(session.Places, found, session.Now.Cpu)};
