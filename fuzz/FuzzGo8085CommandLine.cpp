@@ -6,16 +6,6 @@
 #include "CommandLine.h"
 #include "FuzzInput.h"
 
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::vector<std::string> arguments = AsArguments(data, size);

@@ -16,3 +16,11 @@ std::string AsText(const std::uint8_t* data, std::size_t size);
 // The bytes as a command line: the arguments are the pieces between zero
 // bytes ("--cpu\08080\0prog.img" is three).
 std::vector<std::string> AsArguments(const std::uint8_t* data, std::size_t size);
+
+// Stops the run where libFuzzer (or the replay) reports it: a property the
+// target checks does not hold.
+inline void Check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}

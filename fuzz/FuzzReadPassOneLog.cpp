@@ -3,20 +3,11 @@
 // or to a source line, in the order of the source, says something, and is
 // shown as one line, so that no log can forge or split a message.
 
+#include "FuzzInput.h"
 #include "PassOneLog.h"
 
 #include <string>
 #include <string_view>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -7,6 +7,7 @@
 
 #include "Cpm.h"
 #include "Cpu.h"
+#include "FuzzInput.h"
 
 #include <cstring>
 
@@ -54,12 +55,6 @@ void RaiseLines(CpuState& cpu, std::uint8_t lines, std::uint8_t rst)
     cpu.Lines.Rst55 = (lines & 8) != 0;
     cpu.Lines.Sid = (lines & 16) != 0;
     cpu.Lines.Intr = (lines & 32) ? (rst & 7) : -1;
-}
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
 }
 
 } // namespace

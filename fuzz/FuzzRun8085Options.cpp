@@ -11,12 +11,6 @@
 
 namespace {
 
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
 void CheckRun(const RunOptions& options)
 {
     Check(!options.ImageFile.empty() || !options.Loads.empty());
