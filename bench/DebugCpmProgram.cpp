@@ -75,7 +75,7 @@ int main(int argc, char* argv[])
 
     // Debugged: continue with two breakpoints that are never reached.
     const auto session = std::make_unique<DebugSession>();
-    RunOptions options;
+    MachineOptions options;
     options.Model = CpuModel::I8080;
     options.Cpm = true;
     options.MaxSteps = limit;

@@ -59,7 +59,7 @@ endfunction()
 # Builds a WASI reactor module <name>.wasm: no main; the host calls
 # _initialize once, then the listed C functions as often as it likes.
 #
-#   add_site_reactor(Debug8085 SOURCES debug/WebExports.cpp
+#   add_site_reactor(Debug8085 SOURCES run8085/WebExports.cpp
 #                    LIBRARIES debug8085 EXPORTS DebugLoad DebugCommand ...)
 function(add_site_reactor name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES;EXPORTS")

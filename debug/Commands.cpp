@@ -505,7 +505,7 @@ bool Run(DebugSession& session, const std::string& args, std::string& error)
         error = "this command takes no argument";
         return false;
     }
-    const RunOptions options = session.Options;
+    const MachineOptions options = session.Options;
     const CpuState first = session.First.Cpu;
     const std::uint64_t historyBytes = session.HistoryBytes;
     session.HistoryBytes = historyBytes;

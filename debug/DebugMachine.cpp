@@ -146,7 +146,7 @@ std::uint64_t CountSteps(const DebugMachine& machine)
     return machine.Cpu.Instructions + machine.TrapsServed;
 }
 
-void LoadDebugSession(DebugSession& session, const CpuState& first, const RunOptions& options)
+void LoadDebugSession(DebugSession& session, const CpuState& first, const MachineOptions& options)
 {
     session.Options = options;
     session.Events = options.Interrupts;

@@ -14,7 +14,7 @@
 #pragma once
 
 #include "Cpu.h"
-#include "Options.h"
+#include "MachineOptions.h"
 #include "Ports.h"
 #include "ProgramPlaces.h"
 #include "SourceMap.h"
@@ -78,7 +78,7 @@ enum class StopKind : std::uint8_t {
 };
 
 struct DebugSession {
-    RunOptions Options;
+    MachineOptions Options;
     std::vector<InterruptEvent> Events; // the --interrupt events, by step
     DebugMachine First;                 // the first state
     DebugMachine Now;
@@ -122,7 +122,7 @@ struct DebugSession {
 
 // Loads the first state (memory, registers) and the options that shape a
 // run (model, --interrupt, --input, --console-port, --cpm, --max-steps).
-void LoadDebugSession(DebugSession& session, const CpuState& first, const RunOptions& options);
+void LoadDebugSession(DebugSession& session, const CpuState& first, const MachineOptions& options);
 void SetDebugSourceMap(DebugSession& session, SourceMap map);
 
 // The two lines of a stop (with the reason line before them when given).

@@ -18,16 +18,16 @@ void CheckRun(const RunOptions& options)
         Check(!load.File.empty());
     for (const DumpRange& dump : options.Dumps)
         Check(dump.From <= dump.To);
-    Check(std::is_sorted(options.Interrupts.begin(), options.Interrupts.end(),
+    Check(std::is_sorted(options.Machine.Interrupts.begin(), options.Machine.Interrupts.end(),
                          [](const InterruptEvent& a, const InterruptEvent& b) { return a.Step < b.Step; }));
-    for (const InterruptEvent& event : options.Interrupts) {
+    for (const InterruptEvent& event : options.Machine.Interrupts) {
         Check(event.Step >= 1 && event.RstNumber <= 7);
-        Check(options.Model == CpuModel::I8085 || event.Source == InterruptSource::Intr);
+        Check(options.Machine.Model == CpuModel::I8085 || event.Source == InterruptSource::Intr);
     }
-    Check(options.ConsolePort >= -1 && options.ConsolePort <= 0xFF);
-    for (const PortInput& input : options.Inputs)
-        Check(input.Port != options.ConsolePort);
-    Check(!(options.Cpm && options.TraceFile == "-"));
+    Check(options.Machine.ConsolePort >= -1 && options.Machine.ConsolePort <= 0xFF);
+    for (const PortInput& input : options.Machine.Inputs)
+        Check(input.Port != options.Machine.ConsolePort);
+    Check(!(options.Machine.Cpm && options.TraceFile == "-"));
 }
 
 } // namespace

@@ -97,9 +97,9 @@ std::optional<InterruptEvent> ParseInterrupt(const std::string& text)
 std::string ApplyCpu(const std::string&, const std::string& value, CommandLine& line)
 {
     if (value == "8085") {
-        line.Options.Model = CpuModel::I8085;
+        line.Options.Machine.Model = CpuModel::I8085;
     } else if (value == "8080") {
-        line.Options.Model = CpuModel::I8080;
+        line.Options.Machine.Model = CpuModel::I8080;
     } else {
         return "--cpu: " + Quote(value) + " is not a processor model (8085 or 8080)";
     }
@@ -129,12 +129,12 @@ std::string ApplyAddress(const std::string& name, const std::string& value, std:
 
 std::string ApplyPc(const std::string& name, const std::string& value, CommandLine& line)
 {
-    return ApplyAddress(name, value, line.Options.Pc);
+    return ApplyAddress(name, value, line.Options.Machine.Pc);
 }
 
 std::string ApplySp(const std::string& name, const std::string& value, CommandLine& line)
 {
-    return ApplyAddress(name, value, line.Options.Sp);
+    return ApplyAddress(name, value, line.Options.Machine.Sp);
 }
 
 std::string ApplyInterrupt(const std::string&, const std::string& value, CommandLine& line)
@@ -144,7 +144,7 @@ std::string ApplyInterrupt(const std::string&, const std::string& value, Command
         return "--interrupt: " + Quote(value) +
                " is not STEP:SOURCE (STEP a decimal count from 1; SOURCE TRAP, RST5.5, RST6.5, RST7.5 or INTR:0-7)";
     }
-    line.Options.Interrupts.push_back(*event);
+    line.Options.Machine.Interrupts.push_back(*event);
     return "";
 }
 
@@ -153,7 +153,7 @@ std::string ApplyConsolePort(const std::string& name, const std::string& value, 
     const std::optional<std::uint32_t> port = ParseHexNumber(value, _MaxByte);
     if (!port)
         return NotHex(name, value, _MaxByte);
-    line.Options.ConsolePort = static_cast<int>(*port);
+    line.Options.Machine.ConsolePort = static_cast<int>(*port);
     return "";
 }
 
@@ -166,13 +166,13 @@ std::string ApplyInput(const std::string&, const std::string& value, CommandLine
         equals == std::string::npos ? std::nullopt : ParseHexNumber(value.substr(equals + 1), _MaxByte);
     if (!port || !byte)
         return "--input: " + Quote(value) + " is not P=V (a hexadecimal port and byte, 0-FF each)";
-    line.Options.Inputs.push_back({static_cast<std::uint8_t>(*port), static_cast<std::uint8_t>(*byte)});
+    line.Options.Machine.Inputs.push_back({static_cast<std::uint8_t>(*port), static_cast<std::uint8_t>(*byte)});
     return "";
 }
 
 std::string ApplyCpm(const std::string&, const std::string&, CommandLine& line)
 {
-    line.Options.Cpm = true;
+    line.Options.Machine.Cpm = true;
     return "";
 }
 
@@ -181,7 +181,7 @@ std::string ApplyMaxSteps(const std::string&, const std::string& value, CommandL
     const std::optional<std::uint64_t> count = ParseDecimalCount(value);
     if (!count)
         return "--max-steps: " + Quote(value) + " is not a decimal count";
-    line.Options.MaxSteps = *count;
+    line.Options.Machine.MaxSteps = *count;
     return "";
 }
 
@@ -298,14 +298,14 @@ std::string CheckCombination(const RunOptions& options)
 {
     if (options.ImageFile.empty() && options.Loads.empty())
         return "no IMAGE and no --load: nothing to run";
-    if (options.Cpm && options.TraceFile == "-")
+    if (options.Machine.Cpm && options.TraceFile == "-")
         return "--trace - cannot be used with --cpm: standard output carries only what the program prints";
-    for (const InterruptEvent& event : options.Interrupts) {
-        if (options.Model == CpuModel::I8080 && DescribeInterruptSource(event.Source).Only8085)
+    for (const InterruptEvent& event : options.Machine.Interrupts) {
+        if (options.Machine.Model == CpuModel::I8080 && DescribeInterruptSource(event.Source).Only8085)
             return "--interrupt: the 8080 has no TRAP or RST 5.5, 6.5 and 7.5 inputs, only INTR";
     }
-    for (const PortInput& input : options.Inputs) {
-        if (input.Port == options.ConsolePort)
+    for (const PortInput& input : options.Machine.Inputs) {
+        if (input.Port == options.Machine.ConsolePort)
             return "--input: port " + HexByteText(input.Port) + " is the console port, which reads standard input";
     }
     return "";
@@ -388,7 +388,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     std::string error = CheckCombination(options);
     if (!error.empty())
         return Fail(std::move(error));
-    std::stable_sort(options.Interrupts.begin(), options.Interrupts.end(),
+    std::stable_sort(options.Machine.Interrupts.begin(), options.Machine.Interrupts.end(),
                      [](const InterruptEvent& a, const InterruptEvent& b) { return a.Step < b.Step; });
     return result;
 }

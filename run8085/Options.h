@@ -3,23 +3,12 @@
 // tests drive it from memory.
 #pragma once
 
-#include "InstructionSet.h"
-#include "Interrupts.h"
+#include "MachineOptions.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-// Instructions a run may execute unless --max-steps says otherwise.
-constexpr std::uint64_t _DefaultMaxSteps = 1000000000;
-
-// --interrupt STEP:SOURCE: raise SOURCE before instruction STEP (counted from 1).
-struct InterruptEvent {
-    std::uint64_t Step = 1;
-    InterruptSource Source = InterruptSource::Trap;
-    std::uint8_t RstNumber = 0; // INTR only: the RST n on the data bus
-};
 
 // --load FILE@ADDR
 struct LoadRequest {
@@ -33,29 +22,16 @@ struct DumpRange {
     std::uint16_t To = 0;
 };
 
-// --input P=V
-struct PortInput {
-    std::uint8_t Port = 0;
-    std::uint8_t Value = 0;
-};
-
 struct RunOptions {
-    CpuModel Model = CpuModel::I8085;
+    MachineOptions Machine;         // the model, --pc, --sp, --interrupt, --console-port, --input, --cpm, --max-steps
     std::string ImageFile;          // empty: no image
     std::vector<LoadRequest> Loads; // in command-line order
-    std::optional<std::uint16_t> Pc;
-    std::optional<std::uint16_t> Sp;
-    std::vector<InterruptEvent> Interrupts; // ordered by step, ties in command-line order
-    int ConsolePort = -1;                   // -1: none
-    std::vector<PortInput> Inputs;          // in command-line order; the last one for a port wins
-    bool Cpm = false;
-    std::uint64_t MaxSteps = _DefaultMaxSteps; // 0: no limit
-    std::vector<DumpRange> Dumps;              // in command-line order
-    std::string OutFile;                       // empty: no --out
-    std::string TraceFile;                     // empty: no trace; "-": standard output
-    bool Debug = false;                        // --debug: read debugger commands
-    std::uint64_t HistoryMiB = 64;             // --history-size: the debugger's history memory
-    std::string MapFile;                       // --map: the source map of the program
+    std::vector<DumpRange> Dumps;   // in command-line order
+    std::string OutFile;            // empty: no --out
+    std::string TraceFile;          // empty: no trace; "-": standard output
+    bool Debug = false;             // --debug: read debugger commands
+    std::uint64_t HistoryMiB = 64;  // --history-size: the debugger's history memory
+    std::string MapFile;            // --map: the source map of the program
 };
 
 enum class CommandLineAction : std::uint8_t { Run, ShowHelp, ShowVersion, Fail };

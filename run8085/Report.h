@@ -5,17 +5,11 @@
 #include "Cpu.h"
 #include "Options.h"
 #include "Ports.h"
+#include "Simulation.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-enum class StopReason : std::uint8_t {
-    Halt,        // HLT with no interrupt able to end it
-    CpmExit,     // reached 0000H under --cpm
-    StepLimit,   // --max-steps instructions executed
-    LeftProgram, // --map: a jump to where the program placed nothing
-};
 
 // The whole report, every line ending in a line feed.
 std::string FormatReport(const CpuState& cpu, StopReason stop, const PortLog& ports,

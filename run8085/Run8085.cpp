@@ -97,7 +97,7 @@ ProgramPlaces FindPlaces(const RunOptions& options)
         if (ReadFileUpTo(load.File, sizeof Cpu.Memory, bytes, longer, error))
             AddPlacedBytes(places, load.Address, static_cast<std::uint32_t>(bytes.size()));
     }
-    if (options.Cpm) {
+    if (options.Machine.Cpm) {
         AddPlacedBytes(places, _CpmWarmBoot, 8);
         AddPlacedBytes(places, _CpmBdosEntry, 0x10000 - _CpmBdosEntry);
     }
@@ -166,22 +166,22 @@ bool LoadRawFile(const LoadRequest& load)
 // Loads everything the options name and sets the start registers.
 bool PrepareMachine(const RunOptions& options)
 {
-    ResetCpu(Cpu, options.Model);
+    ResetCpu(Cpu, options.Machine.Model);
     if (!options.ImageFile.empty() && !LoadImageFile(options.ImageFile))
         return false;
     for (const LoadRequest& load : options.Loads) {
         if (!LoadRawFile(load))
             return false;
     }
-    if (options.Cpm) {
+    if (options.Machine.Cpm) {
         SetUpCpm(Cpu);
         if (options.ImageFile.empty())
             Cpu.PC = _CpmProgramStart;
     }
-    if (options.Pc)
-        Cpu.PC = *options.Pc;
-    if (options.Sp)
-        Cpu.SP = *options.Sp;
+    if (options.Machine.Pc)
+        Cpu.PC = *options.Machine.Pc;
+    if (options.Machine.Sp)
+        Cpu.SP = *options.Machine.Sp;
     return true;
 }
 
@@ -199,13 +199,13 @@ int Run(const RunOptions& options)
     if (options.Debug)
         return RunDebugger(Cpu, options);
 
-    SetUpPorts(Ports, options, stdin, stdout);
+    SetUpPorts(Ports, options.Machine, stdin, stdout);
     Cpu.Io = MakeIoPorts(Ports);
 
     SimulationSetup setup;
-    setup.Interrupts = options.Interrupts;
-    setup.MaxSteps = options.MaxSteps;
-    setup.Cpm = options.Cpm;
+    setup.Interrupts = options.Machine.Interrupts;
+    setup.MaxSteps = options.Machine.MaxSteps;
+    setup.Cpm = options.Machine.Cpm;
     setup.Console.Print = PrintCpmByte;
     setup.Console.Warn = WarnCpmFunction;
 
@@ -247,7 +247,7 @@ int Run(const RunOptions& options)
         if (stop == StopReason::StepLimit)
             report += FormatPlaceLine(places, findings, Cpu);
     }
-    std::fputs(report.c_str(), options.Cpm ? stderr : stdout);
+    std::fputs(report.c_str(), options.Machine.Cpm ? stderr : stdout);
     if (!options.OutFile.empty()) {
         StoreImage(Cpu, Image);
         if (!WriteWholeFile(options.OutFile, {reinterpret_cast<const char*>(&Image), sizeof Image}, error)) {

@@ -45,7 +45,7 @@ void ExpectSameMachine(const DebugMachine& a, const DebugMachine& b, const std::
     EXPECT_EQ(a.ConsoleWrites, b.ConsoleWrites) << where;
 }
 
-std::unique_ptr<DebugSession> MakeSession(const std::vector<std::uint8_t>& code, RunOptions options = {})
+std::unique_ptr<DebugSession> MakeSession(const std::vector<std::uint8_t>& code, MachineOptions options = {})
 {
     auto first = std::make_unique<CpuState>();
     ResetCpu(*first, options.Model);
@@ -85,7 +85,7 @@ const std::vector<std::uint8_t> _Program = {
 
 std::unique_ptr<DebugSession> MakeProgramSession()
 {
-    RunOptions options;
+    MachineOptions options;
     options.Inputs.push_back({0x10, 0x5A});
     options.Interrupts.push_back({5, InterruptSource::Trap, 0});
     auto session = MakeSession(_Program, options);
@@ -279,7 +279,7 @@ TEST(DebugSession, ConsoleOutputIsShownOnceThoughTheMachineRunsItAgain)
         0x3E, 'i', 0xD3, 0x01, // MVI A, 'i'; OUT 1
         0x76,                  // HLT
     };
-    RunOptions options;
+    MachineOptions options;
     options.ConsolePort = 1;
     auto session = MakeSession(hello, options);
     EXPECT_EQ(Type(*session, "step 2").substr(0, 2), "h\n");

@@ -25,7 +25,7 @@ std::unique_ptr<DebugSession> MakeCallSession()
     std::memcpy(first->Memory + 0x0008, rst1, sizeof rst1);
     first->PC = 0x2000;
     auto session = std::make_unique<DebugSession>();
-    LoadDebugSession(*session, *first, RunOptions{});
+    LoadDebugSession(*session, *first, MachineOptions{});
     return session;
 }
 

@@ -35,12 +35,12 @@ TEST(ParseCommandLine, DefaultsWithAnImage)
     const CommandLine line = Parse({"prog.img"});
     ASSERT_EQ(line.Action, CommandLineAction::Run) << line.Error;
     EXPECT_EQ(line.Options.ImageFile, "prog.img");
-    EXPECT_EQ(line.Options.Model, CpuModel::I8085);
-    EXPECT_EQ(line.Options.MaxSteps, 1000000000u);
-    EXPECT_EQ(line.Options.ConsolePort, -1);
-    EXPECT_FALSE(line.Options.Cpm);
-    EXPECT_FALSE(line.Options.Pc);
-    EXPECT_FALSE(line.Options.Sp);
+    EXPECT_EQ(line.Options.Machine.Model, CpuModel::I8085);
+    EXPECT_EQ(line.Options.Machine.MaxSteps, 1000000000u);
+    EXPECT_EQ(line.Options.Machine.ConsolePort, -1);
+    EXPECT_FALSE(line.Options.Machine.Cpm);
+    EXPECT_FALSE(line.Options.Machine.Pc);
+    EXPECT_FALSE(line.Options.Machine.Sp);
 }
 
 // The golden cases pass every option its value; these are the forms they do not show.
@@ -54,15 +54,15 @@ TEST(ParseCommandLine, ValueFormsAndOrder)
     ASSERT_EQ(o.Loads.size(), 1u);
     EXPECT_EQ(o.Loads[0].File, "a@b.com"); // the last @ splits
     EXPECT_EQ(o.Loads[0].Address, 0x100);
-    ASSERT_EQ(o.Interrupts.size(), 3u); // ordered by step, ties as given
-    EXPECT_EQ(o.Interrupts[0].Step, 5u);
-    EXPECT_EQ(o.Interrupts[0].Source, InterruptSource::Rst75);
-    EXPECT_EQ(o.Interrupts[1].Source, InterruptSource::Intr);
-    EXPECT_EQ(o.Interrupts[1].RstNumber, 7);
-    EXPECT_EQ(o.Interrupts[2].Source, InterruptSource::Trap);
-    EXPECT_EQ(o.Sp, 0xF000);
+    ASSERT_EQ(o.Machine.Interrupts.size(), 3u); // ordered by step, ties as given
+    EXPECT_EQ(o.Machine.Interrupts[0].Step, 5u);
+    EXPECT_EQ(o.Machine.Interrupts[0].Source, InterruptSource::Rst75);
+    EXPECT_EQ(o.Machine.Interrupts[1].Source, InterruptSource::Intr);
+    EXPECT_EQ(o.Machine.Interrupts[1].RstNumber, 7);
+    EXPECT_EQ(o.Machine.Interrupts[2].Source, InterruptSource::Trap);
+    EXPECT_EQ(o.Machine.Sp, 0xF000);
     EXPECT_EQ(o.TraceFile, "t.txt");
-    EXPECT_EQ(o.MaxSteps, 0u);
+    EXPECT_EQ(o.Machine.MaxSteps, 0u);
     EXPECT_EQ(o.ImageFile, "--odd.img");
 }
 

@@ -126,18 +126,18 @@ int DebugLoad(const char* image, std::size_t imageLength, const char* map, std::
     const auto machineImage = std::make_unique<MachineImage>();
     std::memcpy(machineImage.get(), image, sizeof(MachineImage));
     const auto first = std::make_unique<CpuState>();
-    ResetCpu(*first, run.Model);
+    ResetCpu(*first, run.Machine.Model);
     for (const std::string& warning : ApplyImage(*machineImage, *first))
         Output += "warning: " + warning + "\n";
-    if (run.Cpm)
+    if (run.Machine.Cpm)
         SetUpCpm(*first);
-    if (run.Pc)
-        first->PC = *run.Pc;
-    if (run.Sp)
-        first->SP = *run.Sp;
+    if (run.Machine.Pc)
+        first->PC = *run.Machine.Pc;
+    if (run.Machine.Sp)
+        first->SP = *run.Machine.Sp;
     Session = std::make_unique<DebugSession>();
     Session->HistoryBytes = run.HistoryMiB << 20;
-    LoadDebugSession(*Session, *first, run);
+    LoadDebugSession(*Session, *first, run.Machine);
     if (mapLength != 0)
         SetDebugSourceMap(*Session, std::move(sourceMap));
     Output += StartText(*Session);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Cpu.h"
-#include "Options.h"
+#include "MachineOptions.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -26,7 +26,7 @@ struct PortState {
 };
 
 // Sets up the ports from the options; the console uses the given streams.
-void SetUpPorts(PortState& ports, const RunOptions& options, std::FILE* consoleIn, std::FILE* consoleOut);
+void SetUpPorts(PortState& ports, const MachineOptions& options, std::FILE* consoleIn, std::FILE* consoleOut);
 
 // The processor's view of the ports; they stay bound to ports.
 IoPorts MakeIoPorts(PortState& ports);

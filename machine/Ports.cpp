@@ -25,7 +25,7 @@ void WritePort(void* context, std::uint8_t port, std::uint8_t value)
 
 } // namespace
 
-void SetUpPorts(PortState& ports, const RunOptions& options, std::FILE* consoleIn, std::FILE* consoleOut)
+void SetUpPorts(PortState& ports, const MachineOptions& options, std::FILE* consoleIn, std::FILE* consoleOut)
 {
     for (const PortInput& input : options.Inputs)
         ports.Inputs[input.Port] = input.Value;

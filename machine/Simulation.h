@@ -5,13 +5,19 @@
 
 #include "Cpm.h"
 #include "Cpu.h"
-#include "Options.h"
+#include "MachineOptions.h"
 #include "ProgramPlaces.h"
-#include "Report.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <vector>
+
+enum class StopReason : std::uint8_t {
+    Halt,        // HLT with no interrupt able to end it
+    CpmExit,     // reached 0000H under --cpm
+    StepLimit,   // --max-steps instructions executed
+    LeftProgram, // --map: a jump to where the program placed nothing
+};
 
 struct SimulationSetup {
     std::vector<InterruptEvent> Interrupts;    // ordered by step

@@ -13,7 +13,7 @@ TEST(Ports, ConsoleReadsInputThenEndOfFileBytes)
 {
     std::string input = "A\n";
     std::FILE* in = fmemopen(input.data(), input.size(), "r");
-    RunOptions options;
+    MachineOptions options;
     options.ConsolePort = 0x10;
     options.Inputs = {{0x20, 0x99}, {0x20, 0x3F}};
     static PortState ports;
