@@ -295,6 +295,28 @@ test('like a kit: an input port, LEDs, a TRAP, number bases, edits, a slow run, 
         await WaitForStatus(/^Ready/);
     });
 
+test('an example run to its end: the HLT\'s own line, PC past it, and a halt', { skip: !site }, async () => {
+    await Choose('Examples', 'multiply.asm');
+    await WaitForStatus(/^Example multiply\.asm loaded/);
+    await Press('Assemble');
+    await WaitForStatus(/^Ready/);
+    await Press('Run');
+    // HLT is line 25, at 2020H; MCAND (line 27) is the byte after it.
+    assert.match(await WaitForStatus(/^Halted/), /^Halted at line 25, PC 2021H, after \d+ instructions/);
+    assert.equal((await Registers()).PC, '2021');
+    const state = await Control('table', 'Processor state');
+    const stop = await state.evaluate((t) => [...t.rows].find((r) => r.cells[0].textContent === 'Stop')
+        .cells[1].textContent);
+    assert.match(stop, /^halt/);
+    assert.doesNotMatch(stop, /left the program/);
+    const line = await page.$eval('#highlight .line.current', (l) => l.textContent);
+    assert.match(line, /^\s+HLT\s*$/);
+    const listed = await (await Control('table', 'Listing')).evaluate((t) => [...t.querySelectorAll('tr.current')]
+        .map((r) => [r.cells[0].textContent, r.cells[1].textContent, r.cells[4].textContent.trim()]));
+    assert.deepEqual(listed, [['25', '2020', 'HLT']]);
+    await Shot('halted');
+});
+
 test('dark theme and a phone', { skip: !site }, async () => {
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
     await Shot('dark');
