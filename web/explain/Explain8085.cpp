@@ -40,8 +40,9 @@ constexpr const char* _Usage = "Usage: Explain8085 copy SOURCE\n"
                                "       Explain8085 intel-hex CODE\n"
                                "       Explain8085 binary CODE OUTPUT\n"
                                "Says what Go8085 says about a run of the chain whose files lie in the working\n"
-                               "directory (NAME.pass1, NAME.sym, etc/log-Pass1.txt); everything goes to standard\n"
-                               "output. Exit status: 0 done, 1 a file cannot be read, 2 usage.\n";
+                               "directory (NAME.pass1, NAME.sym, etc/log-Pass1.txt), or makes Go8085's kit files\n"
+                               "from Pass2's machine code CODE; everything goes to standard output but the binary.\n"
+                               "Exit status: 0 done, 1 a file cannot be read or written, 2 usage.\n";
 constexpr const char* _VersionText = "Explain8085 (8080/8085 toolchain) 1.0\n";
 
 struct RunFiles {
