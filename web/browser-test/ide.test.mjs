@@ -315,6 +315,26 @@ test('an example run to its end: the HLT\'s own line, PC past it, and a halt', {
         .map((r) => [r.cells[0].textContent, r.cells[1].textContent, r.cells[4].textContent.trim()]));
     assert.deepEqual(listed, [['25', '2020', 'HLT']]);
     await Shot('halted');
+
+    // The kit files come from the module: the first Intel HEX record holds the listing's first 16 bytes.
+    const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'ide-downloads-'));
+    try {
+        const client = await page.createCDPSession();
+        await client.send('Page.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+        await Press('Export Intel HEX');
+        await Press('Export binary');
+        const file = (name) => path.join(downloads, name);
+        for (let i = 0; i < 100 && !(fs.existsSync(file('program.ihx')) && fs.existsSync(file('program.bin'))); ++i) {
+            await new Promise((resolve) => setTimeout(resolve, 100));
+        }
+        const hex = fs.readFileSync(file('program.ihx'), 'utf8').split('\n');
+        assert.equal(hex[0], ':102000003A21205F16003A22204F2100000608796D');
+        assert.equal(hex.at(-2), ':00000001FF');
+        const binary = fs.readFileSync(file('program.bin'));
+        assert.deepEqual([binary.length, binary[0], binary[0x20], binary[0x21]], [0x25, 0x3A, 0x76, 25]);
+    } finally {
+        fs.rmSync(downloads, { recursive: true, force: true });
+    }
 });
 
 test('dark theme and a phone', { skip: !site }, async () => {
