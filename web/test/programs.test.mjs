@@ -121,3 +121,15 @@ test('step over runs a whole subroutine, step out leaves one', { skip }, () => {
     debug.Command('finish');
     assert.deepEqual([debug.State().pc.toString(16), debug.State().sp.toString(16)], ['2006', '3000']);
 });
+
+test('after a HLT on the last line the line is the HLT\'s, and PC is past it', { skip }, () => {
+    const result = Assemble(Run, 'START:\tMVI A, 5\n\tADI 3\n\tHLT\n', OpcodeTable());
+    const debug = Debugger();
+    debug.Load(result.image, result.files.map, '');
+    const start = debug.State().pc;
+    debug.ContinueSlice(1000);
+    const end = debug.State();
+    assert.deepEqual([end.halted, end.a, end.pc - start, end.sourceLine], [true, 8, 5, 3]);
+    debug.Command('reverse-step');
+    assert.deepEqual([debug.State().halted, debug.State().sourceLine], [false, 3], 'back before the HLT');
+});
