@@ -97,11 +97,11 @@ TEST(PageTables, TheRegisterTableHasEveryRegisterPairAndFlagOnce)
 {
     const std::string table = PageRegisterTable();
     EXPECT_EQ(table.rfind("[{\"name\":\"A\",\"width\":8,\"only8085\":false,\"writable\":true},", 0), 0u) << table;
-    for (const char* row : {"{\"name\":\"L\",\"width\":8,", "{\"name\":\"HL\",\"width\":16,",
-                            "{\"name\":\"PC\",\"width\":16,", "{\"name\":\"PSW\",\"width\":16,",
-                            "{\"name\":\"CY\",\"width\":1,\"only8085\":false,",
-                            "{\"name\":\"K\",\"width\":1,\"only8085\":true,",
-                            "{\"name\":\"V\",\"width\":1,\"only8085\":true,\"writable\":true}]"}) {
+    for (const char* row :
+         {"{\"name\":\"L\",\"width\":8,", "{\"name\":\"HL\",\"width\":16,", "{\"name\":\"PC\",\"width\":16,",
+          "{\"name\":\"PSW\",\"width\":16,", "{\"name\":\"CY\",\"width\":1,\"only8085\":false,",
+          "{\"name\":\"K\",\"width\":1,\"only8085\":true,",
+          "{\"name\":\"V\",\"width\":1,\"only8085\":true,\"writable\":true}]"}) {
         EXPECT_TRUE(Has(table, row)) << row << " in " << table;
     }
     std::size_t rows = 0;
@@ -117,8 +117,8 @@ TEST(PageTables, RegisterValuesFollowTheMachine)
     Command("set HL = 1234H");
     Command("set CY = 1");
     const std::string values = PageRegisterValues();
-    for (const char* value : {"\"A\":5,", "\"H\":18,", "\"L\":52,", "\"HL\":4660,", "\"PC\":8194,", "\"CY\":1,",
-                              "\"Z\":0,"}) {
+    for (const char* value :
+         {"\"A\":5,", "\"H\":18,", "\"L\":52,", "\"HL\":4660,", "\"PC\":8194,", "\"CY\":1,", "\"Z\":0,"}) {
         EXPECT_TRUE(Has(values, value)) << value << " in " << values;
     }
 }

@@ -156,10 +156,18 @@ int main(int argc, char** argv)
         return 0;
     }
     const std::string mode = args.empty() ? "" : args[0];
-    const std::size_t wanted = mode == "copy" || mode == "registers" || mode == "intel-hex" ? 2
-                               : mode == "pass2"                                           ? 4
-                               : mode == "pass1" || mode == "map" || mode == "records" || mode == "binary" ? 3
-                                                                                                           : 0;
+    // Each mode and how many arguments it takes, itself included.
+    constexpr struct {
+        std::string_view Mode;
+        std::size_t Arguments;
+    } modes[] = {{"copy", 2},    {"pass1", 3},     {"pass2", 4},     {"map", 3},
+                 {"records", 3}, {"registers", 2}, {"intel-hex", 2}, {"binary", 3}};
+    std::size_t wanted = 0;
+    for (const auto& row : modes) {
+        if (row.Mode == mode) {
+            wanted = row.Arguments;
+        }
+    }
     if (wanted == 0 || args.size() != wanted) {
         std::fprintf(stderr, "%s", _Usage);
         return 2;
