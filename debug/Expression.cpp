@@ -5,12 +5,6 @@
 
 namespace {
 
-struct RegisterRow {
-    const char* Name;
-    int Width;
-    bool Only8085;
-};
-
 constexpr RegisterRow _Registers[] = {
     {"A", 1, false},  {"B", 1, false},  {"C", 1, false},   {"D", 1, false},  {"E", 1, false},
     {"H", 1, false},  {"L", 1, false},  {"BC", 2, false},  {"DE", 2, false}, {"HL", 2, false},
@@ -276,6 +270,11 @@ bool EvaluateExpression(const DebugSession& session, std::string_view text, Expr
         return false;
     }
     return true;
+}
+
+std::span<const RegisterRow> ListRegisterRows()
+{
+    return _Registers;
 }
 
 RegisterName FindRegister(std::string_view text)

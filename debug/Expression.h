@@ -13,6 +13,7 @@
 #include "DebugSession.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,15 @@ struct RegisterName {
     int Width = 0;
 };
 RegisterName FindRegister(std::string_view text);
+
+// The registers, pairs and flags that print, set and watch name, in the
+// order the page shows them; Width as above.
+struct RegisterRow {
+    const char* Name;
+    int Width;
+    bool Only8085;
+};
+std::span<const RegisterRow> ListRegisterRows();
 std::int64_t ReadRegister(const CpuState& cpu, const std::string& name);
 void WriteRegister(CpuState& cpu, const std::string& name, std::uint16_t value);
 

@@ -7,10 +7,17 @@
 //   Explain8085 pass2 NAME SOURCE OUTPUT Pass2's OUTPUT with its messages on
 //                                        the source lines
 //   Explain8085 map NAME SOURCE          the source map
+//   Explain8085 records NAME SOURCE      the source map's records as JSON
+//   Explain8085 registers NAME           the register data file of the
+//                                        default start (from NAME.pass1)
+//   Explain8085 intel-hex CODE           Pass2's machine code CODE as Intel HEX
+//   Explain8085 binary CODE OUTPUT       ... as a raw binary, into OUTPUT
 //
 // SOURCE is the program as the user wrote it, NAME the name pass 1 read its
 // copy under: the run log etc/log-Pass1.txt, the listing NAME.pass1 and the
 // symbol file NAME.sym are read from the working directory.
+#include "DefaultRegisters.h"
+#include "KitFiles.h"
 #include "PassOneLog.h"
 #include "SourceCopy.h"
 #include "SourceMap.h"
@@ -19,6 +26,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,11 +34,15 @@
 namespace {
 
 constexpr const char* _Usage = "Usage: Explain8085 copy SOURCE\n"
-                               "       Explain8085 pass1|map NAME SOURCE\n"
+                               "       Explain8085 pass1|map|records NAME SOURCE\n"
                                "       Explain8085 pass2 NAME SOURCE OUTPUT\n"
+                               "       Explain8085 registers NAME\n"
+                               "       Explain8085 intel-hex CODE\n"
+                               "       Explain8085 binary CODE OUTPUT\n"
                                "Says what Go8085 says about a run of the chain whose files lie in the working\n"
-                               "directory (NAME.pass1, NAME.sym, etc/log-Pass1.txt); everything goes to standard\n"
-                               "output. Exit status: 0 done, 1 a file cannot be read, 2 usage.\n";
+                               "directory (NAME.pass1, NAME.sym, etc/log-Pass1.txt), or makes Go8085's kit files\n"
+                               "from Pass2's machine code CODE; everything goes to standard output but the binary.\n"
+                               "Exit status: 0 done, 1 a file cannot be read or written, 2 usage.\n";
 constexpr const char* _VersionText = "Explain8085 (8080/8085 toolchain) 1.0\n";
 
 struct RunFiles {
@@ -85,6 +97,51 @@ SourceMap MapRun(const std::string& name, const RunFiles& files)
     return BuildSourceMap(name, files.Source, files.Log, files.Listing, files.Symbols);
 }
 
+// The records of the map, one object each, for the page's listing:
+// [{"listingLine":1,"sourceLine":8,"address":8192,"size":3,"code":true}, ...]
+std::string FormatRecordsJson(const SourceMap& map)
+{
+    std::string json = "[";
+    for (const MappedRecord& record : map.Records) {
+        json += (json.size() > 1 ? ",\n" : "") + std::string("{\"listingLine\":") + std::to_string(record.ListingLine) +
+                ",\"sourceLine\":" + std::to_string(record.SourceLine) +
+                ",\"address\":" + std::to_string(record.Address) + ",\"size\":" + std::to_string(record.Size) +
+                ",\"code\":" + (record.IsData ? "false" : "true") + "}";
+    }
+    return json + "]\n";
+}
+
+// The register data file Go8085 makes when it is given none.
+std::string MakeRegistersForListing(std::string_view listing)
+{
+    return MakeDefaultRegisterFile(FirstListingAddress(listing).value_or(_StartWithoutListing));
+}
+
+// Pass2's machine code as Intel HEX (binary false) or the raw binary of
+// its placed range; 1 and a message when the code cannot be read.
+int ExportMachineCode(const std::string& codePath, bool binary, const std::string& outputPath)
+{
+    std::string code;
+    std::string error;
+    if (!Read(codePath, code)) {
+        return 1;
+    }
+    const auto placed = std::make_unique<PlacedBytes>();
+    if (!ReadPlacedBytes(code, *placed, error)) {
+        std::fprintf(stderr, "Explain8085: error: %s: %s\n", codePath.c_str(), error.c_str());
+        return 1;
+    }
+    if (!binary) {
+        Print(FormatIntelHex(*placed));
+        return 0;
+    }
+    if (!WriteWholeFile(outputPath, FormatBinary(*placed, FindPlacedRange(*placed)), error)) {
+        std::fprintf(stderr, "Explain8085: error: cannot write %s: %s\n", outputPath.c_str(), error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -99,7 +156,18 @@ int main(int argc, char** argv)
         return 0;
     }
     const std::string mode = args.empty() ? "" : args[0];
-    const std::size_t wanted = mode == "copy" ? 2 : mode == "pass2" ? 4 : mode == "pass1" || mode == "map" ? 3 : 0;
+    // Each mode and how many arguments it takes, itself included.
+    constexpr struct {
+        std::string_view Mode;
+        std::size_t Arguments;
+    } modes[] = {{"copy", 2},    {"pass1", 3},     {"pass2", 4},     {"map", 3},
+                 {"records", 3}, {"registers", 2}, {"intel-hex", 2}, {"binary", 3}};
+    std::size_t wanted = 0;
+    for (const auto& row : modes) {
+        if (row.Mode == mode) {
+            wanted = row.Arguments;
+        }
+    }
     if (wanted == 0 || args.size() != wanted) {
         std::fprintf(stderr, "%s", _Usage);
         return 2;
@@ -112,6 +180,17 @@ int main(int argc, char** argv)
         Print(MakeSourceCopy(source).Text);
         return 0;
     }
+    if (mode == "registers") {
+        std::string listing;
+        if (!Read(args[1] + ".pass1", listing)) {
+            return 1;
+        }
+        Print(MakeRegistersForListing(listing));
+        return 0;
+    }
+    if (mode == "intel-hex" || mode == "binary") {
+        return ExportMachineCode(args[1], mode == "binary", mode == "binary" ? args[2] : "");
+    }
     RunFiles files;
     if (!ReadRunFiles(args[1], args[2], files)) {
         return 1;
@@ -120,6 +199,8 @@ int main(int argc, char** argv)
         Print(ReportPassOne(args[1], files));
     } else if (mode == "map") {
         Print(FormatMapFile(MapRun(args[1], files)));
+    } else if (mode == "records") {
+        Print(FormatRecordsJson(MapRun(args[1], files)));
     } else {
         std::string output;
         if (!Read(args[3], output)) {

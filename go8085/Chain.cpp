@@ -395,7 +395,7 @@ bool ChooseRegisters(Run& run)
     if (!first) {
         Say("note: the listing has no record; the program counter starts at 2000H");
     }
-    const std::string text = MakeDefaultRegisterFile(first.value_or(0x2000));
+    const std::string text = MakeDefaultRegisterFile(first.value_or(_StartWithoutListing));
     run.Registers = InDirectory(run.Private, "default.regs");
     if (!WriteWholeFile(run.Registers, text, error)) {
         run.Stop = "error: cannot write " + run.Registers + ": " + error + "; stopped";
@@ -403,7 +403,7 @@ bool ChooseRegisters(Run& run)
     }
     if (run.Line.Verbose) {
         char pc[8];
-        std::snprintf(pc, sizeof pc, "%04X", first.value_or(0x2000));
+        std::snprintf(pc, sizeof pc, "%04X", first.value_or(_StartWithoutListing));
         Say(std::string("default register data file (PC ") + pc + "H, SP 0000H, all else 0):");
         std::fputs(text.c_str(), stderr);
     }

@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+// Where the program counter starts when the listing has no record.
+inline constexpr std::uint16_t _StartWithoutListing = 0x2000;
+
 // The address of the listing's first record, taken modulo 65,536 (the
 // listing writes 0x8000 to 0xFFFF as -32768 to -1); nothing when the listing
 // has no record.

@@ -8,6 +8,7 @@
 #include "DebugSession.h"
 #include "Expression.h"
 #include "ImageState.h"
+#include "InstructionSet.h"
 #include "Options.h"
 
 #include <cstdint>
@@ -207,7 +208,9 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += "\"lastWrite\":" + std::to_string(Session->LastWrite) + ",";
     json += "\"stop\":\"" + std::string(StopName(Session->LastStop)) + "\",";
     json += "\"stopText\":" + Quote(Session->LastStopText) + ",";
-    json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLineAt(*Session, cpu.PC)));
+    // Halted, PC is past the HLT: the line is the HLT's own, PC the machine's.
+    const auto lineAddress = static_cast<std::uint16_t>(cpu.Halted ? cpu.PC - 1 : cpu.PC);
+    json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLineAt(*Session, lineAddress)));
     json += number("historyAvailable", CountSteps(machine) - FindOldestTime(*Session));
     json += "\"outPorts\":[";
     bool any = false;
@@ -220,4 +223,68 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += "]}";
     StateJson = json;
     return StateJson.c_str();
+}
+
+// ----- The page's tables: what its panels and listing show, asked of the
+// C++ tables rather than kept in JavaScript (interim exports of the page;
+// to be reconciled with the register and instruction table exports) -----
+
+namespace {
+
+std::string PageJson;
+
+const char* Keep(std::string json)
+{
+    PageJson = std::move(json);
+    return PageJson.c_str();
+}
+
+int WidthInBits(int width)
+{
+    return width == 0 ? 1 : width * 8;
+}
+
+} // namespace
+
+// [{"name":"A","width":8,"only8085":false,"writable":true}, ...]: every
+// register, pair (width 16) and flag (width 1) that set can change.
+DEBUG_EXPORT(PageRegisterTable) const char* PageRegisterTable()
+{
+    std::string json = "[";
+    for (const RegisterRow& row : ListRegisterRows()) {
+        json += (json.size() > 1 ? "," : "") + std::string("{\"name\":") + Quote(row.Name) +
+                ",\"width\":" + std::to_string(WidthInBits(row.Width)) +
+                ",\"only8085\":" + (row.Only8085 ? "true" : "false") + ",\"writable\":true}";
+    }
+    return Keep(json + "]");
+}
+
+// {"A":5,"B":0,...,"K":0}: the value of every row of the register table
+// now; null when nothing is loaded.
+DEBUG_EXPORT(PageRegisterValues) const char* PageRegisterValues()
+{
+    if (!Session)
+        return Keep("null");
+    std::string json = "{";
+    for (const RegisterRow& row : ListRegisterRows()) {
+        json += (json.size() > 1 ? "," : "") + Quote(row.Name) + ":" +
+                std::to_string(ReadRegister(Session->Now.Cpu, row.Name));
+    }
+    return Keep(json + "}");
+}
+
+// [{"size":3,"states":10,"statesTaken":10}, ...]: the 256 opcodes of the
+// 8080 (model 8080) or the 8085 (any other), by opcode; statesTaken
+// differs from states for a conditional transfer.
+DEBUG_EXPORT(PageInstructionTable) const char* PageInstructionTable(int model)
+{
+    const CpuModel cpu = model == 8080 ? CpuModel::I8080 : CpuModel::I8085;
+    std::string json = "[";
+    for (unsigned opcode = 0; opcode < 256; ++opcode) {
+        const InstructionInfo& row = DescribeOpcode(cpu, static_cast<std::uint8_t>(opcode));
+        json += (opcode > 0 ? ",\n" : "") + std::string("{\"size\":") + std::to_string(row.Size) +
+                ",\"states\":" + std::to_string(row.States) + ",\"statesTaken\":" + std::to_string(row.StatesTaken) +
+                "}";
+    }
+    return Keep(json + "]");
 }

@@ -18,6 +18,9 @@ std::size_t DebugOutputLength();
 const char* DebugStateJson();
 const std::uint8_t* DebugMemoryPointer();
 int DebugContinueSlice(std::uint32_t maxInstructions);
+const char* PageRegisterTable();
+const char* PageRegisterValues();
+const char* PageInstructionTable(int model);
 }
 
 namespace {
@@ -81,6 +84,96 @@ TEST(WebExports, ABadLoadSaysWhy)
     const std::string bad = "--cpu\n8086\n";
     EXPECT_EQ(LoadLoop(bad), 1);
     EXPECT_NE(Said().find("8086"), std::string::npos) << Said();
+}
+
+// ----- The page's tables -----
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST(PageTables, TheRegisterTableHasEveryRegisterPairAndFlagOnce)
+{
+    const std::string table = PageRegisterTable();
+    EXPECT_EQ(table.rfind("[{\"name\":\"A\",\"width\":8,\"only8085\":false,\"writable\":true},", 0), 0u) << table;
+    for (const char* row :
+         {"{\"name\":\"L\",\"width\":8,", "{\"name\":\"HL\",\"width\":16,", "{\"name\":\"PC\",\"width\":16,",
+          "{\"name\":\"PSW\",\"width\":16,", "{\"name\":\"CY\",\"width\":1,\"only8085\":false,",
+          "{\"name\":\"K\",\"width\":1,\"only8085\":true,",
+          "{\"name\":\"V\",\"width\":1,\"only8085\":true,\"writable\":true}]"}) {
+        EXPECT_TRUE(Has(table, row)) << row << " in " << table;
+    }
+    std::size_t rows = 0;
+    for (std::size_t at = table.find("\"name\""); at != std::string::npos; at = table.find("\"name\"", at + 1))
+        ++rows;
+    EXPECT_EQ(rows, 20u) << table; // A-L, BC DE HL SP PC PSW, S Z AC P CY K V
+}
+
+TEST(PageTables, RegisterValuesFollowTheMachine)
+{
+    ASSERT_EQ(LoadLoop(""), 0) << Said();
+    Command("step");
+    Command("set HL = 1234H");
+    Command("set CY = 1");
+    const std::string values = PageRegisterValues();
+    for (const char* value :
+         {"\"A\":5,", "\"H\":18,", "\"L\":52,", "\"HL\":4660,", "\"PC\":8194,", "\"CY\":1,", "\"Z\":0,"}) {
+        EXPECT_TRUE(Has(values, value)) << value << " in " << values;
+    }
+}
+
+TEST(PageTables, TheInstructionTableOfEachModel)
+{
+    const std::string i8085 = PageInstructionTable(8085);
+    const std::string i8080 = PageInstructionTable(8080);
+    // The row of an opcode is the opcode-th line; values from the makers' manuals.
+    const auto row = [](const std::string& table, int opcode) {
+        std::size_t at = 0;
+        for (int i = 0; i < opcode; ++i)
+            at = table.find('\n', at) + 1;
+        at = table.find('{', at);
+        return table.substr(at, table.find('}', at) + 1 - at);
+    };
+    const struct {
+        int Opcode;
+        const char* Row8085;
+        const char* Row8080;
+    } rows[] = {
+        {0x00, "{\"size\":1,\"states\":4,\"statesTaken\":4}", "{\"size\":1,\"states\":4,\"statesTaken\":4}"},
+        {0x31, "{\"size\":3,\"states\":10,\"statesTaken\":10}", "{\"size\":3,\"states\":10,\"statesTaken\":10}"},
+        {0x76, "{\"size\":1,\"states\":5,\"statesTaken\":5}", "{\"size\":1,\"states\":7,\"statesTaken\":7}"},
+        {0xC0, "{\"size\":1,\"states\":6,\"statesTaken\":12}", "{\"size\":1,\"states\":5,\"statesTaken\":11}"},
+        {0xC2, "{\"size\":3,\"states\":7,\"statesTaken\":10}", "{\"size\":3,\"states\":10,\"statesTaken\":10}"},
+        {0xC4, "{\"size\":3,\"states\":9,\"statesTaken\":18}", "{\"size\":3,\"states\":11,\"statesTaken\":17}"},
+        {0xCD, "{\"size\":3,\"states\":18,\"statesTaken\":18}", "{\"size\":3,\"states\":17,\"statesTaken\":17}"},
+        {0xFF, "{\"size\":1,\"states\":12,\"statesTaken\":12}", "{\"size\":1,\"states\":11,\"statesTaken\":11}"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(row(i8085, r.Opcode), r.Row8085) << "8085 opcode " << r.Opcode;
+        EXPECT_EQ(row(i8080, r.Opcode), r.Row8080) << "8080 opcode " << r.Opcode;
+    }
+    EXPECT_EQ(i8085.back(), ']');
+}
+
+TEST(PageTables, AfterAHltTheLineIsTheHltsAndPcIsPastIt)
+{
+    // 2000H: HLT (line 2), 2001H: DB 25 (line 3).
+    auto image = std::make_unique<MachineImage>();
+    std::memset(image.get(), 0, sizeof *image);
+    image->Memory[0x2000] = 0x76;
+    image->Memory[0x2001] = 25;
+    image->Word1.Bytes[1] = 0x20;
+    const std::string map = "source-map 1\nsource p.asm\ntext START:\ntext  HLT\ntext  DB 25\n"
+                            "record 1 2 2000 1 code\nrecord 2 3 2001 1 data\n";
+    ASSERT_EQ(DebugLoad(reinterpret_cast<const char*>(image.get()), sizeof *image, map.data(), map.size(), "", 0), 0)
+        << Said();
+    EXPECT_TRUE(Has(DebugStateJson(), "\"sourceLine\":2,"));
+    Command("step");
+    const std::string json = DebugStateJson();
+    EXPECT_TRUE(Has(json, "\"halted\":true,")) << json;
+    EXPECT_TRUE(Has(json, "\"pc\":8193,")) << json;
+    EXPECT_TRUE(Has(json, "\"sourceLine\":2,")) << json;
 }
 
 } // namespace

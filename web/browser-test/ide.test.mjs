@@ -295,6 +295,48 @@ test('like a kit: an input port, LEDs, a TRAP, number bases, edits, a slow run, 
         await WaitForStatus(/^Ready/);
     });
 
+test('an example run to its end: the HLT\'s own line, PC past it, and a halt', { skip: !site }, async () => {
+    await Choose('Examples', 'multiply.asm');
+    await WaitForStatus(/^Example multiply\.asm loaded/);
+    await Press('Assemble');
+    await WaitForStatus(/^Ready/);
+    await Press('Run');
+    // HLT is line 25, at 2020H; MCAND (line 27) is the byte after it.
+    assert.match(await WaitForStatus(/^Halted/), /^Halted at line 25, PC 2021H, after \d+ instructions/);
+    assert.equal((await Registers()).PC, '2021');
+    const state = await Control('table', 'Processor state');
+    const stop = await state.evaluate((t) => [...t.rows].find((r) => r.cells[0].textContent === 'Stop')
+        .cells[1].textContent);
+    assert.match(stop, /^halt/);
+    assert.doesNotMatch(stop, /left the program/);
+    const line = await page.$eval('#highlight .line.current', (l) => l.textContent);
+    assert.match(line, /^\s+HLT\s*$/);
+    const listed = await (await Control('table', 'Listing')).evaluate((t) => [...t.querySelectorAll('tr.current')]
+        .map((r) => [r.cells[0].textContent, r.cells[1].textContent, r.cells[4].textContent.trim()]));
+    assert.deepEqual(listed, [['25', '2020', 'HLT']]);
+    await Shot('halted');
+
+    // The kit files come from the module: the first Intel HEX record holds the listing's first 16 bytes.
+    const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'ide-downloads-'));
+    try {
+        const client = await page.createCDPSession();
+        await client.send('Page.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+        await Press('Export Intel HEX');
+        await Press('Export binary');
+        const file = (name) => path.join(downloads, name);
+        for (let i = 0; i < 100 && !(fs.existsSync(file('program.ihx')) && fs.existsSync(file('program.bin'))); ++i) {
+            await new Promise((resolve) => setTimeout(resolve, 100));
+        }
+        const hex = fs.readFileSync(file('program.ihx'), 'utf8').split('\n');
+        assert.equal(hex[0], ':102000003A21205F16003A22204F2100000608796D');
+        assert.equal(hex.at(-2), ':00000001FF');
+        const binary = fs.readFileSync(file('program.bin'));
+        assert.deepEqual([binary.length, binary[0], binary[0x20], binary[0x21]], [0x25, 0x3A, 0x76, 25]);
+    } finally {
+        fs.rmSync(downloads, { recursive: true, force: true });
+    }
+});
+
 test('dark theme and a phone', { skip: !site }, async () => {
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
     await Shot('dark');

@@ -14,7 +14,7 @@ export function ServeSite(root)
 {
     const server = http.createServer((request, response) => {
         const url = new URL(request.url, 'http://localhost');
-        let file = path.join(root, decodeURIComponent(url.pathname));
+        let file = path.join(path.resolve(root), decodeURIComponent(url.pathname));
         if (!file.startsWith(path.resolve(root))) {
             response.writeHead(403).end();
             return;

@@ -1,11 +1,10 @@
 // Takes a source through pass 1, pass 2 and the image builder as Go8085
 // does, over an in-memory directory: pass 1 reads Go8085's copy of the
 // source, and Go8085's own words about the run (its problem report, Pass2's
-// messages on the source lines, the source map) come from Explain8085.
+// messages on the source lines, the source map and its records, the default
+// register data file) come from Explain8085.
 // `run(name, args, files)` runs one program (a WASI command module) and
 // returns its status, output and files.
-import { ReadMapFile } from './mapfile.js';
-
 export const SourceName = 'prog.asm';
 const Original = 'original.asm';
 const Decoder = new TextDecoder();
@@ -13,15 +12,6 @@ const Decoder = new TextDecoder();
 function Text(bytes)
 {
     return typeof bytes === 'string' ? bytes : bytes ? Decoder.decode(bytes) : '';
-}
-
-// The register data file of the default start: everything 0, PC at the
-// listing's first address (a signed word).
-export function DefaultRegisterFile(listingText)
-{
-    const first = /^(-?\d+)/.exec(listingText);
-    const pc = first ? Number(first[1]) & 0xFFFF : 0;
-    return '0 0 0 0 0 0 0\n' + (pc < 0x8000 ? pc : pc - 0x10000) + ' 0\n0 0 0 0 0\n0\n';
 }
 
 // Messages as Go8085 prints them ("prog.asm:12: error: ...", "NAME: note:
@@ -61,10 +51,10 @@ export function Assemble(run, source, table, registerFile = '', sourceName = Sou
         files).stdout;
     const problems = ReadMessages(explain(['pass1']), 'Corvane', sourceName);
     const mapText = explain(['map']);
-    const map = ReadMapFile(mapText);
+    const records = JSON.parse(explain(['records']));
     const listing = Text(first.files[sourceName + '.pass1']);
     const result = {
-        ok: false, problems, records: map.records,
+        ok: false, problems, records,
         files: { listing, log: Text(first.files['etc/log-Pass1.txt']), symbols: Text(first.files[sourceName + '.sym']),
             map: mapText },
     };
@@ -79,7 +69,7 @@ export function Assemble(run, source, table, registerFile = '', sourceName = Sou
         return result;
     }
     const machineCode = second.files[sourceName + '.hex'];
-    const regs = registerFile || DefaultRegisterFile(listing);
+    const regs = registerFile || run('Explain8085', ['Explain8085', 'registers', sourceName], first.files).stdout;
     const third = run('Tessily', ['Tessily', 'prog.regs', sourceName + '.hex', sourceName + '.img'],
         { 'prog.regs': regs, [sourceName + '.hex']: machineCode });
     const image = third.files[sourceName + '.img'];
@@ -88,7 +78,7 @@ export function Assemble(run, source, table, registerFile = '', sourceName = Sou
             shown: 'Tessily: ' + third.stdout.trim(), from: 'Tessily' });
         return result;
     }
-    for (const record of map.records) {
+    for (const record of records) {
         record.bytes = Array.from({ length: record.size }, (_, i) => image[(record.address + i) & 0xFFFF]);
     }
     result.ok = true;

@@ -4,14 +4,9 @@ import { CreateEditor } from './editor.js';
 import { ReadMnemonics } from './highlight.js';
 import { FormatNumber, ParseNumber, Hex } from './format.js';
 import { MakeShareLink, ReadShareLink } from './share.js';
-import { ReadPlacedBytes, FormatIntelHex, FormatBinary } from './export.js';
-import { DescribeStates } from './isa.js';
 
 const $ = (id) => document.getElementById(id);
 const StorageKey = 'ide8085.source';
-const RegisterRows = [['A', 'a', 8], ['B', 'b', 8], ['C', 'c', 8], ['D', 'd', 8], ['E', 'e', 8], ['H', 'h', 8],
-    ['L', 'l', 8], ['SP', 'sp', 16], ['PC', 'pc', 16]];
-const FlagRows = [['S', 's'], ['Z', 'z'], ['AC', 'ac'], ['P', 'p'], ['CY', 'cy'], ['K', 'k'], ['V', 'v']];
 const StateRows = [
     ['IE', (s) => (s.ie ? '1' : '0')],
     ['M7.5', (s) => String((s.masks >> 2) & 1)],
@@ -33,6 +28,8 @@ const view = {
     base: 'hex', cpu: '8085', memoryStart: 0x2000, assembled: null, state: null, previous: null, memory: null,
     running: false, breakpoints: new Set(), example: null, outLog: [], ports: new Map(), inputs: new Map(),
     pending: false, stale: false,
+    registerTable: [], // the debugger's: [{name, width, only8085, writable}]; width 1 is a flag
+    instructions: null, // by model: [{size, states, statesTaken}] by opcode
 };
 
 const worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
@@ -81,13 +78,25 @@ function Download(name, data, type)
 
 // ----- building the panels once -----
 
+// The register and flag panels, from the debugger's register table.
+function BuildRegisterPanels(table)
+{
+    view.registerTable = table;
+    $('registers').tBodies[0].innerHTML = table.filter((r) => r.width > 1).map(({ name }) =>
+        `<tr><th scope="row">${name}</th><td><input data-reg="${name}" aria-label="Register ${name}" ` +
+        'size="16" autocomplete="off"></td></tr>').join('');
+    $('flags').innerHTML = table.filter((r) => r.width === 1).map(({ name }) =>
+        `<label class="flag" data-flag="${name.toLowerCase()}"><input type="checkbox" data-flag="${name}"> ` +
+        `${name}</label>`).join('');
+}
+
+function Register(name)
+{
+    return view.registerTable.find((r) => r.name === name);
+}
+
 function BuildPanels()
 {
-    $('registers').tBodies[0].innerHTML = RegisterRows.map(([name, key]) =>
-        `<tr><th scope="row">${name}</th><td><input data-reg="${key}" aria-label="Register ${name}" ` +
-        'size="16" autocomplete="off"></td></tr>').join('');
-    $('flags').innerHTML = FlagRows.map(([name, key]) =>
-        `<label class="flag" data-flag="${key}"><input type="checkbox" data-flag="${key}"> ${name}</label>`).join('');
     $('cpu-state').tBodies[0].innerHTML = StateRows.map(([name]) =>
         `<tr><th scope="row">${name}</th><td></td></tr>`).join('');
     $('memory').tHead.innerHTML = '<tr><th scope="col">Address</th>' +
@@ -106,19 +115,20 @@ function Render()
     const s = view.state;
     const p = view.previous;
     const ready = Boolean(view.assembled && s);
+    const changed = (name) => Boolean(ready && p && p.registers[name] !== s.registers[name]);
     for (const input of $('registers').querySelectorAll('input')) {
-        const row = RegisterRows.find((r) => r[1] === input.dataset.reg);
-        input.disabled = !ready || view.running;
-        input.value = ready ? FormatNumber(s[row[1]], row[2], view.base) : '';
-        input.closest('tr').classList.toggle('changed', Boolean(ready && p && p[row[1]] !== s[row[1]]));
+        const row = Register(input.dataset.reg);
+        input.closest('tr').hidden = row.only8085 && view.cpu === '8080';
+        input.disabled = !ready || view.running || !row.writable;
+        input.value = ready ? FormatNumber(s.registers[row.name], row.width, view.base) : '';
+        input.closest('tr').classList.toggle('changed', changed(row.name));
     }
     for (const input of $('flags').querySelectorAll('input')) {
-        const key = input.dataset.flag;
-        const only8085 = key === 'k' || key === 'v';
-        input.closest('label').hidden = only8085 && view.cpu === '8080';
-        input.disabled = !ready || view.running || only8085;
-        input.checked = ready && s.flags[key] === 1;
-        input.closest('label').classList.toggle('changed', Boolean(ready && p && p.flags[key] !== s.flags[key]));
+        const row = Register(input.dataset.flag);
+        input.closest('label').hidden = row.only8085 && view.cpu === '8080';
+        input.disabled = !ready || view.running || !row.writable;
+        input.checked = ready && s.registers[row.name] === 1;
+        input.closest('label').classList.toggle('changed', changed(row.name));
     }
     const stateCells = $('cpu-state').tBodies[0].rows;
     StateRows.forEach(([name, value], i) => {
@@ -186,11 +196,13 @@ function RenderPorts()
         `<li>IN ${Hex(p, 2)}H reads ${FormatNumber(v, 8, view.base)}</li>`).join('');
 }
 
+// The listing row of the current source line: the next instruction's, or
+// after a HLT the HLT's own (PC, past it, is the machine's state).
 function RenderListingPosition()
 {
-    const pc = view.state?.pc;
+    const line = view.state?.sourceLine || 0;
     for (const row of $('listing').tBodies[0].rows) {
-        const current = !view.running && Number(row.dataset.address) === pc && row.dataset.code === '1';
+        const current = !view.running && line > 0 && Number(row.dataset.line) === line && row.dataset.code === '1';
         if (current && !row.classList.contains('current')) {
             const box = row.closest('.scroll');
             const below = row.offsetTop + row.offsetHeight > box.scrollTop + box.clientHeight;
@@ -271,12 +283,26 @@ function DescribeStop(s)
     const where = s.sourceLine ? ` at line ${s.sourceLine}` : '';
     const counts = `${Counted(s.instructions, 'instruction')}, ${s.states} T-states`;
     if (s.halted) {
-        return `Halted${where} after ${counts}.`;
+        return `Halted${where}, PC ${Hex(s.pc, 4)}H, after ${counts}.`;
     }
     if (s.instructions === 0 && s.historyAvailable === 0) {
         return `Ready${where}: PC ${Hex(s.pc, 4)}H. Step or Run.`;
     }
     return `Stopped${where}, PC ${Hex(s.pc, 4)}H, after ${counts}.`;
+}
+
+// The T-states column: "7", or "7/10" for a conditional transfer (not
+// taken / taken), from the debugger's instruction table of the model.
+function RenderListingStates()
+{
+    const table = view.instructions?.[view.cpu];
+    const records = view.assembled?.records ?? [];
+    [...$('listing').tBodies[0].rows].forEach((tr, i) => {
+        const r = records[i];
+        const row = table && r?.code && r.bytes?.length ? table[r.bytes[0]] : null;
+        tr.cells[3].textContent = !row ? '' : row.states === row.statesTaken ? String(row.states)
+            : `${row.states}/${row.statesTaken}`;
+    });
 }
 
 function ShowAssembly(result)
@@ -308,14 +334,16 @@ function ShowAssembly(result)
         const tr = body.insertRow();
         const code = r.code;
         tr.dataset.address = r.address;
+        tr.dataset.line = r.sourceLine;
         tr.dataset.code = code ? '1' : '0';
         const cells = [String(r.sourceLine || ''), Hex(r.address, 4), (r.bytes ?? []).map((b) => Hex(b, 2)).join(' '),
-            code && r.bytes?.length ? DescribeStates(view.cpu, r.bytes[0]) : '', lines[r.sourceLine - 1] ?? ''];
+            '', lines[r.sourceLine - 1] ?? ''];
         for (const text of cells) {
             tr.insertCell().textContent = text;
         }
         tr.addEventListener('click', () => r.sourceLine && editor.GoToLine(r.sourceLine));
     }
+    RenderListingStates();
     const errors = result.problems.filter((p) => p.kind === 'error').length;
     Say(result.ok ? `Assembled: ${result.records.length} records.` +
         (result.problems.length ? ` ${result.problems.length} messages.` : '') :
@@ -391,17 +419,17 @@ function Wire()
         }
     });
     $('registers').addEventListener('change', (event) => {
-        const row = RegisterRows.find((r) => r[1] === event.target.dataset.reg);
-        const value = ParseNumber(event.target.value, row[2], view.base);
+        const row = Register(event.target.dataset.reg);
+        const value = ParseNumber(event.target.value, row.width, view.base);
         if (Number.isNaN(value)) {
-            Say(`${row[0]}: not a ${row[2]}-bit number in ${view.base}`);
+            Say(`${row.name}: not a ${row.width}-bit number in ${view.base}`);
             Schedule();
             return;
         }
-        Command(`set ${row[0]} = ${Hex(value, row[2] / 4)}H`);
+        Command(`set ${row.name} = ${Hex(value, row.width / 4)}H`);
     });
     $('flags').addEventListener('change', (event) => {
-        Command(`set ${event.target.dataset.flag.toUpperCase()} = ${event.target.checked ? 1 : 0}`);
+        Command(`set ${event.target.dataset.flag} = ${event.target.checked ? 1 : 0}`);
     });
     $('memory').addEventListener('change', (event) => {
         const address = Number(event.target.dataset.address);
@@ -475,14 +503,8 @@ function Wire()
             Say('The link to this program is in the address bar.');
         }
     });
-    $('export-hex').addEventListener('click', () => {
-        const placed = ReadPlacedBytes(view.assembled.files.machineCode);
-        Download('program.ihx', FormatIntelHex(placed), 'text/plain');
-    });
-    $('export-bin').addEventListener('click', () => {
-        const placed = ReadPlacedBytes(view.assembled.files.machineCode);
-        Download('program.bin', FormatBinary(placed), 'application/octet-stream');
-    });
+    $('export-hex').addEventListener('click', () => worker.postMessage({ op: 'export', kind: 'intel-hex' }));
+    $('export-bin').addEventListener('click', () => worker.postMessage({ op: 'export', kind: 'binary' }));
     $('export-img').addEventListener('click', () =>
         Download('program.img', view.assembled.image, 'application/octet-stream'));
     $('examples').addEventListener('change', async () => {
@@ -499,6 +521,17 @@ function Wire()
             ShowAssembly(message.result);
         } else if (message.op === 'state') {
             TakeState(message);
+        } else if (message.op === 'tables') {
+            BuildRegisterPanels(message.registers);
+            view.instructions = message.instructions;
+            RenderListingStates();
+            Schedule();
+        } else if (message.op === 'exported') {
+            if (message.kind === 'binary') {
+                Download('program.bin', message.data, 'application/octet-stream');
+            } else {
+                Download('program.ihx', message.data, 'text/plain');
+            }
         } else if (message.op === 'failure') {
             view.running = false;
             Say('Something went wrong: ' + message.text.split('\n')[0]);
@@ -520,6 +553,7 @@ async function Start()
 {
     BuildPanels();
     Wire();
+    worker.postMessage({ op: 'tables' });
     const shared = ReadShareLink(location.hash);
     const stored = localStorage.getItem(StorageKey);
     if (shared !== null) {

@@ -1,5 +1,6 @@
-// The debugger's functions over its WebAssembly module (a WASI reactor
-// exporting the functions below); the same shape as the fallback's.
+// The debugger's functions over its WebAssembly module Debug8085.wasm (a
+// WASI reactor exporting the functions below), and the tables the page's
+// panels and listing are built from.
 import { WASI, File, OpenFile, ConsoleStdout, PreopenDirectory } from './shim/index.js';
 
 export function CreateWasmDebugger(module)
@@ -24,6 +25,13 @@ export function CreateWasmDebugger(module)
         }
     }
 
+    // The JSON text at a pointer, ended by a 0 byte.
+    function Json(p)
+    {
+        const all = bytes();
+        return JSON.parse(decoder.decode(all.slice(p, all.indexOf(0, p))));
+    }
+
     return {
         Load(image, mapText, argsText)
         {
@@ -40,13 +48,14 @@ export function CreateWasmDebugger(module)
             const p = x.DebugOutputPointer();
             return decoder.decode(bytes().slice(p, p + x.DebugOutputLength()));
         },
-        State()
-        {
-            const p = x.DebugStateJson();
-            const all = bytes();
-            const end = all.indexOf(0, p);
-            return JSON.parse(decoder.decode(all.slice(p, end)));
-        },
+        State() { return Json(x.DebugStateJson()); },
+        // [{name, width, only8085, writable}]: registers (8 bits), pairs
+        // (16) and flags (1), in the order the panels show them.
+        RegisterTable() { return Json(x.PageRegisterTable()); },
+        // { A: 5, ..., K: 0 }: every row's value now (null before a load).
+        RegisterValues() { return Json(x.PageRegisterValues()); },
+        // [{size, states, statesTaken}] by opcode, for '8080' or '8085'.
+        InstructionTable(cpu) { return Json(x.PageInstructionTable(Number(cpu))); },
         Memory()
         {
             const p = x.DebugMemoryPointer();

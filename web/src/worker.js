@@ -3,15 +3,15 @@
 // never freezes the page.
 import { RunCommand } from './wasi-run.js';
 import { Assemble } from './assemble.js';
-import { CreateFallbackDebugger } from './fallback-debugger.js';
 import { CreateWasmDebugger } from './wasm-debugger.js';
+import { ExportMachineCode } from './export.js';
 
 const site = new URL('../', import.meta.url);
 const modules = {};
 let table = null;
 let debugModule;
 let debug = null;
-let loaded = null;   // { image, mapText, records }
+let loaded = null;   // { image, mapText, machineCode }
 let cpu = '8085';
 let running = null;  // the run in progress: { stop: false }
 let breakLines = new Set();
@@ -32,15 +32,8 @@ function Run(name, args, files)
 async function Prepare()
 {
     table ??= new Uint8Array(await (await fetch(new URL('etc/opcodes.txt', site))).arrayBuffer());
-    await Promise.all(['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Run8085'].map(Module));
-    if (debugModule === undefined) {
-        try {
-            const response = await fetch(new URL('Debug8085.wasm', site));
-            debugModule = response.ok ? await WebAssembly.compile(await response.arrayBuffer()) : null;
-        } catch {
-            debugModule = null;
-        }
-    }
+    await Promise.all(['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Debug8085'].map(Module));
+    debugModule = modules.Debug8085;
 }
 
 function Snapshot(extra = {})
@@ -49,7 +42,8 @@ function Snapshot(extra = {})
         return { op: 'state', state: null, ...extra };
     }
     const memory = debug.Memory();
-    return { op: 'state', state: debug.State(), memory, output: debug.Output(), running: Boolean(running), ...extra };
+    const state = { ...debug.State(), registers: debug.RegisterValues() };
+    return { op: 'state', state, memory, output: debug.Output(), running: Boolean(running), ...extra };
 }
 
 function LoadDebugger()
@@ -57,8 +51,7 @@ function LoadDebugger()
     if (!loaded) {
         return;
     }
-    debug = debugModule ? CreateWasmDebugger(debugModule)
-                        : CreateFallbackDebugger((args, files) => Run('Run8085', args, files), loaded.records);
+    debug = CreateWasmDebugger(debugModule);
     debug.Load(loaded.image, loaded.mapText, cpu === '8080' ? '--cpu\n8080\n' : '');
     for (const line of breakLines) {
         debug.Command('break ' + line);
@@ -119,19 +112,29 @@ async function Go(speed)
 }
 
 const Handlers = {
+    // What the panels and the listing are built from, asked of the debugger's
+    // module once: its register table and the instruction table of each model.
+    async tables()
+    {
+        await Prepare();
+        const tables = CreateWasmDebugger(debugModule);
+        postMessage({ op: 'tables', registers: tables.RegisterTable(),
+            instructions: { 8080: tables.InstructionTable('8080'), 8085: tables.InstructionTable('8085') } });
+    },
     async assemble(message)
     {
         await Prepare();
         const encoder = new TextEncoder();
         const result = Assemble(Run, encoder.encode(message.source), table, message.registers || '');
-        loaded = result.ok ? { image: result.image, mapText: result.files.map, records: result.records } : null;
+        loaded = result.ok ? { image: result.image, mapText: result.files.map, machineCode: result.files.machineCode }
+            : null;
         debug = null;
         if (result.ok) {
             breakLines = new Set(message.breakpoints ?? []);
             LoadDebugger();
         }
         postMessage({ op: 'assembled', result: { ok: result.ok, problems: result.problems, records: result.records,
-            files: result.files, image: result.image, debugger: debugModule ? 'module' : 'fallback' } });
+            files: result.files, image: result.image } });
         postMessage(Snapshot());
     },
     command(message)
@@ -166,6 +169,14 @@ const Handlers = {
             LoadDebugger();
         }
         Go(message.speed);
+    },
+    // The machine code as Intel HEX ('intel-hex') or a raw binary ('binary').
+    export(message)
+    {
+        if (loaded) {
+            postMessage({ op: 'exported', kind: message.kind,
+                data: ExportMachineCode(Run, loaded.machineCode, message.kind) });
+        }
     },
     stop()
     {

@@ -1,14 +1,12 @@
 // The page's work on the WebAssembly programs themselves (skipped without a
 // built site): assembling, the T-states it shows, and stepping forwards and
-// backwards over the simulator.
+// backwards in the debugger's module, Debug8085.wasm, as the page does.
 import { test, before } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { site, repository, LoadPrograms, Run, OpcodeTable } from './support/site.mjs';
+import { site, repository, LoadPrograms, Run, OpcodeTable, Debugger } from './support/site.mjs';
 import { Assemble } from '../src/assemble.js';
-import { States8085, States8080 } from '../src/isa.js';
-import { CreateFallbackDebugger } from '../src/fallback-debugger.js';
 
 const skip = !site && 'no site built';
 const countdown = () => fs.readFileSync(path.join(repository, 'examples/countdown.asm'));
@@ -21,9 +19,11 @@ before(async () => {
 
 test('every opcode takes the T-states the listing shows, on both models', { skip }, () => {
     const image = new Uint8Array(65560);
-    for (const [cpu, table] of [['8085', States8085], ['8080', States8080]]) {
+    for (const cpu of ['8085', '8080']) {
+        const table = Debugger().InstructionTable(cpu);
+        assert.equal(table.length, 256);
         for (let opcode = 0; opcode < 256; ++opcode) {
-            const expected = new Set([table[opcode]].flat());
+            const expected = new Set([table[opcode].states, table[opcode].statesTaken]);
             const seen = new Set();
             for (const flags of expected.size === 2 ? [0, 1] : [0]) { // every flag clear, then every flag set
                 image.fill(0);
@@ -72,13 +72,15 @@ test('pass 1 errors stop before Pass2; Pass2 errors are put at their source line
 
 test('stepping, stepping back, breakpoints and edits give the states of a real run', { skip }, () => {
     const result = Assemble(Run, countdown(), OpcodeTable());
-    const debug = CreateFallbackDebugger((args, files) => Run('Run8085', args, files), result.records);
-    assert.equal(debug.Load(result.image, '', ''), 0);
+    const debug = Debugger();
+    assert.equal(debug.Load(result.image, result.files.map, ''), 0);
     const at = () => {
         const s = debug.State();
         return [s.instructions, s.pc.toString(16), s.a, s.b, s.sourceLine];
     };
-    assert.equal(debug.Command('reverse-step'), 1, 'nothing before the start');
+    debug.Command('reverse-step');
+    assert.deepEqual([debug.State().instructions, debug.State().stop], [0, 'start-of-history'],
+        'nothing before the start');
     debug.Command('step');
     debug.Command('step');
     debug.Command('step');
@@ -106,16 +108,28 @@ test('stepping, stepping back, breakpoints and edits give the states of a real r
 test('step over runs a whole subroutine, step out leaves one', { skip }, () => {
     const source = '\tORG 2000H\n\tLXI SP, 3000H\n\tCALL SUB\n\tHLT\nSUB:\tMVI A, 1\n\tINR A\n\tRET\n';
     const result = Assemble(Run, source, OpcodeTable());
-    const debug = CreateFallbackDebugger((args, files) => Run('Run8085', args, files), result.records);
-    debug.Load(result.image, '', '');
+    const debug = Debugger();
+    debug.Load(result.image, result.files.map, '');
     debug.Command('step');
     debug.Command('next');
     assert.deepEqual([debug.State().pc.toString(16), debug.State().a, debug.State().instructions], ['2006', 2, 5]);
-    debug.Load(result.image, '', '');
+    debug.Load(result.image, result.files.map, '');
     debug.Command('step');
     debug.Command('step');
     debug.Command('step');
     assert.equal(debug.State().sourceLine, 6);
     debug.Command('finish');
     assert.deepEqual([debug.State().pc.toString(16), debug.State().sp.toString(16)], ['2006', '3000']);
+});
+
+test('after a HLT on the last line the line is the HLT\'s, and PC is past it', { skip }, () => {
+    const result = Assemble(Run, 'START:\tMVI A, 5\n\tADI 3\n\tHLT\n', OpcodeTable());
+    const debug = Debugger();
+    debug.Load(result.image, result.files.map, '');
+    const start = debug.State().pc;
+    debug.ContinueSlice(1000);
+    const end = debug.State();
+    assert.deepEqual([end.halted, end.a, end.pc - start, end.sourceLine], [true, 8, 5, 3]);
+    debug.Command('reverse-step');
+    assert.deepEqual([debug.State().halted, debug.State().sourceLine], [false, 3], 'back before the HLT');
 });

@@ -1,10 +1,9 @@
-// The page's text-only modules: colours, numbers, share links and exports.
+// The page's text-only modules: colours, numbers and share links.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { HighlightLine, ReadMnemonics } from '../src/highlight.js';
 import { FormatNumber, ParseNumber } from '../src/format.js';
 import { MakeShareLink, ReadShareLink } from '../src/share.js';
-import { ReadPlacedBytes, FormatIntelHex, FormatBinary } from '../src/export.js';
 
 const mnemonics = ReadMnemonics('3\nMVI 2\nHLT\t1\nJNZ 3\n');
 
@@ -46,13 +45,4 @@ test('a share link carries any source and nothing else opens', () => {
     assert.equal(ReadShareLink(new URL(link).hash), source);
     assert.equal(ReadShareLink(''), null);
     assert.equal(ReadShareLink('#other'), null);
-});
-
-test('Intel HEX has one record per run of bytes in a block of 16, then the end', () => {
-    // 3E 05 at 2000H, and 76 at 200FH-2010H across a block boundary; checksums worked by hand.
-    const placed = ReadPlacedBytes('2000 3E 05\n200F 76 00\n');
-    assert.equal(FormatIntelHex(placed), ':022000003E059B\n:01200F00765A\n:0120100000CF\n:00000001FF\n');
-    assert.deepEqual([...FormatBinary(placed)], [0x3E, 0x05, ...new Array(13).fill(0), 0x76, 0x00]);
-    assert.equal(ReadPlacedBytes('2000 XY\n'), null);
-    assert.equal(FormatBinary(ReadPlacedBytes('')).length, 0);
 });

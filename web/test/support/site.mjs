@@ -10,11 +10,13 @@ export const repository = path.resolve(import.meta.dirname, '../../..');
 
 const modules = {};
 let RunCommand = null;
+let CreateWasmDebugger = null;
 
 export async function LoadPrograms()
 {
     ({ RunCommand } = await import('../../src/wasi-run.js'));
-    for (const name of ['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Run8085']) {
+    ({ CreateWasmDebugger } = await import('../../src/wasm-debugger.js'));
+    for (const name of ['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Run8085', 'Debug8085']) {
         modules[name] = new WebAssembly.Module(fs.readFileSync(path.join(site, name + '.wasm')));
     }
 }
@@ -22,6 +24,12 @@ export async function LoadPrograms()
 export function Run(name, args, files)
 {
     return RunCommand(modules[name], args, files);
+}
+
+// A fresh instance of the page's debugger, Debug8085.wasm.
+export function Debugger()
+{
+    return CreateWasmDebugger(modules.Debug8085);
 }
 
 export function OpcodeTable()
