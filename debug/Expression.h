@@ -11,6 +11,7 @@
 #pragma once
 
 #include "DebugSession.h"
+#include "Registers.h"
 
 #include <cstdint>
 #include <string>
@@ -23,15 +24,12 @@ struct ExprValue {
 
 bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error);
 
-// A register, pair or flag that set and watch can name; Width as above,
-// empty name when text is none.
-struct RegisterName {
-    std::string Name; // canonical upper case
-    int Width = 0;
-};
-RegisterName FindRegister(std::string_view text);
-std::int64_t ReadRegister(const CpuState& cpu, const std::string& name);
-void WriteRegister(CpuState& cpu, const std::string& name, std::uint16_t value);
+// The register, pair or flag that text names (in any case, spaces around
+// it ignored), from the core's register table; null when none.
+const RegisterInfo* FindRegister(std::string_view text);
+
+// A register's width as ExprValue::Width counts it.
+int ExprWidth(const RegisterInfo& row);
 
 // LOCATION: a source line (12, prog.asm:12), a label, or an address EXPR.
 bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error);
