@@ -18,6 +18,8 @@ std::size_t DebugOutputLength();
 const char* DebugStateJson();
 const std::uint8_t* DebugMemoryPointer();
 int DebugContinueSlice(std::uint32_t maxInstructions);
+const char* DebugRegistersJson();
+const char* DebugInstructionsJson(int model);
 }
 
 namespace {
@@ -81,6 +83,73 @@ TEST(WebExports, ABadLoadSaysWhy)
     const std::string bad = "--cpu\n8086\n";
     EXPECT_EQ(LoadLoop(bad), 1);
     EXPECT_NE(Said().find("8086"), std::string::npos) << Said();
+}
+
+// The page builds its register and flag panels from this table, and finds
+// each value in the state under the row's name in lower case.
+TEST(WebExports, TheRegisterTableAsJson)
+{
+    EXPECT_EQ(std::string(DebugRegistersJson()),
+              "[{\"name\":\"PC\",\"kind\":\"register\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"SP\",\"kind\":\"register\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"A\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"B\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"C\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"D\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"E\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"H\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"L\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"BC\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"DE\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"HL\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"PSW\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"S\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"Z\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"AC\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"P\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"CY\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"V\",\"kind\":\"flag\",\"width\":1,\"only8085\":true,\"writable\":true},"
+              "{\"name\":\"K\",\"kind\":\"flag\",\"width\":1,\"only8085\":true,\"writable\":true}]");
+    ASSERT_EQ(LoadLoop(""), 0);
+    Command("set BC = 1234H");
+    Command("set K = 1");
+    const std::string json = DebugStateJson();
+    EXPECT_NE(json.find("{\"pc\":8192,\"sp\":0,\"a\":0,\"b\":18,\"c\":52,\"d\":0,\"e\":0,\"h\":0,\"l\":0,\"f\":32,"
+                        "\"flags\":{\"s\":0,\"z\":0,\"ac\":0,\"p\":0,\"cy\":0,\"v\":0,\"k\":1},"),
+              std::string::npos)
+        << json;
+}
+
+// One object per opcode, in opcode order, for the model asked for.
+TEST(WebExports, TheInstructionTableAsJson)
+{
+    const std::string table8085 = DebugInstructionsJson(8085);
+    const std::string table8080 = DebugInstructionsJson(8080);
+    const struct {
+        const std::string& Table;
+        const char* Row;
+    } rows[] = {
+        {table8085, "[{\"mnemonic\":\"NOP\",\"size\":1,\"states\":4,\"statesTaken\":4,\"control\":\"none\","
+                    "\"conditional\":false,\"documented\":true},"},
+        {table8085, "{\"mnemonic\":\"CNZ\",\"size\":3,\"states\":9,\"statesTaken\":18,\"control\":\"call\","
+                    "\"conditional\":true,\"documented\":true}"},
+        {table8080, "{\"mnemonic\":\"RZ\",\"size\":1,\"states\":5,\"statesTaken\":11,\"control\":\"return\","
+                    "\"conditional\":true,\"documented\":true}"},
+        {table8085, "{\"mnemonic\":\"PCHL\",\"size\":1,\"states\":6,\"statesTaken\":6,\"control\":\"jump\","
+                    "\"conditional\":false,\"documented\":true}"},
+        {table8085, "{\"mnemonic\":\"RSTV\",\"size\":1,\"states\":6,\"statesTaken\":12,\"control\":\"restart\","
+                    "\"conditional\":true,\"documented\":false}"},
+        {table8080, "{\"mnemonic\":\"RST\",\"size\":1,\"states\":11,\"statesTaken\":11,\"control\":\"restart\","
+                    "\"conditional\":false,\"documented\":true}]"},
+    };
+    for (const auto& row : rows)
+        EXPECT_NE(row.Table.find(row.Row), std::string::npos) << row.Row;
+    std::size_t objects = 0;
+    for (std::size_t at = table8080.find("{\"mnemonic\""); at != std::string::npos;
+         at = table8080.find("{\"mnemonic\"", at + 1))
+        ++objects;
+    EXPECT_EQ(objects, 256u);
+    EXPECT_EQ(std::string(DebugInstructionsJson(8086)), "null");
 }
 
 } // namespace
