@@ -5,9 +5,10 @@
 //   TERM      := NUMBER | NAME | '[' EXPR ']' | '(' EXPR ')'
 //
 // A NUMBER is decimal (12), or hexadecimal with an H suffix (2050H, 0FFH) or
-// a 0x prefix. A NAME is a register (A B C D E H L, M for [HL]), a pair
-// (BC DE HL SP PC PSW), a flag (S Z AC P CY, and K V on the 8085) or a
-// label of the source map, in any case. [ADDR] is the memory byte at ADDR.
+// a 0x prefix. A NAME is a row of the core's register table (Registers.h:
+// A B C D E H L, BC DE HL SP PC PSW, the flags S Z AC P CY, and V K on the
+// 8085), M for [HL], or a label of the source map, in any case. [ADDR] is
+// the memory byte at ADDR.
 #pragma once
 
 #include "DebugSession.h"
