@@ -180,9 +180,8 @@ bool Watch(DebugSession& session, const std::string& args, std::string& error)
     DebugBreak b;
     b.Kind = BreakKind::Watchpoint;
     b.Text = args;
-    const RegisterName reg = FindRegister(args);
-    if (!reg.Name.empty()) {
-        b.Register = reg.Name;
+    if (const RegisterInfo* reg = FindRegister(args)) {
+        b.Register = reg->Name;
     } else {
         std::string text = args;
         if (text.size() > 2 && text.front() == '[' && text.back() == ']')
@@ -424,17 +423,17 @@ bool Set(DebugSession& session, const std::string& args, std::string& error)
         SayCut(session, NoteMachineChanged(session));
         return true;
     }
-    const RegisterName reg = FindRegister(left);
-    if (reg.Name.empty() || (cpu.Model == CpuModel::I8080 && (reg.Name == "K" || reg.Name == "V"))) {
+    const RegisterInfo* reg = FindRegister(left);
+    if (!reg || !HasRegister(*reg, cpu.Model) || !reg->Write) {
         error = "cannot set '" + left + "': give a register, pair, flag or [ADDR]";
         return false;
     }
-    const std::int64_t max = reg.Width == 0 ? 1 : reg.Width == 1 ? 0xFF : 0xFFFF;
-    if (value.Value < (reg.Width == 0 ? 0 : -max / 2 - 1) || value.Value > max) {
-        error = right + " does not fit in " + reg.Name;
+    const std::int64_t max = (std::int64_t{1} << reg->Bits) - 1;
+    if (value.Value < (reg->Bits == 1 ? 0 : -max / 2 - 1) || value.Value > max) {
+        error = right + " does not fit in " + reg->Name;
         return false;
     }
-    WriteRegister(cpu, reg.Name, static_cast<std::uint16_t>(value.Value));
+    reg->Write(cpu, static_cast<std::uint16_t>(value.Value));
     SayCut(session, NoteMachineChanged(session));
     return true;
 }
