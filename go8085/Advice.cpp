@@ -247,10 +247,59 @@ std::string AdviseOnNumber(const std::vector<std::string_view>& words)
     return {};
 }
 
+// $ alone as the address of its own line, as other assemblers take it.
+std::string AdviseOnLocationCounter(const std::vector<std::string_view>& words)
+{
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (words[i] == "$" || words[i].substr(0, 2) == "$+" || words[i].substr(0, 2) == "$-") {
+            return "'$' starts a comment in this assembler, so '$' for the address of this line is lost: put a "
+                   "label on the line and name it";
+        }
+    }
+    return {};
+}
+
+// 101B and 10D: binary and decimal in other assemblers, hexadecimal here.
+std::string AdviseOnSuffix(const std::vector<std::string_view>& words)
+{
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string word = Upper(words[i]);
+        if (word.size() < 2 || (word.back() != 'B' && word.back() != 'D')) {
+            continue;
+        }
+        const std::string digits = word.substr(0, word.size() - 1);
+        const bool binary = word.back() == 'B' && digits.find_first_not_of("01") == std::string::npos;
+        const bool decimal = word.back() == 'D' && digits.find_first_not_of("0123456789") == std::string::npos;
+        if (binary || decimal) {
+            return std::string(words[i]) + " is " + (binary ? "binary" : "decimal") +
+                   " in other assemblers and no number here: write " +
+                   std::to_string(std::stoul(digits, nullptr, binary ? 2 : 10)) + " in decimal, or " + word +
+                   "H for hexadecimal";
+        }
+    }
+    return {};
+}
+
+// IF, MACRO and their kin: lines of another assembler's language.
+std::string AdviseOnConditional(const std::vector<std::string_view>& words)
+{
+    const std::string keyword = Upper(StatementWord(words));
+    for (const char* other : {"IF", "IFDEF", "IFNDEF", "ELSE", "ENDIF", "MACRO", "ENDM", ".IF", ".ENDIF", ".MACRO",
+                              ".ENDM"}) {
+        if (keyword == other) {
+            return std::string(StatementWord(words)) +
+                   " belongs to another assembler's conditions and macros: this one assembles every line as "
+                   "written, so keep the lines you want and leave this one out";
+        }
+    }
+    return {};
+}
+
 // One row per construct: what finds it and says what to write instead, "" when the line has none.
 using AdviseFunction = std::string (*)(const std::vector<std::string_view>& words);
 constexpr AdviseFunction _Advice[] = {
-    AdviseOnComment, AdviseOnGluedLabel, AdviseOnReserve, AdviseOnString, AdviseOnDirective, AdviseOnNumber,
+    AdviseOnComment,   AdviseOnGluedLabel,      AdviseOnReserve, AdviseOnString,      AdviseOnDirective,
+    AdviseOnNumber,    AdviseOnLocationCounter, AdviseOnSuffix,  AdviseOnConditional,
 };
 
 } // namespace
@@ -272,7 +321,7 @@ std::string SpellAsHexadecimal(std::string_view token)
 {
     if (token.empty() || !std::all_of(token.begin(), token.end(), IsHexDigit) ||
         std::all_of(token.begin(), token.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
-        (IsNameStart(token[0]) && token.size() > 2)) {
+        (IsNameStart(token[0]) && token.size() > 2) || !AdviseOnSuffix({"", token}).empty()) {
         return {};
     }
     return SpellHexDigits(token);

@@ -46,7 +46,14 @@ TEST(FindAdvice, OneNotePerConstructOfAnotherAssembler)
                                 "without '#'"},
         {"        LXI H, $2050",
          "'$' starts a comment in this assembler, so the value after it is lost: write 2050H for hexadecimal"},
-        {"        JMP $", ""},
+        {"        JMP $", "'$' starts a comment in this assembler, so '$' for the address of this line is lost: put a "
+                            "label on the line and name it"},
+        {"        DB 101B, 10D", "101B is binary in other assemblers and no number here: write 5 in decimal, or 101BH "
+                                 "for hexadecimal"},
+        {"        MVI A, 1B", "1B is binary in other assemblers and no number here: write 1 in decimal, or 1BH for "
+                              "hexadecimal"},
+        {"        if DEBUG", "if belongs to another assembler's conditions and macros: this one assembles every "
+                             "line as written, so keep the lines you want and leave this one out"},
         {"        MVI A, 0xff", "hexadecimal is written with an H after the digits in this assembler: write 0FFH"},
     };
     for (const auto& row : rows) {
