@@ -352,6 +352,38 @@ constexpr const char* _Reserves[] = {"DS", ".DS", "DEFS", ".BLKB", "RMB", "DS.B"
 // area; .area is among them while every .area names the same area.
 constexpr const char* _NoEffect[] = {".TITLE", ".SBTTL", ".MODULE", ".8085", ".8080", ".LIST", ".NLIST", ".PAGE"};
 
+// Other assemblers' spellings of the four directives pass 1 knows. SET,
+// DEFL and .SET are not among them: they define symbols that may change.
+struct Spelling {
+    const char* Other;
+    const char* Own;
+};
+
+constexpr Spelling _Spellings[] = {
+    {".ORG", "ORG"}, {".DB", "DB"},    {".BYTE", "DB"}, {"DEFB", "DB"},  {".DEFB", "DB"}, {"DFB", "DB"},
+    {".TEXT", "DB"}, {".ASCII", "DB"}, {".DW", "DW"},   {".WORD", "DW"}, {"DEFW", "DW"},  {".DEFW", "DW"},
+    {"DFW", "DW"},   {".EQU", "EQU"},
+};
+
+// The directive of words[index], when it is another assembler's spelling,
+// becomes pass 1's.
+void ReadSpelling(std::vector<Word>& words, std::size_t index, std::vector<Edit>& edits,
+                  std::vector<ForeignReading>& readings)
+{
+    if (index >= words.size() || words[index].Quoted) {
+        return;
+    }
+    const std::string upper = Upper(words[index].Text);
+    for (const Spelling& spelling : _Spellings) {
+        if (upper == spelling.Other) {
+            edits.push_back({words[index].At, words[index].Text.size(), spelling.Own});
+            readings.push_back({"spelling", words[index].Text + " is read as " + spelling.Own});
+            words[index].Text = spelling.Own;
+            return;
+        }
+    }
+}
+
 bool IsOneOf(const std::string& word, const auto& table)
 {
     return std::find_if(std::begin(table), std::end(table), [&](const char* row) { return word == row; }) !=
@@ -566,6 +598,7 @@ std::string ReadForeignLine(std::string_view line, ForeignState& state, std::vec
     }
     const bool labelled = !words.empty() && !words[0].Quoted && words[0].Text.back() == ':';
     const std::size_t at = labelled ? 1 : 0;
+    ReadSpelling(words, !labelled && words.size() > 1 && Upper(words[1].Text) == ".EQU" ? 1 : at, edits, read);
     if (at < words.size() && !words[at].Quoted) {
         Statement statement{words, at, labelled, state, edits, read};
         ReadStatement(statement);

@@ -59,6 +59,12 @@ TEST(MakeSourceCopy, ReadsTheConstructsOfOtherToolsAndSaysSoOncePerKind)
         {"  LXI D, DE\n", "  LXI D, DE\n", ""},
         {"  DB 101B, 10D\n", "  DB 101B, 10D\n", ""},
         {"  MOV A, B\n", "  MOV A, B\n", ""},
+        {"  .org 0x2000\n", "  ORG 2000H\n", ".org is read as ORG"},
+        {"T: .byte 1, 0x2\n", "T: DB 1, 2H\n", ".byte is read as DB"},
+        {"M: .ascii \"ok\"\n", "M: DB 111, 107\n", ".ascii is read as DB"},
+        {"  DEFW 1234H\n", "  DW 1234H\n", "DEFW is read as DW"},
+        {"N .equ 5\n  DB N\n", "N EQU 5\n  DB 5\n", ".equ is read as EQU"},
+        {"N SET 5\n", "N SET 5\n", ""},
     };
     for (const auto& row : rows) {
         const SourceCopy copy = MakeSourceCopy(row.Source);
