@@ -264,7 +264,7 @@ std::string AdviseOnSuffix(const std::vector<std::string_view>& words)
 {
     for (std::size_t i = 1; i < words.size(); ++i) {
         const std::string word = Upper(words[i]);
-        if (word.size() < 2 || (word.back() != 'B' && word.back() != 'D')) {
+        if (word.size() < 2 || word.size() > 10 || (word.back() != 'B' && word.back() != 'D')) {
             continue;
         }
         const std::string digits = word.substr(0, word.size() - 1);

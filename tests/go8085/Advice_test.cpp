@@ -50,6 +50,7 @@ TEST(FindAdvice, OneNotePerConstructOfAnotherAssembler)
                             "label on the line and name it"},
         {"        DB 101B, 10D", "101B is binary in other assemblers and no number here: write 5 in decimal, or 101BH "
                                  "for hexadecimal"},
+        {"        DB 11111111111111111111111111111111111111111111111111111111111111111B", ""},
         {"        MVI A, 1B", "1B is binary in other assemblers and no number here: write 1 in decimal, or 1BH for "
                               "hexadecimal"},
         {"        if DEBUG", "if belongs to another assembler's conditions and macros: this one assembles every "
