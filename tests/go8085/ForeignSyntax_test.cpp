@@ -73,6 +73,31 @@ TEST(MakeSourceCopy, ReadsTheConstructsOfOtherToolsAndSaysSoOncePerKind)
     }
 }
 
+// Pass 1 takes 16 tokens and 510 characters a line: a line that would need
+// more stays as written, and pass 1's refusal follows.
+TEST(MakeSourceCopy, KeepsToPassOnesLimitsOfALine)
+{
+    const std::string fifteen = "  DB 'abcdefghijklmno'\n";
+    EXPECT_EQ(MakeSourceCopy(fifteen).Text,
+              "  DB 97, 98, 99, 100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111\n");
+    const std::string sixteen = "  DB 'abcdefghijklmnop'\n";
+    EXPECT_EQ(MakeSourceCopy(sixteen).Text, sixteen);
+    EXPECT_TRUE(MakeSourceCopy(sixteen).Notes.empty());
+    const std::string labelled = "X: DB 'abcdefghijklmno'\n";
+    EXPECT_EQ(MakeSourceCopy(labelled).Text, labelled);
+    const std::string padded = "  DB 'abc'" + std::string(500, ' ') + "\n";
+    EXPECT_EQ(MakeSourceCopy(padded).Text, padded);
+    EXPECT_TRUE(MakeSourceCopy(padded).Notes.empty());
+}
+
+// A constant is the one defined last above the line; one defined with what
+// pass 1 cannot convert is no longer substituted.
+TEST(MakeSourceCopy, TakesTheConstantDefinedLastAboveTheLine)
+{
+    EXPECT_EQ(MakeSourceCopy("N EQU 1\n  DB N\nN EQU 0x10\n  DB N\nN EQU LOOP\n  DB N\n").Text,
+              "N EQU 1\n  DB 1\nN EQU 10H\n  DB 10H\nN EQU LOOP\n  DB N\n");
+}
+
 TEST(MakeSourceCopy, OneNotePerKindAtItsFirstLineWithTheOtherLinesCounted)
 {
     const SourceCopy copy = MakeSourceCopy("a: ds 1\nb: ds 2\n  MVI A, 3A\nc: ds 1 // two kinds\n  ADI 0F\n");
