@@ -130,7 +130,7 @@ std::unique_ptr<DebugSession> MakeTransferSession(CpuModel model, const std::uin
     first->PC = 0x2003;
     first->SP = 0x3000;
     first->F = flags;
-    RunOptions options;
+    MachineOptions options;
     options.Model = model;
     auto session = std::make_unique<DebugSession>();
     LoadDebugSession(*session, *first, options);
