@@ -36,7 +36,7 @@ struct Options {
     std::string Path;
     std::string Csv, Json, Html;
     unsigned Jobs = 0; // 0: one per core
-    int SimilarPercent = 80;
+    int SimilarPercent = 90;
     int View = 0; // -1 teacher, 1 student, 0 by what is checked
     bool Help = false, Version = false;
     std::string Error;
@@ -73,7 +73,7 @@ constexpr OptionRow _Options[] = {
          if (!ok || o.Jobs == 0)
              o.Error = "--jobs takes a count from 1 to 1024, not " + v;
      }},
-    {"--similar", "PERCENT", "list pairs at least this similar (default 80; 0: no list)",
+    {"--similar", "PERCENT", "list pairs at least this similar (default 90; 0: no list)",
      [](Options& o, const std::string& v) {
          bool ok = false;
          o.SimilarPercent = static_cast<int>(ParseCount(v, 100, ok));

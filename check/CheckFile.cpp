@@ -90,7 +90,8 @@ std::optional<std::uint64_t> ParseNumber(const std::string& text, std::uint64_t 
             digit = c - 'A' + 10;
         if (digit < 0)
             return std::nullopt;
-        if (value > (max - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
+        if (static_cast<std::uint64_t>(digit) > max ||
+            value > (max - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
             return std::nullopt;
         value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
     }

@@ -29,16 +29,16 @@ bool IsPair(const std::string& name)
     return name.size() == 2;
 }
 
-std::string DescribeStop(const CaseRun& run, const SourceMap& map)
+std::string DescribeStop(const CheckCase& test, const CaseRun& run, const SourceMap& map)
 {
     const std::string where = DescribePlace(map, run.Pc) + " " + run.StopInstruction;
     switch (run.Stop) {
     case RunStop::Halt: return "halted at " + where;
     case RunStop::Kit: return "left the program at " + where + " (a kit ending)";
     case RunStop::Steps:
-        return "did not end within " + std::to_string(run.Steps) + " steps (the step limit); it was at " + where;
+        return "did not end within " + std::to_string(test.MaxSteps) + " steps (the step limit); it was at " + where;
     case RunStop::States:
-        return "did not end within " + std::to_string(run.States) + " T-states (the T-state limit); it was at " + where;
+        return "did not end within " + std::to_string(test.MaxStates) + " T-states (the T-state limit); it was at " + where;
     case RunStop::BadStart:
         return "the program counter starts at " + HexWord(run.Pc) + ", where the program placed nothing";
     }
@@ -71,7 +71,7 @@ std::string CheckStop(const CheckCase& test, const CaseRun& run, const SourceMap
 {
     if (StopMatches(test.Stop, run.Stop))
         return {};
-    const std::string said = DescribeStop(run, map);
+    const std::string said = DescribeStop(test, run, map);
     if (run.Stop == RunStop::Steps || run.Stop == RunStop::States || run.Stop == RunStop::BadStart)
         return said;
     return said + ", " + ExpectedStopWords(test.Stop);

@@ -6,6 +6,7 @@
 #include "Options.h"
 #include "ProgramPlaces.h"
 
+#include <algorithm>
 #include <cstring>
 
 struct CaseMachine {
@@ -57,13 +58,24 @@ void WriteCasePort(void* context, std::uint8_t port, std::uint8_t value)
     ports.Out.push_back({port, {value}});
 }
 
+// A source as Run8085's --interrupt spells it, read from the core's table of
+// sources: TRAP, RST7.5, RST6.5, RST5.5, or INTR:n with the RST n on the bus.
 std::optional<InterruptEvent> ParseEvent(std::uint64_t step, const std::string& source)
 {
-    // Run8085's own reading of --interrupt, so that both spell sources alike.
-    const CommandLine line = ParseCommandLine({"--interrupt", std::to_string(step) + ":" + source});
-    if (line.Action != CommandLineAction::Run || line.Options.Interrupts.size() != 1)
-        return std::nullopt;
-    return line.Options.Interrupts[0];
+    InterruptEvent event;
+    event.Step = step;
+    for (const InterruptSourceInfo& info : _InterruptSources) {
+        const std::string name = info.OptionName;
+        event.Source = info.Source;
+        if (info.Source != InterruptSource::Intr && source == name)
+            return event;
+        if (info.Source == InterruptSource::Intr && source.size() == name.size() + 2 &&
+            source.compare(0, name.size() + 1, name + ":") == 0 && source.back() >= '0' && source.back() <= '7') {
+            event.RstNumber = static_cast<std::uint8_t>(source.back() - '0');
+            return event;
+        }
+    }
+    return std::nullopt;
 }
 
 void SetRegister(CpuState& cpu, const NamedValue& value)
@@ -144,8 +156,10 @@ RunStop Run(CaseMachine& machine, const CheckCase& test, const std::vector<Inter
 {
     CpuState& cpu = machine.Cpu;
     const ProgramPlaces& places = machine.Places;
-    // With a T-state limit the core runs in slices, and the limit is looked at between them.
-    constexpr std::uint64_t _Slice = 4096;
+    // With a T-state limit the core runs in slices that cannot pass it by
+    // more than one instruction (none takes more than 18 T-states), so the
+    // run stops at the first instruction that reaches it.
+    constexpr std::uint64_t _MostStates = 18;
     RunWatch watch{places.Placed.data(), machine.Watched.data(), cpu.PC};
     std::size_t next = 0;
     if (!places.Placed[cpu.PC])
@@ -160,8 +174,10 @@ RunStop Run(CaseMachine& machine, const CheckCase& test, const std::vector<Inter
         std::uint64_t limit = test.MaxSteps;
         if (next < events.size() && events[next].Step - 1 < limit)
             limit = events[next].Step - 1;
-        if (test.MaxStates != 0 && cpu.Instructions + _Slice < limit)
-            limit = cpu.Instructions + _Slice;
+        if (test.MaxStates != 0) {
+            const std::uint64_t slice = std::max<std::uint64_t>(1, (test.MaxStates - cpu.States) / _MostStates);
+            limit = std::min(limit, cpu.Instructions + slice);
+        }
         watch.LastAddress = last;
         const RunEnd end = RunCpuWatched(cpu, limit, watch);
         last = watch.LastAddress;
@@ -256,7 +272,7 @@ CaseRun RunCase(CaseMachine& machine, const CheckCase& test)
 
     run.Steps = cpu.Instructions;
     run.States = cpu.States;
-    run.Pc = run.Stop == RunStop::Kit ? last : cpu.PC;
+    run.Pc = run.Stop == RunStop::Kit || run.Stop == RunStop::Halt ? last : cpu.PC;
     run.StopInstruction = Disassemble(cpu, run.Pc);
     run.Registers = {{"A", cpu.A},  {"B", cpu.B},  {"C", cpu.C},  {"D", cpu.D},
                      {"E", cpu.E},  {"H", cpu.H},  {"L", cpu.L},  {"BC", Pair(cpu.B, cpu.C)},
