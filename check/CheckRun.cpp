@@ -32,7 +32,7 @@ SubmissionResult CheckOne(const CheckSetup& setup, const Submission& submission,
     }
     result.Status = SubmissionStatus::Checked;
     for (const CheckCase& test : setup.Check->Cases) {
-        const CaseRun run = RunCase(machine, test);
+        const CaseRun run = RunCase(machine, test, NotedSignal);
         const CaseVerdict verdict = JudgeCase(test, run, assembly.Program.Map);
         result.Cases.push_back({verdict.Passed, verdict.Difference});
         if (verdict.Passed)

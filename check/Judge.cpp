@@ -39,6 +39,7 @@ std::string DescribeStop(const CheckCase& test, const CaseRun& run, const Source
         return "did not end within " + std::to_string(test.MaxSteps) + " steps (the step limit); it was at " + where;
     case RunStop::States:
         return "did not end within " + std::to_string(test.MaxStates) + " T-states (the T-state limit); it was at " + where;
+    case RunStop::Stopped: return "the check was stopped at " + where;
     case RunStop::BadStart:
         return "the program counter starts at " + HexWord(run.Pc) + ", where the program placed nothing";
     }
@@ -72,7 +73,7 @@ std::string CheckStop(const CheckCase& test, const CaseRun& run, const SourceMap
     if (StopMatches(test.Stop, run.Stop))
         return {};
     const std::string said = DescribeStop(test, run, map);
-    if (run.Stop == RunStop::Steps || run.Stop == RunStop::States || run.Stop == RunStop::BadStart)
+    if (run.Stop != RunStop::Halt && run.Stop != RunStop::Kit)
         return said;
     return said + ", " + ExpectedStopWords(test.Stop);
 }

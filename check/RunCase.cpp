@@ -152,7 +152,7 @@ bool IsHaltedForGood(const CpuState& cpu)
 // program placed nothing ending it (running on past its last byte does not),
 // and the stores into the expected bytes noted.
 RunStop Run(CaseMachine& machine, const CheckCase& test, const std::vector<InterruptEvent>& events,
-            std::vector<StoreNote>& notes, std::uint16_t& last)
+            std::vector<StoreNote>& notes, std::uint16_t& last, int (*stopped)())
 {
     CpuState& cpu = machine.Cpu;
     const ProgramPlaces& places = machine.Places;
@@ -160,6 +160,8 @@ RunStop Run(CaseMachine& machine, const CheckCase& test, const std::vector<Inter
     // more than one instruction (none takes more than 18 T-states), so the
     // run stops at the first instruction that reaches it.
     constexpr std::uint64_t _MostStates = 18;
+    // Between slices of this many instructions the run asks whether to give up.
+    constexpr std::uint64_t _StopSlice = std::uint64_t{1} << 22;
     RunWatch watch{places.Placed.data(), machine.Watched.data(), cpu.PC};
     std::size_t next = 0;
     if (!places.Placed[cpu.PC])
@@ -171,9 +173,13 @@ RunStop Run(CaseMachine& machine, const CheckCase& test, const std::vector<Inter
             return next == events.size() && IsHaltedForGood(cpu) ? RunStop::Halt : RunStop::Steps;
         if (test.MaxStates != 0 && cpu.States >= test.MaxStates)
             return RunStop::States;
+        if (stopped && stopped() != 0)
+            return RunStop::Stopped;
         std::uint64_t limit = test.MaxSteps;
         if (next < events.size() && events[next].Step - 1 < limit)
             limit = events[next].Step - 1;
+        if (stopped)
+            limit = std::min(limit, cpu.Instructions + _StopSlice);
         if (test.MaxStates != 0) {
             const std::uint64_t slice = std::max<std::uint64_t>(1, (test.MaxStates - cpu.States) / _MostStates);
             limit = std::min(limit, cpu.Instructions + slice);
@@ -233,7 +239,7 @@ bool LoadProgram(CaseMachine& machine, const ProgramToRun& program, bool is8080,
     return true;
 }
 
-CaseRun RunCase(CaseMachine& machine, const CheckCase& test)
+CaseRun RunCase(CaseMachine& machine, const CheckCase& test, int (*stopped)())
 {
     CpuState& cpu = machine.Cpu;
     ResetCpu(cpu, machine.Model);
@@ -266,7 +272,7 @@ CaseRun RunCase(CaseMachine& machine, const CheckCase& test)
         }
     }
     std::uint16_t last = cpu.PC;
-    run.Stop = Run(machine, test, events, run.Stores, last);
+    run.Stop = Run(machine, test, events, run.Stores, last, stopped);
     for (const StoreNote& note : run.Stores)
         machine.Watched[note.Address] = 0;
 

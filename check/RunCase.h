@@ -25,6 +25,7 @@ enum class RunStop : std::uint8_t {
     Steps,     // the step limit
     States,    // the T-state limit
     BadStart,  // the program counter starts where the program placed nothing
+    Stopped,   // the check was interrupted (a termination signal)
 };
 
 // The last store into an expected byte: the instruction and where it was.
@@ -68,5 +69,6 @@ std::unique_ptr<CaseMachine, CaseMachineDeleter> MakeCaseMachine();
 bool LoadProgram(CaseMachine& machine, const ProgramToRun& program, bool is8080, std::string& error);
 
 // Runs one case on the loaded program, from the image's state with the
-// case's inputs applied; nothing of an earlier case carries over.
-CaseRun RunCase(CaseMachine& machine, const CheckCase& test);
+// case's inputs applied; nothing of an earlier case carries over. A long
+// run asks stopped (when given) now and then whether to give up.
+CaseRun RunCase(CaseMachine& machine, const CheckCase& test, int (*stopped)() = nullptr);
