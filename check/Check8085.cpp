@@ -241,7 +241,7 @@ int RealMain(const Options& options, const char* argv0)
         std::vector<std::vector<std::uint32_t>> shapes;
         for (const Submission& submission : submissions)
             shapes.push_back(ReadInstructionShapes(submission.Problem.empty() ? submission.Text : std::string()));
-        report.Similar = FindSimilarPairs(shapes, options.SimilarPercent / 100.0);
+        report.Similar = FindSimilarGroups(shapes, options.SimilarPercent / 100.0);
     }
     const std::string table = FormatTable(report);
     std::fwrite(table.data(), 1, table.size(), stdout);

@@ -34,6 +34,29 @@ std::string Percent(double similarity)
     return std::to_string(static_cast<int>(similarity * 100 + 0.5)) + "%";
 }
 
+// "3 submissions: a.asm, b.asm, c.asm" for the same sequence (up to shown
+// names; 0: all), "a.asm (and 2 alike)  d.asm" for a pair.
+std::string DescribeGroup(const CheckReport& report, const SimilarGroup& group, std::size_t shown)
+{
+    auto name = [&](std::size_t i) { return Visible(report.Submissions[group.Members[i]].Name); };
+    if (group.Alike.empty()) {
+        std::string text = std::to_string(group.Members.size()) + " submissions: ";
+        for (std::size_t i = 0; i < group.Members.size(); ++i) {
+            if (shown != 0 && i == shown) {
+                text += ", and " + std::to_string(group.Members.size() - shown) + " more";
+                break;
+            }
+            text += (i ? ", " : "") + name(i);
+        }
+        return text;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < 2; ++i)
+        text += (i ? "  " : "") + name(i) +
+                (group.Alike[i] ? " (and " + std::to_string(group.Alike[i]) + " alike)" : std::string());
+    return text;
+}
+
 std::string CaseTitle(const CheckReport& report, std::size_t test)
 {
     const CheckCase& c = report.Check->Cases[test];
@@ -188,10 +211,9 @@ std::string FormatTable(const CheckReport& report)
     if (!report.Similar.empty()) {
         out += "\nSimilar instruction sequences (labels, register names, comments and layout set aside;\n"
                "a figure to look at, not a verdict):\n";
-        for (const SimilarPair& pair : report.Similar)
-            out += "  " + Pad(Percent(pair.Similarity), 4) + "  " + Visible(report.Submissions[pair.First].Name) +
-                   "  " + Visible(report.Submissions[pair.Second].Name) + "  (" + std::to_string(pair.Length) +
-                   " instructions)\n";
+        for (const SimilarGroup& group : report.Similar)
+            out += "  " + Pad(Percent(group.Similarity), 4) + "  " + DescribeGroup(report, group, 8) + "  (" +
+                   std::to_string(group.Length) + " instructions)\n";
     }
     return out;
 }
@@ -246,12 +268,18 @@ std::string FormatJson(const CheckReport& report)
     }
     out += "\n  ],\n  \"similar\": [";
     for (std::size_t i = 0; i < report.Similar.size(); ++i) {
-        const SimilarPair& pair = report.Similar[i];
+        const SimilarGroup& group = report.Similar[i];
         char figure[16];
-        std::snprintf(figure, sizeof figure, "%.2f", pair.Similarity);
-        out += std::string(i ? ",\n" : "\n") + "    {\"first\": " + JsonString(report.Submissions[pair.First].Name) +
-               ", \"second\": " + JsonString(report.Submissions[pair.Second].Name) + ", \"similarity\": " + figure +
-               ", \"instructions\": " + std::to_string(pair.Length) + "}";
+        std::snprintf(figure, sizeof figure, "%.2f", group.Similarity);
+        std::string members;
+        for (std::size_t m = 0; m < group.Members.size(); ++m)
+            members += (m ? ", " : "") + JsonString(report.Submissions[group.Members[m]].Name);
+        std::string alike;
+        for (std::size_t a = 0; a < group.Alike.size(); ++a)
+            alike += (a ? ", " : "") + std::to_string(group.Alike[a]);
+        out += std::string(i ? ",\n" : "\n") + "    {\"similarity\": " + figure + ", \"instructions\": " +
+               std::to_string(group.Length) + ", \"submissions\": [" + members + "]" +
+               (group.Alike.empty() ? "" : ", \"alike\": [" + alike + "]") + "}";
     }
     out += report.Similar.empty() ? "]\n}\n" : "\n  ]\n}\n";
     return out;
@@ -312,12 +340,11 @@ std::string FormatHtml(const CheckReport& report)
         if (report.Similar.empty()) {
             out += "<p>None.</p>\n";
         } else {
-            out += "<table>\n<tr><th>similarity</th><th>submission</th><th>submission</th><th>instructions</th></tr>\n";
-            for (const SimilarPair& pair : report.Similar)
-                out += "<tr><td class=\"score\">" + Percent(pair.Similarity) + "</td><td><code>" +
-                       Html(report.Submissions[pair.First].Name) + "</code></td><td><code>" +
-                       Html(report.Submissions[pair.Second].Name) + "</code></td><td class=\"score\">" +
-                       std::to_string(pair.Length) + "</td></tr>\n";
+            out += "<table>\n<tr><th>similarity</th><th>submissions</th><th>instructions</th></tr>\n";
+            for (const SimilarGroup& group : report.Similar)
+                out += "<tr><td class=\"score\">" + Percent(group.Similarity) + "</td><td>" +
+                       Html(DescribeGroup(report, group, 0)) + "</td><td class=\"score\">" +
+                       std::to_string(group.Length) + "</td></tr>\n";
             out += "</table>\n";
         }
     }

@@ -31,7 +31,7 @@ struct CheckReport {
     std::string CheckName; // the check file as named on the command line
     const CheckFile* Check = nullptr;
     std::vector<SubmissionResult> Submissions;
-    std::vector<SimilarPair> Similar; // indexes into Submissions
+    std::vector<SimilarGroup> Similar; // indexes into Submissions
     bool StudentView = false;         // hidden cases: pass or fail only
     bool Folder = false;              // a folder was checked (else one file)
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 namespace {
 
@@ -188,4 +189,36 @@ std::vector<SimilarPair> FindSimilarPairs(const std::vector<std::vector<std::uin
     std::stable_sort(pairs.begin(), pairs.end(),
                      [](const SimilarPair& a, const SimilarPair& b) { return a.Similarity > b.Similarity; });
     return pairs;
+}
+
+std::vector<SimilarGroup> FindSimilarGroups(const std::vector<std::vector<std::uint32_t>>& sequences,
+                                            double threshold, std::size_t minimum)
+{
+    std::map<std::vector<std::uint32_t>, std::vector<std::size_t>> same;
+    std::vector<std::vector<std::size_t>> groups; // in the order of their first member
+    for (std::size_t i = 0; i < sequences.size(); ++i) {
+        if (sequences[i].size() < minimum)
+            continue;
+        std::vector<std::size_t>& members = same[sequences[i]];
+        members.push_back(i);
+    }
+    for (const auto& [sequence, members] : same)
+        groups.push_back(members);
+    std::sort(groups.begin(), groups.end());
+    std::vector<SimilarGroup> found;
+    for (const std::vector<std::size_t>& members : groups)
+        if (members.size() > 1)
+            found.push_back({members, {}, 1.0, sequences[members[0]].size()});
+    std::stable_sort(found.begin(), found.end(), [](const SimilarGroup& a, const SimilarGroup& b) {
+        return a.Members.size() > b.Members.size();
+    });
+    std::vector<std::vector<std::uint32_t>> firsts;
+    for (const std::vector<std::size_t>& members : groups)
+        firsts.push_back(sequences[members[0]]);
+    for (const SimilarPair& pair : FindSimilarPairs(firsts, threshold, minimum)) {
+        const std::vector<std::size_t>& a = groups[pair.First];
+        const std::vector<std::size_t>& b = groups[pair.Second];
+        found.push_back({{a[0], b[0]}, {a.size() - 1, b.size() - 1}, pair.Similarity, pair.Length});
+    }
+    return found;
 }

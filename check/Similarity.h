@@ -29,3 +29,18 @@ struct SimilarPair {
 // similar first; sequences shorter than minimum are left out.
 std::vector<SimilarPair> FindSimilarPairs(const std::vector<std::vector<std::uint32_t>>& sequences, double threshold,
                                           std::size_t minimum = 4);
+
+// What the report lists: submissions whose sequences are the same (every
+// member, similarity 1), and pairs of different sequences at least threshold
+// alike, each named by its first submission, with how many others share it.
+struct SimilarGroup {
+    std::vector<std::size_t> Members; // the same sequence: all of them; a pair: the first of each
+    std::vector<std::size_t> Alike;   // a pair: how many others share each one's sequence
+    double Similarity = 1;
+    std::size_t Length = 0; // the longer sequence's length
+};
+
+// The same sequences first (the largest group first), then the pairs, the
+// most similar first.
+std::vector<SimilarGroup> FindSimilarGroups(const std::vector<std::vector<std::uint32_t>>& sequences,
+                                            double threshold, std::size_t minimum = 4);

@@ -110,3 +110,24 @@ TEST(Similarity, MostSimilarFirst)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Similarity, TheSameSequencesFormOneGroupAndPairsNameTheirFirst)
+{
+    const std::vector<std::uint32_t> a{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    std::vector<std::uint32_t> b = a;
+    b[9] = 99;
+    const std::vector<std::uint32_t> other{20, 21, 22, 23, 24};
+    const auto groups = FindSimilarGroups({b, a, other, a, a, b}, 0.8);
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0].Members, (std::vector<std::size_t>{1, 3, 4})); // the largest first
+    EXPECT_TRUE(groups[0].Alike.empty());
+    EXPECT_DOUBLE_EQ(groups[0].Similarity, 1.0);
+    EXPECT_EQ(groups[1].Members, (std::vector<std::size_t>{0, 5}));
+    EXPECT_EQ(groups[2].Members, (std::vector<std::size_t>{0, 1})); // a pair: the first of each sequence
+    EXPECT_EQ(groups[2].Alike, (std::vector<std::size_t>{1, 2}));
+    EXPECT_DOUBLE_EQ(groups[2].Similarity, 0.9);
+}
+
+} // namespace
