@@ -182,7 +182,7 @@ std::string FormatTable(const CheckReport& report)
     const std::size_t scoreWidth = 2 * total.size() + 1;
     out += "\n" + Pad("submission", width) + "  " + Pad("score", std::max<std::size_t>(scoreWidth, 5));
     for (std::size_t i = 0; i < check.Cases.size(); ++i)
-        out += "  " + Pad(std::to_string(i + 1), 4);
+        out += "  " + Pad(std::to_string(i + 1), i + 1 < check.Cases.size() ? 4 : 0);
     out += "\n";
     for (const SubmissionResult& result : report.Submissions) {
         const std::string score = std::to_string(result.Score) + "/" + total;
