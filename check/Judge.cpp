@@ -91,7 +91,9 @@ std::string CheckMemory(const CheckCase& test, const CaseRun& run, const SourceM
             std::string text = "[" + HexWord(store.Address) + "] = " + HexByte(actual) + ", expected " +
                                HexByte(expected.Bytes[i]);
             if (!store.Stored) {
-                text += "; the program never stored there";
+                // Unseen stores aside, a byte that changed was stored into.
+                if (actual == store.Before)
+                    text += "; the program never stored there";
             } else {
                 const MappedRecord* record = FindRecordAtAddress(map, store.From);
                 text += "; last stored by " + store.Instruction +

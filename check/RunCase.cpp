@@ -268,7 +268,7 @@ CaseRun RunCase(CaseMachine& machine, const CheckCase& test, int (*stopped)())
         for (std::size_t i = 0; i < expected.Bytes.size(); ++i) {
             const auto address = static_cast<std::uint16_t>(expected.Address + i);
             machine.Watched[address] = 1;
-            run.Stores.push_back({address, false, 0, {}});
+            run.Stores.push_back({address, false, cpu.Memory[address], 0, {}});
         }
     }
     std::uint16_t last = cpu.PC;

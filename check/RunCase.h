@@ -29,9 +29,12 @@ enum class RunStop : std::uint8_t {
 };
 
 // The last store into an expected byte: the instruction and where it was.
+// The core runs a few instructions unwatched (the one after EI, the push of
+// an interrupt it takes), so a store by one of those goes unseen.
 struct StoreNote {
     std::uint16_t Address = 0; // the byte stored into
-    bool Stored = false;       // false: the program never stored into it
+    bool Stored = false;       // a store into it was seen
+    std::uint8_t Before = 0;   // what it held when the run started
     std::uint16_t From = 0;    // the instruction's address
     std::string Instruction;   // as the disassembler shows it: "STA 2050H"
 };
