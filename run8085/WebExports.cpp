@@ -129,12 +129,7 @@ int DebugLoad(const char* image, std::size_t imageLength, const char* map, std::
     ResetCpu(*first, run.Machine.Model);
     for (const std::string& warning : ApplyImage(*machineImage, *first))
         Output += "warning: " + warning + "\n";
-    if (run.Machine.Cpm)
-        SetUpCpm(*first);
-    if (run.Machine.Pc)
-        first->PC = *run.Machine.Pc;
-    if (run.Machine.Sp)
-        first->SP = *run.Machine.Sp;
+    FinishFirstState(*first, run.Machine, true);
     Session = std::make_unique<DebugSession>();
     Session->HistoryBytes = run.HistoryMiB << 20;
     LoadDebugSession(*Session, *first, run.Machine);
@@ -207,7 +202,7 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += "\"lastWrite\":" + std::to_string(Session->LastWrite) + ",";
     json += "\"stop\":\"" + std::string(StopName(Session->LastStop)) + "\",";
     json += "\"stopText\":" + Quote(Session->LastStopText) + ",";
-    json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLineAt(*Session, cpu.PC)));
+    json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLine(Session->Map, FindStopAddress(cpu))));
     json += number("historyAvailable", CountSteps(machine) - FindOldestTime(*Session));
     json += "\"outPorts\":[";
     bool any = false;
