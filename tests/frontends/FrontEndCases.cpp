@@ -97,8 +97,9 @@ const WrittenSource _WrittenSources[] = {
      "        EI\n"
      "        RET\n",
      {"--cpu", "8080", "--interrupt", "5:INTR:5", "--interrupt", "30:INTR:5"}},
-    // Console ports other than the console: IN reads what --input says.
-    {"ports.asm", "        IN 30H\n        OUT 31H\n        IN 32H\n        OUT 33H\n        HLT\n",
+    // Ports: IN reads what --input says, OUT is in the report.
+    {"ports.asm",
+     "        IN 30H\n        OUT 31H\n        IN 32H\n        OUT 33H\n        HLT\n",
      {"--input", "30=5A", "--input", "32=C3"}},
 };
 
@@ -191,7 +192,7 @@ std::vector<fs::path> SortedEntries(const fs::path& folder)
 
 } // namespace
 
-const std::vector<std::string> _NotInTranscript = {"instructions", "t-states", "IE", "M5.5", "M6.5",
+const std::vector<std::string> _NotInTranscript = {"instructions", "t-states", "IE",  "M5.5", "M6.5",
                                                    "M7.5",         "I7.5",     "SOD", "out "};
 
 bool WriteFrontEndCases(const CaseSources& sources, const fs::path& folder, std::vector<FrontEndCase>& cases,

@@ -62,8 +62,8 @@ std::string ReadWhole(const std::string& path)
 
 // Writes the machines as images, runs altairz80 once over all of them and
 // reads back what each ended with; false with the reason when that fails.
-bool RunUnderAltairz80(const std::string& folder, const std::vector<RandomProgram>& machines, std::vector<Outcome>& outcomes,
-                       std::string& error)
+bool RunUnderAltairz80(const std::string& folder, const std::vector<RandomProgram>& machines,
+                       std::vector<Outcome>& outcomes, std::string& error)
 {
     std::ostringstream script;
     script << "set cpu 8080\nset cpu 64k\nset cpu noaltairrom\nset cpu nommu\nset cpu stoponhalt\nset cpu quiet\n";
