@@ -29,6 +29,8 @@ struct WrittenSource {
 const WrittenSource _WrittenSources[] = {
     // The most common ending of all: HLT on the last line.
     {"hlt-last.asm", "START: MVI A, 5\n ADI 3\n HLT\n", {}},
+    // No HLT: the program runs on past its end, which is no jump.
+    {"runs-on-past-end.asm", "        MVI A, 05H\n        ADI 03H\n        STA 2050H\n", {}},
     {"kit-rst1.asm", "        MVI C, 03H\nLOOP:   DCR C\n        JNZ LOOP\n        STA 2050H\n        RST 1\n", {}},
     {"kit-call-monitor.asm", "        LXI SP, 3000H\n        MVI A, 41H\n        CALL 0BC7H\n        HLT\n", {}},
     {"kit-ret-empty-stack.asm", "        MVI A, 07H\n        RET\n", {}},
