@@ -99,6 +99,11 @@ const WrittenSource _WrittenSources[] = {
      "        EI\n"
      "        RET\n",
      {"--cpu", "8080", "--interrupt", "5:INTR:5", "--interrupt", "30:INTR:5"}},
+    // The console port: OUT prints, IN reads the end of input (1AH).
+    {"console-port.asm",
+     "        MVI A, 48H\n        OUT 01H\n        MVI A, 49H\n        OUT 01H\n        IN 01H\n        MOV B, A\n"
+     "        RST 1\n",
+     {"--console-port", "1"}},
     // Ports: IN reads what --input says, OUT is in the report.
     {"ports.asm",
      "        IN 30H\n        OUT 31H\n        IN 32H\n        OUT 33H\n        HLT\n",
@@ -407,10 +412,17 @@ bool RunPlain(const std::string& run8085, const FrontEndCase& run, EndState& end
         error = "Run8085 failed (" + std::to_string(result.ExitStatus) + "): " + result.Stderr;
         return false;
     }
-    const std::string& report = IsCpm(run) ? result.Stderr : result.Stdout;
-    ReadReportLines(report, end);
-    if (IsCpm(run))
+    std::string report = IsCpm(run) ? result.Stderr : result.Stdout;
+    if (IsCpm(run)) {
         end.Console = result.Stdout;
+    } else if (std::find(run.Options.begin(), run.Options.end(), "--console-port") != run.Options.end()) {
+        // What the program printed comes first; the report follows it on
+        // the same line when the program did not end its line.
+        const std::size_t stop = std::min(report.find("stop: "), report.size());
+        end.Console = report.substr(0, stop);
+        report.erase(0, stop);
+    }
+    ReadReportLines(report, end);
     WriteText(run.Folder / "report", report);
     WriteText(run.Folder / "console", end.Console);
     end.Memory = ReadFileBytes(finalImage).substr(0, _MemoryBytes);

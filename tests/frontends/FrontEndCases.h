@@ -49,8 +49,9 @@ struct EndState {
 };
 
 // Runs Run8085 on the case (its report, --out for the memory), leaving in
-// the case's folder `report` (what Run8085 printed, standard error under
-// --cpm), `console` (what the program printed under --cpm) and `final.img`.
+// the case's folder `report` (Run8085's report: standard error under --cpm),
+// `console` (what the program printed, under --cpm or --console-port) and
+// `final.img`.
 bool RunPlain(const std::string& run8085, const FrontEndCase& run, EndState& end, std::string& error);
 
 // Runs Run8085 --debug on the case with `continue`, then reads the
