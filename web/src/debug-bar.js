@@ -3,17 +3,45 @@
 import { $, view, Counted } from './page.js';
 import { Hex } from './format.js';
 
-// key, shift, ctrl, action (a button's id)
+// key, shift, ctrl, action (a button's id), what it does (for the help)
 const Shortcuts = [
-    ['b', false, true, 'assemble'], ['F5', false, true, 'run'], ['F11', false, false, 'step'],
-    ['F10', false, false, 'step-over'], ['F11', true, false, 'step-out'], ['F10', true, false, 'step-back'],
-    ['F5', false, false, 'continue'], ['F5', true, false, 'stop'], ['F5', true, true, 'reset'],
-    ['F9', false, false, 'toggle-breakpoint'],
+    ['b', false, true, 'assemble', 'Assemble'], ['F5', false, true, 'run', 'Run from the start'],
+    ['F11', false, false, 'step', 'Step'], ['F10', false, false, 'step-over', 'Step over a CALL'],
+    ['F11', true, false, 'step-out', 'Step out of the subroutine'], ['F10', true, false, 'step-back', 'Step back'],
+    ['F5', false, false, 'continue', 'Continue'], ['F5', true, false, 'stop', 'Stop'],
+    ['F5', true, true, 'reset', 'Reset'], ['F9', false, false, 'toggle-breakpoint', 'Breakpoint at the cursor\'s line'],
+];
+// Keys of the editor and of the page that are not a button's.
+const OtherKeys = [
+    ['Escape, then Tab', 'leave the editor (Tab alone indents)'], ['Shift+Tab', 'unindent; after Escape, leave the editor backwards'],
+    ['Ctrl+Z / Ctrl+Shift+Z', 'undo / redo in the editor'], ['Ctrl+M', 'Tab always leaves the editor (again: indents)'],
+    ['F1', 'this help'],
 ];
 
-export function DescribeStop(s)
+function KeyName(key, shift, ctrl)
 {
-    const where = s.sourceLine ? ` at line ${s.sourceLine}` : '';
+    return [ctrl ? 'Ctrl' : '', shift ? 'Shift' : '', key.length === 1 ? key.toUpperCase() : key].filter(Boolean).join('+');
+}
+
+// The help's table, from the shortcuts themselves.
+export function BuildKeysHelp()
+{
+    const rows = [...Shortcuts.map(([key, shift, ctrl, , what]) => [KeyName(key, shift, ctrl), what]), ...OtherKeys];
+    $('keys-table').tBodies[0].replaceChildren(...rows.map(([keys, what]) => {
+        const tr = document.createElement('tr');
+        const th = document.createElement('th');
+        th.scope = 'row';
+        th.textContent = keys;
+        tr.append(th);
+        tr.insertCell().textContent = what;
+        return tr;
+    }));
+}
+
+// line: the stop's source line as the editor numbers it now.
+export function DescribeStop(s, line)
+{
+    const where = line ? ` at line ${line}` : '';
     const counts = `${Counted(s.instructions, 'instruction')}, ${s.states} T-states`;
     if (s.halted) {
         return `Halted${where}, PC ${Hex(s.pc, 4)}H, after ${counts}.`;
@@ -48,13 +76,22 @@ export function WireDebugBar(actions)
     for (const [id, action] of Object.entries(actions)) {
         $(id)?.addEventListener('click', action);
     }
+    BuildKeysHelp();
+    $('keys').addEventListener('click', () => $('keys-help').showModal());
     document.addEventListener('keydown', (event) => {
         const key = event.key.length === 1 ? event.key.toLowerCase() : event.key;
         const hit = Shortcuts.find(([k, shift, ctrl]) => k === key && shift === event.shiftKey &&
             ctrl === (event.ctrlKey || event.metaKey));
-        if (hit && !$(hit[3])?.disabled) {
+        // The page's keys never reach the browser (F5 would reload the page),
+        // whether or not the button can act now.
+        if (hit) {
             event.preventDefault();
-            actions[hit[3]]();
+            if (!$(hit[3])?.disabled) {
+                actions[hit[3]]();
+            }
+        } else if (event.key === 'F1') {
+            event.preventDefault();
+            $('keys-help').showModal();
         }
     });
 }

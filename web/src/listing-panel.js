@@ -2,6 +2,7 @@
 // line, address, bytes, T-states and source; the current one highlighted.
 import { $, view } from './page.js';
 import { Hex } from './format.js';
+import { SourceName } from './assemble.js';
 
 // The T-states column: "7", or "7/10" for a conditional transfer (not
 // taken / taken), from the debugger's instruction table of the model.
@@ -17,12 +18,32 @@ export function RenderListingStates()
     });
 }
 
+// A source written with ';' glued to the operands everywhere gets the
+// warning once, in full, and one note naming the other lines.
+const Glued = /^';' in .* starts a comment, so the operands end at /;
+
+export function ShownProblems(problems, fileName)
+{
+    const named = (text) => text.replace(new RegExp(`^${SourceName.replace('.', '\\.')}(?=:)`, 'gm'), fileName);
+    const glued = problems.filter((p) => Glued.test(p.text));
+    const shown = problems.filter((p) => !Glued.test(p.text) || p === glued[0])
+        .map((p) => ({ ...p, shown: named(p.shown) }));
+    if (glued.length > 1) {
+        const lines = glued.slice(1).map((p) => p.line);
+        const at = shown.findIndex((p) => p.line === glued[0].line && Glued.test(p.text));
+        shown.splice(at + 1, 0, { line: lines[0], kind: 'note', text: '',
+            shown: `${fileName}: note: the same on ${lines.length === 1 ? 'line' : 'lines'} ${lines.join(', ')}: ` +
+                "each ';' glued to the operands starts a comment there too" });
+    }
+    return shown;
+}
+
 // The messages and the listing of an assembly; goToLine(n) shows line n in
 // the editor.
-export function ShowListing(result, sourceText, goToLine)
+export function ShowListing(result, sourceText, fileName, goToLine)
 {
     $('messages').innerHTML = '';
-    for (const p of result.problems) {
+    for (const p of ShownProblems(result.problems, fileName)) {
         const li = document.createElement('li');
         li.className = p.kind;
         const button = document.createElement('button');

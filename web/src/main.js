@@ -2,43 +2,75 @@
 // and runs the program, and to each other.
 import { $, view, Say } from './page.js';
 import { CreateEditor } from './editor.js';
-import { ReadMnemonics } from './highlight.js';
+import { ReadMnemonics, HasInstruction } from './highlight.js';
 import { BuildStatePanel, BuildRegisterPanels, RenderRegisters, WireRegisters } from './registers-panel.js';
 import { BuildMemoryPanel, RenderMemory, WireMemory } from './memory-panel.js';
-import { TakeOutputs, RenderPorts, WirePorts } from './ports-panel.js';
+import { TakeOutputs, TakeInputAnswer, RenderPorts, WirePorts } from './ports-panel.js';
 import { RenderKit, RenderInterruptButtons, WireKit } from './kit-panel.js';
 import { RenderStack } from './stack-panel.js';
 import { RenderLabels } from './labels-panel.js';
 import { ShowListing, RenderListingStates, RenderListingPosition } from './listing-panel.js';
 import { DescribeStop, RenderButtons, WireDebugBar } from './debug-bar.js';
-import { StoreSource, ExampleRegisters, SaveExport, WireFiles, OpenFirstProgram } from './files-panel.js';
+import { StoreSource, ExampleRegisters, SaveExport, WireFiles, OpenFirstProgram, FileName } from './files-panel.js';
 
 const worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
 const Post = (message) => worker.postMessage(message);
 
 const editor = CreateEditor({
-    textarea: $('source'), highlight: $('highlight'), gutter: $('gutter'),
+    parent: $('editor'), label: 'Source code',
     onChange(text)
     {
         StoreSource(text);
-        if (view.assembled) {
+        if (view.assembled && !view.stale) {
             view.stale = true;
-            Say('The source changed: Assemble again to run it.');
+            Say('The source changed: Assemble again to run it. Until then the marks follow the lines.');
+        }
+        if (view.assembled) {
+            SendBreakpoints();
         }
     },
-    onToggleBreakpoint(line)
-    {
-        const on = !view.breakpoints.has(line);
-        if (on) {
-            view.breakpoints.add(line);
-        } else {
-            view.breakpoints.delete(line);
-        }
-        editor.SetBreakpoints(view.breakpoints);
-        Post({ op: 'breakpoint', line, on });
-        Say(on ? `Breakpoint at line ${line}.` : `No breakpoint at line ${line}.`);
-    },
+    onToggleBreakpoint: ToggleBreakpoint,
 });
+
+// The debugger's breakpoints: the editor's, on the lines of the program
+// assembled (a line written since has none until the next Assemble).
+function SendBreakpoints()
+{
+    Post({ op: 'breakpoints', lines: editor.Breakpoints().map((n) => editor.AssembledLine(n)).filter((n) => n > 0) });
+}
+
+// A line a breakpoint can stop at: one with an instruction (by the listing
+// of the program assembled, or by the colouring for a line written since).
+function InstructionLine(n)
+{
+    const line = editor.AssembledLine(n);
+    if (view.assembled && line > 0) {
+        return view.assembled.records.some((r) => r.sourceLine === line && r.code && r.size > 0);
+    }
+    return HasInstruction(editor.LineText(n) ?? '', view.mnemonics);
+}
+
+function ToggleBreakpoint(line)
+{
+    if (editor.HasBreakpoint(line)) {
+        editor.SetBreakpoint(line, false);
+        SendBreakpoints();
+        Say(`No breakpoint at line ${line}.`);
+        return;
+    }
+    let at = line;
+    while (at <= editor.LineCount() && !InstructionLine(at)) {
+        ++at;
+    }
+    if (at > editor.LineCount()) {
+        Say(`Line ${line} has no instruction, and none follows it: no breakpoint.`);
+        return;
+    }
+    editor.SetBreakpoint(at, true);
+    SendBreakpoints();
+    Say(at === line ? `Breakpoint at line ${at}.`
+        : `Line ${line} has no instruction: the breakpoint is at line ${at}, the next instruction.`);
+}
 
 function Render()
 {
@@ -52,7 +84,7 @@ function Render()
     RenderStack();
     RenderLabels();
     RenderListingPosition();
-    editor.SetCurrentLine(ready && !view.running ? view.state.sourceLine || 0 : 0);
+    editor.SetCurrentLine(ready && !view.running ? editor.LineOfAssembled(view.state.sourceLine || 0) : 0);
     RenderButtons();
     RenderInterruptButtons();
     performance.measure('render', 'render-start'); // the page's benchmark observes these
@@ -75,7 +107,18 @@ function TakeState(message)
         return;
     }
     TakeOutputs(s);
-    view.previous = view.state && !message.keepPrevious ? view.state : view.previous;
+    TakeInputAnswer(message);
+    // What changed is marked against the state before the last step, or
+    // before Run/Continue however many slices it ran in; a state shown again
+    // unchanged keeps the comparison.
+    const same = view.state && s.instructions === view.state.instructions && s.states === view.state.states &&
+        JSON.stringify(s.registers) === JSON.stringify(view.state.registers);
+    if (view.runFrom) {
+        view.previous = view.runFrom;
+        view.runFrom = message.running ? view.runFrom : null;
+    } else if (!same && !message.keepPrevious) {
+        view.previous = view.state ?? view.previous;
+    }
     view.state = s;
     view.memory = message.memory;
     view.running = Boolean(message.running);
@@ -89,7 +132,7 @@ function TakeState(message)
     } else if (view.running) {
         Say('Running… (Stop or Shift+F5 stops it)');
     } else {
-        Say(DescribeStop(s));
+        Say(DescribeStop(s, editor.LineOfAssembled(s.sourceLine || 0)));
     }
     Schedule();
 }
@@ -102,8 +145,9 @@ function ShowAssembly(result)
     view.state = null;
     view.outLog = [];
     view.ports = new Map();
+    editor.MarkAssembled();
     editor.SetProblems(result.problems);
-    ShowListing(result, editor.Get(), (line) => editor.GoToLine(line));
+    ShowListing(result, editor.Get(), FileName(), (line) => editor.GoToLine(editor.LineOfAssembled(line)));
     const errors = result.problems.filter((p) => p.kind === 'error').length;
     Say(result.ok ? `Assembled: ${result.records.length} records.` +
         (result.problems.length ? ` ${result.problems.length} messages.` : '') :
@@ -117,7 +161,7 @@ function Assemble()
 {
     Say('Assembling…');
     Post({ op: 'assemble', source: editor.Get(), registers: ExampleRegisters(editor.Get()),
-        breakpoints: [...view.breakpoints] });
+        breakpoints: editor.Breakpoints() });
 }
 
 // A debugger command; those that act like a kit's switches and buttons
@@ -138,6 +182,7 @@ function Go(fromStart)
         view.outLog = [];
     }
     view.running = true;
+    view.runFrom = fromStart ? null : view.state;
     RenderButtons();
     Post({ op: 'go', fromStart, speed: $('speed').value });
 }
@@ -152,12 +197,12 @@ const Actions = {
     continue: () => Go(false),
     stop: () => Post({ op: 'stop' }),
     reset: () => { view.outLog = []; view.previous = null; Post({ op: 'reset' }); },
-    'toggle-breakpoint': () => editor.ToggleBreakpointAtCaret(),
+    'toggle-breakpoint': () => ToggleBreakpoint(editor.CaretLine()),
 };
 
 function Wire()
 {
-    const panel = { command: Command, schedule: Schedule, post: Post, editor };
+    const panel = { command: Command, schedule: Schedule, post: Post, editor, onOpened: Forget };
     WireDebugBar(Actions);
     WireRegisters(panel);
     WireMemory(panel);
@@ -194,16 +239,34 @@ function Wire()
     };
 }
 
+// Another file is shown: what was assembled is another program's.
+function Forget()
+{
+    if (view.running) {
+        Post({ op: 'stop' });
+    }
+    view.assembled = null;
+    view.state = null;
+    view.previous = null;
+    view.runFrom = null;
+    view.stale = false;
+    view.example = null;
+    ShowListing({ problems: [], records: [] }, '', FileName(), () => {});
+    Post({ op: 'forget' });
+    Schedule();
+}
+
 async function Start()
 {
     BuildStatePanel();
     BuildMemoryPanel();
     Wire();
     Post({ op: 'tables' });
-    const opening = OpenFirstProgram(editor);
+    const opening = OpenFirstProgram();
     Render();
     const table = await fetch('etc/opcodes.txt').then((r) => r.text()).catch(() => '');
-    editor.SetMnemonics(ReadMnemonics(table));
+    view.mnemonics = ReadMnemonics(table);
+    editor.SetMnemonics(view.mnemonics);
     await opening;
     if ('serviceWorker' in navigator && location.protocol !== 'file:') {
         navigator.serviceWorker.register('sw.js').catch(() => {});

@@ -1,6 +1,6 @@
 // The memory panel: 128 bytes from a chosen address, each one editable.
 import { $, view, Say } from './page.js';
-import { FormatNumber, ParseNumber, Hex } from './format.js';
+import { FormatNumber, ParseNumber, Hex, DebuggerNumber } from './format.js';
 
 const MemoryRows = 16;
 const MemoryColumns = 8;
@@ -48,7 +48,7 @@ export function WireMemory({ command, schedule })
             schedule();
             return;
         }
-        command(`set [${Hex(address, 4)}H] = ${Hex(value, 2)}H`);
+        command(`set [${DebuggerNumber(address, 4)}] = ${DebuggerNumber(value, 2)}`);
     });
     $('goto').addEventListener('submit', (event) => {
         event.preventDefault();

@@ -6,7 +6,7 @@ export const $ = (id) => document.getElementById(id);
 
 export const view = {
     base: 'hex', cpu: '8085', memoryStart: 0x2000, assembled: null, state: null, previous: null, memory: null,
-    running: false, breakpoints: new Set(), example: null, outLog: [], ports: new Map(), inputs: new Map(),
+    running: false, runFrom: null, mnemonics: new Set(), example: null, outLog: [], ports: new Map(), inputs: new Map(),
     pending: false, stale: false,
     registerTable: [], // the debugger's: [{name, width, only8085, writable}]; width 1 is a flag
     instructions: null, // by model: [{size, states, statesTaken}] by opcode

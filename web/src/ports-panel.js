@@ -1,7 +1,7 @@
 // The ports panel: the values IN instructions read, set by hand, and the log
 // of OUTs.
 import { $, view, Say, Counted } from './page.js';
-import { FormatNumber, ParseNumber, Hex } from './format.js';
+import { FormatNumber, ParseNumber, Hex, DebuggerNumber } from './format.js';
 
 // Takes the output ports of a new state into the OUT log (a step back drops
 // the entries after it).
@@ -17,6 +17,16 @@ export function TakeOutputs(s)
         }
     }
     view.ports = ports;
+}
+
+// The debugger's answer to an input command: the list shows the value only
+// once the debugger took it.
+export function TakeInputAnswer(message)
+{
+    const match = /^input 0([0-9A-F]{2})H = 0([0-9A-F]{2})H$/.exec(message.command ?? '');
+    if (match && !message.refused) {
+        view.inputs.set(parseInt(match[1], 16), parseInt(match[2], 16));
+    }
 }
 
 export function RenderPorts()
@@ -39,7 +49,10 @@ export function WirePorts({ command })
             Say('IN: port and value must be bytes');
             return;
         }
-        view.inputs.set(port, value);
-        command(`input ${Hex(port, 2)}H = ${Hex(value, 2)}H`, true);
+        if (!view.assembled) {
+            Say('IN: Assemble first; the value is set in the program\'s machine.');
+            return;
+        }
+        command(`input ${DebuggerNumber(port, 2)} = ${DebuggerNumber(value, 2)}`, true);
     });
 }

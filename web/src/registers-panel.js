@@ -1,7 +1,7 @@
 // The registers, flags and processor-state panels, built from the debugger's
 // register table; an edit becomes a debugger `set` command.
 import { $, view, Say } from './page.js';
-import { FormatNumber, ParseNumber, Hex } from './format.js';
+import { FormatNumber, ParseNumber, DebuggerNumber } from './format.js';
 
 const StateRows = [
     ['IE', (s) => (s.ie ? '1' : '0')],
@@ -79,7 +79,7 @@ export function WireRegisters({ command, schedule })
             schedule();
             return;
         }
-        command(`set ${row.name} = ${Hex(value, row.width / 4)}H`);
+        command(`set ${row.name} = ${DebuggerNumber(value, row.width / 4)}`);
     });
     $('flags').addEventListener('change', (event) => {
         command(`set ${event.target.dataset.flag} = ${event.target.checked ? 1 : 0}`);

@@ -145,20 +145,26 @@ const Handlers = {
         const refused = debug.Command(message.line);
         postMessage(Snapshot({ refused, command: message.line }));
     },
-    breakpoint(message)
+    // The whole set of breakpoint lines (the debugger numbers its
+    // breakpoints: they are all set again).
+    breakpoints(message)
     {
-        if (message.on) {
-            breakLines.add(message.line);
-        } else {
-            breakLines.delete(message.line);
-        }
-        // The debugger numbers its breakpoints: set them all again.
+        breakLines = new Set(message.lines);
         if (debug) {
             debug.Command('delete');
             for (const line of breakLines) {
                 debug.Command('break ' + line);
             }
         }
+    },
+    // Another file is shown: nothing is loaded.
+    forget()
+    {
+        if (running) {
+            running.stop = true;
+        }
+        loaded = null;
+        debug = null;
     },
     go(message)
     {
