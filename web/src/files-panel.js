@@ -153,6 +153,7 @@ export function RenderFiles()
     const sorted = [...files.values()].sort((a, b) => a.name.localeCompare(b.name));
     list.replaceChildren(...sorted.map((f) => new Option(f.name, f.id, false, f.id === currentId)));
     $('file-name').value = FileName();
+    view.fileName = FileName();
     $('restore-file').hidden = !deleted;
     if (deleted) {
         $('restore-file').textContent = `Restore ${deleted.name}`;

@@ -1,6 +1,6 @@
 // The page: wires the panels (one module each) to the worker that assembles
 // and runs the program, and to each other.
-import { $, view, Say } from './page.js';
+import { $, view, Say, WithFileName } from './page.js';
 import { CreateEditor } from './editor.js';
 import { ReadMnemonics, HasInstruction } from './highlight.js';
 import { BuildStatePanel, BuildRegisterPanels, RenderRegisters, WireRegisters } from './registers-panel.js';
@@ -124,11 +124,11 @@ function TakeState(message)
     view.running = Boolean(message.running);
     if (message.output) {
         const log = $('console');
-        log.textContent = (log.textContent + message.output).slice(-4000);
+        log.textContent = (log.textContent + WithFileName(message.output)).slice(-4000);
         log.scrollTop = log.scrollHeight;
     }
     if (message.refused) {
-        Say(message.output?.trim() || `The debugger refused: ${message.command}`);
+        Say(WithFileName(message.output?.trim() || `The debugger refused: ${message.command}`));
     } else if (view.running) {
         Say('Running… (Stop or Shift+F5 stops it)');
     } else {

@@ -6,7 +6,7 @@ export const $ = (id) => document.getElementById(id);
 
 export const view = {
     base: 'hex', cpu: '8085', memoryStart: 0x2000, assembled: null, state: null, previous: null, memory: null,
-    running: false, runFrom: null, mnemonics: new Set(), example: null, outLog: [], ports: new Map(), inputs: new Map(),
+    running: false, runFrom: null, fileName: 'program.asm', mnemonics: new Set(), example: null, outLog: [], ports: new Map(), inputs: new Map(),
     pending: false, stale: false,
     registerTable: [], // the debugger's: [{name, width, only8085, writable}]; width 1 is a flag
     instructions: null, // by model: [{size, states, statesTaken}] by opcode
@@ -29,4 +29,11 @@ export function Download(name, data, type)
     link.download = name;
     link.click();
     setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}
+
+// The debugger's words name the program prog.asm, the name the chain gives
+// it; the student sees the name of their file.
+export function WithFileName(text)
+{
+    return text.replace(/\bprog\.asm\b/g, view.fileName);
 }

@@ -1,6 +1,6 @@
 // The registers, flags and processor-state panels, built from the debugger's
 // register table; an edit becomes a debugger `set` command.
-import { $, view, Say } from './page.js';
+import { $, view, Say, WithFileName } from './page.js';
 import { FormatNumber, ParseNumber, DebuggerNumber } from './format.js';
 
 const StateRows = [
@@ -12,7 +12,7 @@ const StateRows = [
     ['SOD', (s) => String(s.sod)],
     ['Instructions', (s) => String(s.instructions)],
     ['T-states', (s) => String(s.states)],
-    ['Stop', (s) => s.stopText || s.stop],
+    ['Stop', (s) => WithFileName(s.stopText || s.stop)],
 ];
 const Only8085States = ['M7.5', 'M6.5', 'M5.5', 'I7.5', 'SOD'];
 
