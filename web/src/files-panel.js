@@ -172,10 +172,11 @@ export function OpenAsNewFile(name, text)
 // An example, and the register data file it starts from, if it has one.
 async function OpenExample(source, registers)
 {
+    const registerFile = registers ? fetch('examples/' + registers).then((r) => r.text()) : null;
     const text = await (await fetch('examples/' + source)).text();
     const file = OpenAsNewFile(source, text);
     view.example = registers ? { file: file.id, firstLine: text.split('\n')[0], name: registers,
-        registers: await (await fetch('examples/' + registers)).text() } : null;
+        registers: await registerFile } : null;
 }
 
 // The register file of the example being edited while its first line is there.
@@ -329,7 +330,7 @@ export async function OpenFirstProgram()
     let ready = OpenShared();
     if (!ready) {
         const mine = files.get(sessionStorage.getItem(TabKey));
-        const held = mine ? new Set() : await HeldElsewhere();
+        const held = mine || files.size === 0 ? new Set() : await HeldElsewhere();
         const free = [...files.values()].filter((f) => !held.has(f.id)).sort((a, b) => b.modified - a.modified);
         const file = mine ?? free[0];
         if (file) {
@@ -337,7 +338,8 @@ export async function OpenFirstProgram()
             ready = true;
         }
     }
-    const examples = await fetch('examples/index.json').then((r) => r.json()).catch(() => []);
+    const examples = await (window.ideBoot?.examples ?? fetch('examples/index.json').then((r) => r.json()))
+        .catch(() => []);
     // Each entry a file name, or { name, source, registers, summary }.
     const entries = examples.map((e) => (typeof e === 'string' ? { name: e.replace(/\.asm$/, ''), source: e } : e));
     for (const e of entries) {

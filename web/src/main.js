@@ -13,7 +13,8 @@ import { ShowListing, RenderListingStates, RenderListingPosition } from './listi
 import { DescribeStop, RenderButtons, WireDebugBar } from './debug-bar.js';
 import { StoreSource, ExampleRegisters, SaveExport, WireFiles, OpenFirstProgram, FileName } from './files-panel.js';
 
-const worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
+// The worker src/boot.js started early (compiling the modules already), or one of our own.
+const worker = window.ideBoot?.worker ?? new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
 const Post = (message) => worker.postMessage(message);
 
 const editor = CreateEditor({
@@ -34,9 +35,14 @@ const editor = CreateEditor({
 
 // The debugger's breakpoints: the editor's, on the lines of the program
 // assembled (a line written since has none until the next Assemble).
+let sentBreakpoints = '';
 function SendBreakpoints()
 {
-    Post({ op: 'breakpoints', lines: editor.Breakpoints().map((n) => editor.AssembledLine(n)).filter((n) => n > 0) });
+    const lines = editor.Breakpoints().map((n) => editor.AssembledLine(n)).filter((n) => n > 0);
+    if (JSON.stringify(lines) !== sentBreakpoints) {
+        sentBreakpoints = JSON.stringify(lines);
+        Post({ op: 'breakpoints', lines });
+    }
 }
 
 // A line a breakpoint can stop at: one with an instruction (by the listing
@@ -146,6 +152,7 @@ function ShowAssembly(result)
     view.outLog = [];
     view.ports = new Map();
     editor.MarkAssembled();
+    sentBreakpoints = JSON.stringify(editor.Breakpoints());
     editor.SetProblems(result.problems);
     ShowListing(result, editor.Get(), FileName(), (line) => editor.GoToLine(editor.LineOfAssembled(line)));
     const errors = result.problems.filter((p) => p.kind === 'error').length;
@@ -218,25 +225,31 @@ function Wire()
         view.previous = null;
         Post({ op: 'cpu', cpu: view.cpu });
     });
-    worker.onmessage = (event) => {
-        const message = event.data;
-        if (message.op === 'assembled') {
-            ShowAssembly(message.result);
-        } else if (message.op === 'state') {
-            TakeState(message);
-        } else if (message.op === 'tables') {
-            BuildRegisterPanels(message.registers);
-            view.instructions = message.instructions;
-            RenderListingStates();
-            Schedule();
-        } else if (message.op === 'exported') {
-            SaveExport(message.kind, message.data);
-        } else if (message.op === 'failure') {
-            view.running = false;
-            Say('Something went wrong: ' + message.text.split('\n')[0]);
-            RenderButtons();
-        }
-    };
+    worker.onmessage = Answer;
+    for (const event of window.ideBoot?.early.splice(0) ?? []) {
+        Answer(event);
+    }
+}
+
+function Answer(event)
+{
+    const message = event.data;
+    if (message.op === 'assembled') {
+        ShowAssembly(message.result);
+    } else if (message.op === 'state') {
+        TakeState(message);
+    } else if (message.op === 'tables') {
+        BuildRegisterPanels(message.registers);
+        view.instructions = message.instructions;
+        RenderListingStates();
+        Schedule();
+    } else if (message.op === 'exported') {
+        SaveExport(message.kind, message.data);
+    } else if (message.op === 'failure') {
+        view.running = false;
+        Say('Something went wrong: ' + message.text.split('\n')[0]);
+        RenderButtons();
+    }
 }
 
 // Another file is shown: what was assembled is another program's.
@@ -261,7 +274,9 @@ async function Start()
     BuildStatePanel();
     BuildMemoryPanel();
     Wire();
-    Post({ op: 'tables' });
+    if (!window.ideBoot) {
+        Post({ op: 'tables' });
+    }
     const opening = OpenFirstProgram();
     Render();
     const table = await fetch('etc/opcodes.txt').then((r) => r.text()).catch(() => '');
