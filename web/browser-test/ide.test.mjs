@@ -73,6 +73,8 @@ async function WaitForStatus(pattern)
 {
     await page.waitForFunction((source) => new RegExp(source).test(document.querySelector('[role="status"]')
         .textContent), { timeout: 30000 }, pattern.source);
+    // The panels are drawn at the next frame after the status line changes.
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
     return Status();
 }
 
@@ -114,17 +116,14 @@ test('a session: error, fix, steps forwards and back, breakpoint, memory, stop, 
     const marked = await Control('button', 'Breakpoint at line 4 (error)');
     assert.ok(await marked.evaluate((e) => e.classList.contains('g-error')));
     const messages = await Control('list', 'Messages');
+    // The page opened with the countdown example, typed over: its file's name.
     assert.deepEqual(await messages.evaluate((list) => [...list.querySelectorAll('li')].map((li) => li.textContent)),
-        ['prog.asm:4: error: unable to parse this line: MVO B, 7']);
+        ['countdown.asm:4: error: unable to parse this line: MVO B, 7']);
     await Shot('error');
 
-    // Fix it where it is: select MVO and type over it.
-    await editor.evaluate((t) => {
-        const at = t.value.indexOf('MVO');
-        t.focus();
-        t.setSelectionRange(at, at + 3);
-    });
-    await page.keyboard.type('MVI');
+    // Fix it where it is: the message selects its line; type it again.
+    await (await Control('button', 'countdown.asm:4: error: unable to parse this line: MVO B, 7')).click();
+    await page.keyboard.type('\tMVI B, 7');
     await Press('Assemble');
     assert.match(await WaitForStatus(/^Ready/), /^Ready at line 3: PC 2000H/);
     assert.equal(await messages.evaluate((list) => list.children.length), 0);
@@ -155,6 +154,9 @@ test('a session: error, fix, steps forwards and back, breakpoint, memory, stop, 
     await Control('button', 'Breakpoint at line 7');
     await Press('Continue');
     assert.match(await WaitForStatus(/^Stopped at line 7/), /PC 2008H, after 4 instructions/);
+    // The panels are drawn at the next frame after the status line.
+    await page.waitForFunction(() => /^breakpoint/.test(document.querySelector('#cpu-state').rows[8].cells[1]
+        .textContent), { timeout: 5000 }).catch(() => {});
     assert.match(await page.$eval('#cpu-state', (t) => t.rows[8].cells[1].textContent), /^breakpoint/);
     registers = await Registers();
     assert.deepEqual([registers.A, registers.PC], ['0C', '2008']);
@@ -196,7 +198,7 @@ test('a session: error, fix, steps forwards and back, breakpoint, memory, stop, 
     const other = await context.newPage();
     await other.goto(link, { waitUntil: 'networkidle0' });
     const opened = await Control('textbox', 'Source code', other);
-    assert.equal(await opened.evaluate((t) => t.value), Program.replace('MVO', 'MVI'));
+    assert.equal(await opened.evaluate((t) => t.innerText), Program.replace('MVO', 'MVI'));
     await context.close();
 });
 
@@ -297,7 +299,7 @@ test('like a kit: an input port, LEDs, a TRAP, number bases, edits, a slow run, 
 
 test('an example run to its end: the HLT\'s own line, PC past it, and a halt', { skip: !site }, async () => {
     await Choose('Examples', 'multiply.asm');
-    await WaitForStatus(/^Example multiply\.asm loaded/);
+    await WaitForStatus(/^Example multiply\.asm opened as multiply\.asm/);
     await Press('Assemble');
     await WaitForStatus(/^Ready/);
     await Press('Run');
@@ -309,14 +311,15 @@ test('an example run to its end: the HLT\'s own line, PC past it, and a halt', {
         .cells[1].textContent);
     assert.match(stop, /^halt/);
     assert.doesNotMatch(stop, /left the program/);
-    const line = await page.$eval('#highlight .line.current', (l) => l.textContent);
+    const line = await page.$eval('.cm-line.current', (l) => l.textContent);
     assert.match(line, /^\s+HLT\s*$/);
     const listed = await (await Control('table', 'Listing')).evaluate((t) => [...t.querySelectorAll('tr.current')]
         .map((r) => [r.cells[0].textContent, r.cells[1].textContent, r.cells[4].textContent.trim()]));
     assert.deepEqual(listed, [['25', '2020', 'HLT']]);
     await Shot('halted');
 
-    // The kit files come from the module: the first Intel HEX record holds the listing's first 16 bytes.
+    // The kit files come from the module: the first Intel HEX record holds the listing's first 16 bytes;
+    // they are named after the file.
     const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'ide-downloads-'));
     try {
         const client = await page.createCDPSession();
@@ -324,13 +327,13 @@ test('an example run to its end: the HLT\'s own line, PC past it, and a halt', {
         await Press('Export Intel HEX');
         await Press('Export binary');
         const file = (name) => path.join(downloads, name);
-        for (let i = 0; i < 100 && !(fs.existsSync(file('program.ihx')) && fs.existsSync(file('program.bin'))); ++i) {
+        for (let i = 0; i < 100 && !(fs.existsSync(file('multiply.ihx')) && fs.existsSync(file('multiply.bin'))); ++i) {
             await new Promise((resolve) => setTimeout(resolve, 100));
         }
-        const hex = fs.readFileSync(file('program.ihx'), 'utf8').split('\n');
+        const hex = fs.readFileSync(file('multiply.ihx'), 'utf8').split('\n');
         assert.equal(hex[0], ':102000003A21205F16003A22204F2100000608796D');
         assert.equal(hex.at(-2), ':00000001FF');
-        const binary = fs.readFileSync(file('program.bin'));
+        const binary = fs.readFileSync(file('multiply.bin'));
         assert.deepEqual([binary.length, binary[0], binary[0x20], binary[0x21]], [0x25, 0x3A, 0x76, 25]);
     } finally {
         fs.rmSync(downloads, { recursive: true, force: true });
@@ -343,7 +346,7 @@ test('dark theme and a phone', { skip: !site }, async () => {
     const background = await page.evaluate(() => getComputedStyle(document.body).backgroundColor);
     assert.equal(background, 'rgb(22, 25, 29)');
     await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
-    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 30000 });
+    await page.waitForFunction(() => document.querySelector('[aria-label="Source code"]').textContent !== '', { timeout: 30000 });
     await Press('Assemble');
     await WaitForStatus(/^Ready/);
     await Press('Step');
@@ -364,7 +367,7 @@ test('after the first visit the page works offline', { skip: !site }, async () =
     await new Promise((resolve) => server.close(resolve));
     server = null;
     await page.reload();
-    await page.waitForFunction(() => document.querySelector('#source').value !== '', { timeout: 30000 });
+    await page.waitForFunction(() => document.querySelector('[aria-label="Source code"]').textContent !== '', { timeout: 30000 });
     await Press('Assemble');
     await WaitForStatus(/^Ready/);
     await Press('Step');

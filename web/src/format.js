@@ -35,3 +35,10 @@ export function Hex(value, digits)
 {
     return value.toString(16).toUpperCase().padStart(digits, '0');
 }
+
+// A number as the debugger's commands read it: hexadecimal with a leading
+// digit (0FFH; FFH would be a name).
+export function DebuggerNumber(value, digits)
+{
+    return '0' + Hex(value, digits) + 'H';
+}

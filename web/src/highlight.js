@@ -105,3 +105,9 @@ export function HighlightLine(line, mnemonics, state = {})
     }
     return pieces;
 }
+
+// Whether a line holds an instruction (a mnemonic of the table).
+export function HasInstruction(line, mnemonics)
+{
+    return HighlightLine(line, mnemonics).some((p) => p.kind === 'mnemonic');
+}

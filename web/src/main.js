@@ -1,238 +1,101 @@
-// The page: wires the editor, the buttons and the panels to the worker that
-// assembles and runs the program.
+// The page: wires the panels (one module each) to the worker that assembles
+// and runs the program, and to each other.
+import { $, view, Say, WithFileName } from './page.js';
 import { CreateEditor } from './editor.js';
-import { ReadMnemonics } from './highlight.js';
-import { FormatNumber, ParseNumber, Hex } from './format.js';
-import { MakeShareLink, ReadShareLink } from './share.js';
+import { ReadMnemonics, HasInstruction } from './highlight.js';
+import { BuildStatePanel, BuildRegisterPanels, RenderRegisters, WireRegisters } from './registers-panel.js';
+import { BuildMemoryPanel, RenderMemory, WireMemory } from './memory-panel.js';
+import { TakeOutputs, TakeInputAnswer, RenderPorts, WirePorts } from './ports-panel.js';
+import { RenderKit, RenderInterruptButtons, WireKit } from './kit-panel.js';
+import { RenderStack } from './stack-panel.js';
+import { RenderLabels } from './labels-panel.js';
+import { ShowListing, RenderListingStates, RenderListingPosition } from './listing-panel.js';
+import { DescribeStop, RenderButtons, WireDebugBar } from './debug-bar.js';
+import { StoreSource, ExampleRegisters, SaveExport, WireFiles, OpenFirstProgram, FileName } from './files-panel.js';
 
-const $ = (id) => document.getElementById(id);
-const StorageKey = 'ide8085.source';
-const StateRows = [
-    ['IE', (s) => (s.ie ? '1' : '0')],
-    ['M7.5', (s) => String((s.masks >> 2) & 1)],
-    ['M6.5', (s) => String((s.masks >> 1) & 1)],
-    ['M5.5', (s) => String(s.masks & 1)],
-    ['I7.5', (s) => (s.i75 ? '1' : '0')],
-    ['SOD', (s) => String(s.sod)],
-    ['Instructions', (s) => String(s.instructions)],
-    ['T-states', (s) => String(s.states)],
-    ['Stop', (s) => s.stopText || s.stop],
-];
-const MemoryRows = 16;
-const MemoryColumns = 8;
-const Segments = [ // bit 0 = a ... bit 6 = g, bit 7 = dp: [x, y, width, height]
-    [14, 4, 32, 6], [46, 10, 6, 32], [46, 48, 6, 32], [14, 80, 32, 6], [8, 48, 6, 32], [8, 10, 6, 32],
-    [14, 42, 32, 6], [56, 80, 6, 6]];
+// The worker src/boot.js started early (compiling the modules already), or one of our own.
+const worker = window.ideBoot?.worker ?? new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
+const Post = (message) => worker.postMessage(message);
 
-const view = {
-    base: 'hex', cpu: '8085', memoryStart: 0x2000, assembled: null, state: null, previous: null, memory: null,
-    running: false, breakpoints: new Set(), example: null, outLog: [], ports: new Map(), inputs: new Map(),
-    pending: false, stale: false,
-    registerTable: [], // the debugger's: [{name, width, only8085, writable}]; width 1 is a flag
-    instructions: null, // by model: [{size, states, statesTaken}] by opcode
-};
-
-const worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
 const editor = CreateEditor({
-    textarea: $('source'), highlight: $('highlight'), gutter: $('gutter'),
+    parent: $('editor'), label: 'Source code',
     onChange(text)
     {
-        localStorage.setItem(StorageKey, text);
-        if (view.assembled) {
+        StoreSource(text);
+        if (view.assembled && !view.stale) {
             view.stale = true;
-            Say('The source changed: Assemble again to run it.');
+            Say('The source changed: Assemble again to run it. Until then the marks follow the lines.');
+        }
+        if (view.assembled) {
+            SendBreakpoints();
         }
     },
-    onToggleBreakpoint(line)
-    {
-        const on = !view.breakpoints.has(line);
-        if (on) {
-            view.breakpoints.add(line);
-        } else {
-            view.breakpoints.delete(line);
-        }
-        editor.SetBreakpoints(view.breakpoints);
-        worker.postMessage({ op: 'breakpoint', line, on });
-        Say(on ? `Breakpoint at line ${line}.` : `No breakpoint at line ${line}.`);
-    },
+    onToggleBreakpoint: ToggleBreakpoint,
 });
 
-function Counted(count, noun)
+// The debugger's breakpoints: the editor's, on the lines of the program
+// assembled (a line written since has none until the next Assemble).
+let sentBreakpoints = '';
+function SendBreakpoints()
 {
-    return `${count} ${noun}${count === 1 ? '' : 's'}`;
+    const lines = editor.Breakpoints().map((n) => editor.AssembledLine(n)).filter((n) => n > 0);
+    if (JSON.stringify(lines) !== sentBreakpoints) {
+        sentBreakpoints = JSON.stringify(lines);
+        Post({ op: 'breakpoints', lines });
+    }
 }
 
-function Say(text)
+// A line a breakpoint can stop at: one with an instruction (by the listing
+// of the program assembled, or by the colouring for a line written since).
+function InstructionLine(n)
 {
-    $('status').textContent = text;
+    const line = editor.AssembledLine(n);
+    if (view.assembled && line > 0) {
+        return view.assembled.records.some((r) => r.sourceLine === line && r.code && r.size > 0);
+    }
+    return HasInstruction(editor.LineText(n) ?? '', view.mnemonics);
 }
 
-function Download(name, data, type)
+function ToggleBreakpoint(line)
 {
-    const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([data], { type }));
-    link.download = name;
-    link.click();
-    setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+    if (editor.HasBreakpoint(line)) {
+        editor.SetBreakpoint(line, false);
+        SendBreakpoints();
+        Say(`No breakpoint at line ${line}.`);
+        return;
+    }
+    let at = line;
+    while (at <= editor.LineCount() && !InstructionLine(at)) {
+        ++at;
+    }
+    if (at > editor.LineCount()) {
+        Say(`Line ${line} has no instruction, and none follows it: no breakpoint.`);
+        return;
+    }
+    editor.SetBreakpoint(at, true);
+    SendBreakpoints();
+    Say(at === line ? `Breakpoint at line ${at}.`
+        : `Line ${line} has no instruction: the breakpoint is at line ${at}, the next instruction.`);
 }
-
-// ----- building the panels once -----
-
-// The register and flag panels, from the debugger's register table.
-function BuildRegisterPanels(table)
-{
-    view.registerTable = table;
-    $('registers').tBodies[0].innerHTML = table.filter((r) => r.width > 1).map(({ name }) =>
-        `<tr><th scope="row">${name}</th><td><input data-reg="${name}" aria-label="Register ${name}" ` +
-        'size="16" autocomplete="off"></td></tr>').join('');
-    $('flags').innerHTML = table.filter((r) => r.width === 1).map(({ name }) =>
-        `<label class="flag" data-flag="${name.toLowerCase()}"><input type="checkbox" data-flag="${name}"> ` +
-        `${name}</label>`).join('');
-}
-
-function Register(name)
-{
-    return view.registerTable.find((r) => r.name === name);
-}
-
-function BuildPanels()
-{
-    $('cpu-state').tBodies[0].innerHTML = StateRows.map(([name]) =>
-        `<tr><th scope="row">${name}</th><td></td></tr>`).join('');
-    $('memory').tHead.innerHTML = '<tr><th scope="col">Address</th>' +
-        Array.from({ length: MemoryColumns }, (_, i) => `<th scope="col">+${i}</th>`).join('') + '</tr>';
-    $('memory').tBodies[0].innerHTML = Array.from({ length: MemoryRows }, () =>
-        '<tr><th scope="row"></th>' + Array.from({ length: MemoryColumns }, () =>
-            '<td><input size="8" autocomplete="off"></td>').join('') + '</tr>').join('');
-}
-
-// ----- showing a state -----
 
 function Render()
 {
     performance.mark('render-start');
     view.pending = false;
-    const s = view.state;
-    const p = view.previous;
-    const ready = Boolean(view.assembled && s);
-    const changed = (name) => Boolean(ready && p && p.registers[name] !== s.registers[name]);
-    for (const input of $('registers').querySelectorAll('input')) {
-        const row = Register(input.dataset.reg);
-        input.closest('tr').hidden = row.only8085 && view.cpu === '8080';
-        input.disabled = !ready || view.running || !row.writable;
-        input.value = ready ? FormatNumber(s.registers[row.name], row.width, view.base) : '';
-        input.closest('tr').classList.toggle('changed', changed(row.name));
-    }
-    for (const input of $('flags').querySelectorAll('input')) {
-        const row = Register(input.dataset.flag);
-        input.closest('label').hidden = row.only8085 && view.cpu === '8080';
-        input.disabled = !ready || view.running || !row.writable;
-        input.checked = ready && s.registers[row.name] === 1;
-        input.closest('label').classList.toggle('changed', changed(row.name));
-    }
-    const stateCells = $('cpu-state').tBodies[0].rows;
-    StateRows.forEach(([name, value], i) => {
-        const only8085 = ['M7.5', 'M6.5', 'M5.5', 'I7.5', 'SOD'].includes(name);
-        stateCells[i].hidden = only8085 && view.cpu === '8080';
-        const text = ready ? value(s) : '';
-        stateCells[i].classList.toggle('changed', Boolean(ready && p && value(p) !== text && i < 6));
-        stateCells[i].cells[1].textContent = text;
-    });
+    const ready = Boolean(view.assembled && view.state);
+    RenderRegisters();
     RenderMemory();
     RenderPorts();
+    RenderKit();
+    RenderStack();
+    RenderLabels();
     RenderListingPosition();
-    editor.SetCurrentLine(ready && !view.running ? s.sourceLine || 0 : 0);
+    editor.SetCurrentLine(ready && !view.running ? editor.LineOfAssembled(view.state.sourceLine || 0) : 0);
     RenderButtons();
+    RenderInterruptButtons();
     performance.measure('render', 'render-start'); // the page's benchmark observes these
     performance.clearMarks('render-start');
     performance.clearMeasures('render');
-}
-
-function RenderMemory()
-{
-    const s = view.state;
-    const m = view.memory;
-    const rows = $('memory').tBodies[0].rows;
-    $('memory').dataset.base = view.base;
-    for (let r = 0; r < MemoryRows; ++r) {
-        const address = (view.memoryStart + r * MemoryColumns) & 0xFFFF;
-        rows[r].cells[0].textContent = Hex(address, 4);
-        for (let c = 0; c < MemoryColumns; ++c) {
-            const at = (address + c) & 0xFFFF;
-            const input = rows[r].cells[c + 1].firstChild;
-            input.setAttribute('aria-label', 'Byte ' + Hex(at, 4));
-            input.dataset.address = at;
-            input.disabled = !m || view.running;
-            input.value = m ? FormatNumber(m[at], 8, view.base) : '';
-            const cell = rows[r].cells[c + 1];
-            cell.classList.toggle('pc', Boolean(s && s.pc === at));
-            cell.classList.toggle('sp', Boolean(s && s.sp === at));
-            cell.classList.toggle('written', Boolean(s && s.lastWrite === at));
-        }
-    }
-}
-
-function RenderPorts()
-{
-    const port = parseInt($('show-port').value, 16) & 0xFF;
-    const value = view.ports.get(port) ?? 0;
-    const display = $('display');
-    const bits = value.toString(2).padStart(8, '0');
-    if ($('show-as').value === 'leds') {
-        display.setAttribute('aria-label', `Port ${Hex(port, 2)} as LEDs: ${bits}`);
-        display.innerHTML = Array.from(bits, (b, i) =>
-            `<span class="led${b === '1' ? ' on' : ''}" title="bit ${7 - i}"></span>`).join('');
-    } else {
-        display.setAttribute('aria-label', `Port ${Hex(port, 2)} as a 7-segment digit: segments ${bits}`);
-        display.innerHTML = '<svg viewBox="0 0 66 92" width="44" height="62">' + Segments.map(([x, y, w, h], bit) =>
-            `<rect x="${x}" y="${y}" width="${w}" height="${h}" rx="2" class="seg${value >> bit & 1 ? ' on' : ''}"/>`)
-            .join('') + '</svg>';
-    }
-    $('out-log').innerHTML = view.outLog.slice(-100).map((e) =>
-        `<li>after ${Counted(e.instructions, 'instruction')}: OUT ${Hex(e.port, 2)}H = ` +
-        `${FormatNumber(e.value, 8, view.base)}</li>`)
-        .join('');
-    $('inputs').innerHTML = [...view.inputs].map(([p, v]) =>
-        `<li>IN ${Hex(p, 2)}H reads ${FormatNumber(v, 8, view.base)}</li>`).join('');
-}
-
-// The listing row of the current source line: the next instruction's, or
-// after a HLT the HLT's own (PC, past it, is the machine's state).
-function RenderListingPosition()
-{
-    const line = view.state?.sourceLine || 0;
-    for (const row of $('listing').tBodies[0].rows) {
-        const current = !view.running && line > 0 && Number(row.dataset.line) === line && row.dataset.code === '1';
-        if (current && !row.classList.contains('current')) {
-            const box = row.closest('.scroll');
-            const below = row.offsetTop + row.offsetHeight > box.scrollTop + box.clientHeight;
-            if (row.offsetTop < box.scrollTop + 20 || below) {
-                box.scrollTop = row.offsetTop - box.clientHeight / 3;
-            }
-        }
-        row.classList.toggle('current', current);
-    }
-}
-
-function RenderButtons()
-{
-    const ready = Boolean(view.assembled && view.state);
-    const running = view.running;
-    const halted = Boolean(view.state?.halted);
-    $('assemble').disabled = running;
-    $('run').disabled = !ready || running;
-    for (const id of ['step', 'step-over', 'step-out', 'continue']) {
-        $(id).disabled = !ready || running || halted;
-    }
-    $('step-back').disabled = !ready || running || !(view.state?.historyAvailable > 0);
-    $('stop').disabled = !running;
-    $('reset').disabled = !ready;
-    for (const id of ['export-hex', 'export-bin', 'export-img']) {
-        $(id).disabled = !view.assembled;
-    }
-    for (const b of document.querySelectorAll('[data-source]')) {
-        b.disabled = !ready || (view.cpu === '8080' && b.dataset.source !== 'INTR');
-    }
 }
 
 function Schedule()
@@ -249,60 +112,35 @@ function TakeState(message)
     if (!s) {
         return;
     }
-    if (view.state && s.instructions < view.state.instructions) {
-        view.outLog = view.outLog.filter((e) => e.instructions <= s.instructions);
+    TakeOutputs(s);
+    TakeInputAnswer(message);
+    // What changed is marked against the state before the last step, or
+    // before Run/Continue however many slices it ran in; a state shown again
+    // unchanged keeps the comparison.
+    const same = view.state && s.instructions === view.state.instructions && s.states === view.state.states &&
+        JSON.stringify(s.registers) === JSON.stringify(view.state.registers);
+    if (view.runFrom) {
+        view.previous = view.runFrom;
+        view.runFrom = message.running ? view.runFrom : null;
+    } else if (!same && !message.keepPrevious) {
+        view.previous = view.state ?? view.previous;
     }
-    const ports = new Map(s.outPorts ?? []);
-    for (const [port, value] of ports) {
-        if (view.ports.get(port) !== value && s.instructions > (view.state?.instructions ?? -1)) {
-            view.outLog.push({ instructions: s.instructions, port, value });
-        }
-    }
-    view.ports = ports;
-    view.previous = view.state && !message.keepPrevious ? view.state : view.previous;
     view.state = s;
     view.memory = message.memory;
     view.running = Boolean(message.running);
     if (message.output) {
         const log = $('console');
-        log.textContent = (log.textContent + message.output).slice(-4000);
+        log.textContent = (log.textContent + WithFileName(message.output)).slice(-4000);
         log.scrollTop = log.scrollHeight;
     }
     if (message.refused) {
-        Say(message.output?.trim() || `The debugger refused: ${message.command}`);
+        Say(WithFileName(message.output?.trim() || `The debugger refused: ${message.command}`));
     } else if (view.running) {
         Say('Running… (Stop or Shift+F5 stops it)');
     } else {
-        Say(DescribeStop(s));
+        Say(DescribeStop(s, editor.LineOfAssembled(s.sourceLine || 0)));
     }
     Schedule();
-}
-
-function DescribeStop(s)
-{
-    const where = s.sourceLine ? ` at line ${s.sourceLine}` : '';
-    const counts = `${Counted(s.instructions, 'instruction')}, ${s.states} T-states`;
-    if (s.halted) {
-        return `Halted${where}, PC ${Hex(s.pc, 4)}H, after ${counts}.`;
-    }
-    if (s.instructions === 0 && s.historyAvailable === 0) {
-        return `Ready${where}: PC ${Hex(s.pc, 4)}H. Step or Run.`;
-    }
-    return `Stopped${where}, PC ${Hex(s.pc, 4)}H, after ${counts}.`;
-}
-
-// The T-states column: "7", or "7/10" for a conditional transfer (not
-// taken / taken), from the debugger's instruction table of the model.
-function RenderListingStates()
-{
-    const table = view.instructions?.[view.cpu];
-    const records = view.assembled?.records ?? [];
-    [...$('listing').tBodies[0].rows].forEach((tr, i) => {
-        const r = records[i];
-        const row = table && r?.code && r.bytes?.length ? table[r.bytes[0]] : null;
-        tr.cells[3].textContent = !row ? '' : row.states === row.statesTaken ? String(row.states)
-            : `${row.states}/${row.statesTaken}`;
-    });
 }
 
 function ShowAssembly(result)
@@ -313,37 +151,10 @@ function ShowAssembly(result)
     view.state = null;
     view.outLog = [];
     view.ports = new Map();
+    editor.MarkAssembled();
+    sentBreakpoints = JSON.stringify(editor.Breakpoints());
     editor.SetProblems(result.problems);
-    $('messages').innerHTML = '';
-    for (const p of result.problems) {
-        const li = document.createElement('li');
-        li.className = p.kind;
-        const button = document.createElement('button');
-        button.type = 'button';
-        button.textContent = p.shown;
-        if (p.line > 0) {
-            button.addEventListener('click', () => editor.GoToLine(p.line));
-        }
-        li.append(button);
-        $('messages').append(li);
-    }
-    const lines = editor.Get().split('\n');
-    const body = $('listing').tBodies[0];
-    body.innerHTML = '';
-    for (const r of result.records) {
-        const tr = body.insertRow();
-        const code = r.code;
-        tr.dataset.address = r.address;
-        tr.dataset.line = r.sourceLine;
-        tr.dataset.code = code ? '1' : '0';
-        const cells = [String(r.sourceLine || ''), Hex(r.address, 4), (r.bytes ?? []).map((b) => Hex(b, 2)).join(' '),
-            '', lines[r.sourceLine - 1] ?? ''];
-        for (const text of cells) {
-            tr.insertCell().textContent = text;
-        }
-        tr.addEventListener('click', () => r.sourceLine && editor.GoToLine(r.sourceLine));
-    }
-    RenderListingStates();
+    ShowListing(result, editor.Get(), FileName(), (line) => editor.GoToLine(editor.LineOfAssembled(line)));
     const errors = result.problems.filter((p) => p.kind === 'error').length;
     Say(result.ok ? `Assembled: ${result.records.length} records.` +
         (result.problems.length ? ` ${result.problems.length} messages.` : '') :
@@ -356,10 +167,8 @@ function ShowAssembly(result)
 function Assemble()
 {
     Say('Assembling…');
-    // An example's register file goes with it while its first line is there.
-    const example = view.example && editor.Get().split('\n')[0] === view.example.firstLine ? view.example : null;
-    worker.postMessage({ op: 'assemble', source: editor.Get(), registers: example?.registers ?? '',
-        breakpoints: [...view.breakpoints] });
+    Post({ op: 'assemble', source: editor.Get(), registers: ExampleRegisters(editor.Get()),
+        breakpoints: editor.Breakpoints() });
 }
 
 // A debugger command; those that act like a kit's switches and buttons
@@ -367,7 +176,7 @@ function Assemble()
 function Command(line, whileRunning = false)
 {
     if (view.assembled && (whileRunning || !view.running)) {
-        worker.postMessage({ op: 'command', line });
+        Post({ op: 'command', line });
     }
 }
 
@@ -380,8 +189,9 @@ function Go(fromStart)
         view.outLog = [];
     }
     view.running = true;
+    view.runFrom = fromStart ? null : view.state;
     RenderButtons();
-    worker.postMessage({ op: 'go', fromStart, speed: $('speed').value });
+    Post({ op: 'go', fromStart, speed: $('speed').value });
 }
 
 const Actions = {
@@ -392,85 +202,20 @@ const Actions = {
     'step-out': () => Command('finish'),
     'step-back': () => Command('reverse-step'),
     continue: () => Go(false),
-    stop: () => worker.postMessage({ op: 'stop' }),
-    reset: () => { view.outLog = []; view.previous = null; worker.postMessage({ op: 'reset' }); },
-    'toggle-breakpoint': () => editor.ToggleBreakpointAtCaret(),
+    stop: () => Post({ op: 'stop' }),
+    reset: () => { view.outLog = []; view.previous = null; Post({ op: 'reset' }); },
+    'toggle-breakpoint': () => ToggleBreakpoint(editor.CaretLine()),
 };
-
-const Shortcuts = [ // key, shift, ctrl, action
-    ['b', false, true, 'assemble'], ['F5', false, true, 'run'], ['F11', false, false, 'step'],
-    ['F10', false, false, 'step-over'], ['F11', true, false, 'step-out'], ['F10', true, false, 'step-back'],
-    ['F5', false, false, 'continue'], ['F5', true, false, 'stop'], ['F5', true, true, 'reset'],
-    ['F9', false, false, 'toggle-breakpoint'],
-];
 
 function Wire()
 {
-    for (const [id, action] of Object.entries(Actions)) {
-        $(id)?.addEventListener('click', action);
-    }
-    document.addEventListener('keydown', (event) => {
-        const key = event.key.length === 1 ? event.key.toLowerCase() : event.key;
-        const hit = Shortcuts.find(([k, shift, ctrl]) => k === key && shift === event.shiftKey &&
-            ctrl === (event.ctrlKey || event.metaKey));
-        if (hit && !$(hit[3])?.disabled) {
-            event.preventDefault();
-            Actions[hit[3]]();
-        }
-    });
-    $('registers').addEventListener('change', (event) => {
-        const row = Register(event.target.dataset.reg);
-        const value = ParseNumber(event.target.value, row.width, view.base);
-        if (Number.isNaN(value)) {
-            Say(`${row.name}: not a ${row.width}-bit number in ${view.base}`);
-            Schedule();
-            return;
-        }
-        Command(`set ${row.name} = ${Hex(value, row.width / 4)}H`);
-    });
-    $('flags').addEventListener('change', (event) => {
-        Command(`set ${event.target.dataset.flag} = ${event.target.checked ? 1 : 0}`);
-    });
-    $('memory').addEventListener('change', (event) => {
-        const address = Number(event.target.dataset.address);
-        const value = ParseNumber(event.target.value, 8, view.base);
-        if (Number.isNaN(value)) {
-            Say(`Byte ${Hex(address, 4)}: not a byte in ${view.base}`);
-            Schedule();
-            return;
-        }
-        Command(`set [${Hex(address, 4)}H] = ${Hex(value, 2)}H`);
-    });
-    $('goto').addEventListener('submit', (event) => {
-        event.preventDefault();
-        const address = ParseNumber($('goto-address').value, 16, 'hex');
-        if (!Number.isNaN(address)) {
-            view.memoryStart = address & 0xFFF8;
-            Schedule();
-        }
-    });
-    $('goto-pc').addEventListener('click', () => { view.memoryStart = (view.state?.pc ?? 0) & 0xFFF8; Schedule(); });
-    $('goto-sp').addEventListener('click', () => { view.memoryStart = (view.state?.sp ?? 0) & 0xFFF8; Schedule(); });
-    $('input-form').addEventListener('submit', (event) => {
-        event.preventDefault();
-        const port = ParseNumber($('in-port').value, 8, 'hex');
-        const value = ParseNumber($('in-value').value, 8, view.base);
-        if (Number.isNaN(port) || Number.isNaN(value)) {
-            Say('IN: port and value must be bytes');
-            return;
-        }
-        view.inputs.set(port, value);
-        Command(`input ${Hex(port, 2)}H = ${Hex(value, 2)}H`, true);
-    });
-    for (const id of ['show-port', 'show-as']) {
-        $(id).addEventListener('change', Schedule);
-    }
-    for (const b of document.querySelectorAll('[data-source]')) {
-        b.addEventListener('click', () => {
-            const source = b.dataset.source === 'INTR' ? 'INTR:' + $('intr-number').value : b.dataset.source;
-            Command('interrupt ' + source, true);
-        });
-    }
+    const panel = { command: Command, schedule: Schedule, post: Post, editor, onOpened: Forget };
+    WireDebugBar(Actions);
+    WireRegisters(panel);
+    WireMemory(panel);
+    WirePorts(panel);
+    WireKit(panel);
+    WireFiles(panel);
     $('base').addEventListener('change', () => { view.base = $('base').value; Schedule(); });
     $('cpu').addEventListener('change', () => {
         view.cpu = $('cpu').value;
@@ -478,108 +223,65 @@ function Wire()
             ShowAssembly(view.assembled);
         }
         view.previous = null;
-        worker.postMessage({ op: 'cpu', cpu: view.cpu });
+        Post({ op: 'cpu', cpu: view.cpu });
     });
-    $('open').addEventListener('click', () => $('open-file').click());
-    $('open-file').addEventListener('change', async () => {
-        const file = $('open-file').files[0];
-        if (file) {
-            editor.Set(await file.text());
-            localStorage.setItem(StorageKey, editor.Get());
-            view.example = null;
-            Say(`Opened ${file.name}.`);
-        }
-    });
-    $('save').addEventListener('click', () => Download('program.asm', editor.Get(), 'text/plain'));
-    $('share').addEventListener('click', async () => {
-        const link = MakeShareLink(location.href, editor.Get());
-        history.replaceState(null, '', link);
-        $('share-link').value = link;
-        $('share-link').hidden = false;
-        try {
-            await navigator.clipboard.writeText(link);
-            Say('The link to this program is copied; it is also in the address bar.');
-        } catch {
-            Say('The link to this program is in the address bar.');
-        }
-    });
-    $('export-hex').addEventListener('click', () => worker.postMessage({ op: 'export', kind: 'intel-hex' }));
-    $('export-bin').addEventListener('click', () => worker.postMessage({ op: 'export', kind: 'binary' }));
-    $('export-img').addEventListener('click', () =>
-        Download('program.img', view.assembled.image, 'application/octet-stream'));
-    $('examples').addEventListener('change', async () => {
-        const option = $('examples').selectedOptions[0];
-        if (option?.value) {
-            await OpenExample(option.value, option.dataset.registers);
-            Say(`Example ${option.value} loaded: Assemble to run it.`);
-            $('examples').value = '';
-        }
-    });
-    worker.onmessage = (event) => {
-        const message = event.data;
-        if (message.op === 'assembled') {
-            ShowAssembly(message.result);
-        } else if (message.op === 'state') {
-            TakeState(message);
-        } else if (message.op === 'tables') {
-            BuildRegisterPanels(message.registers);
-            view.instructions = message.instructions;
-            RenderListingStates();
-            Schedule();
-        } else if (message.op === 'exported') {
-            if (message.kind === 'binary') {
-                Download('program.bin', message.data, 'application/octet-stream');
-            } else {
-                Download('program.ihx', message.data, 'text/plain');
-            }
-        } else if (message.op === 'failure') {
-            view.running = false;
-            Say('Something went wrong: ' + message.text.split('\n')[0]);
-            RenderButtons();
-        }
-    };
+    worker.onmessage = Answer;
+    for (const event of window.ideBoot?.early.splice(0) ?? []) {
+        Answer(event);
+    }
 }
 
-// An example, and the register data file it starts from, if it has one.
-async function OpenExample(source, registers)
+function Answer(event)
 {
-    editor.Set(await (await fetch('examples/' + source)).text());
-    localStorage.setItem(StorageKey, editor.Get());
-    view.example = registers ? { firstLine: editor.Get().split('\n')[0], name: registers,
-        registers: await (await fetch('examples/' + registers)).text() } : null;
+    const message = event.data;
+    if (message.op === 'assembled') {
+        ShowAssembly(message.result);
+    } else if (message.op === 'state') {
+        TakeState(message);
+    } else if (message.op === 'tables') {
+        BuildRegisterPanels(message.registers);
+        view.instructions = message.instructions;
+        RenderListingStates();
+        Schedule();
+    } else if (message.op === 'exported') {
+        SaveExport(message.kind, message.data);
+    } else if (message.op === 'failure') {
+        view.running = false;
+        Say('Something went wrong: ' + message.text.split('\n')[0]);
+        RenderButtons();
+    }
+}
+
+// Another file is shown: what was assembled is another program's.
+function Forget()
+{
+    if (view.running) {
+        Post({ op: 'stop' });
+    }
+    view.assembled = null;
+    view.state = null;
+    view.previous = null;
+    view.runFrom = null;
+    view.stale = false;
+    ShowListing({ problems: [], records: [] }, '', FileName(), () => {});
+    Post({ op: 'forget' });
+    Schedule();
 }
 
 async function Start()
 {
-    BuildPanels();
+    BuildStatePanel();
+    BuildMemoryPanel();
     Wire();
-    worker.postMessage({ op: 'tables' });
-    const shared = ReadShareLink(location.hash);
-    const stored = localStorage.getItem(StorageKey);
-    if (shared !== null) {
-        editor.Set(shared);
-        Say('Program opened from a shared link: Assemble to run it.');
-    } else if (stored !== null) {
-        editor.Set(stored);
+    if (!window.ideBoot) {
+        Post({ op: 'tables' });
     }
+    const opening = OpenFirstProgram();
     Render();
-    const [examples, table] = await Promise.all([
-        fetch('examples/index.json').then((r) => r.json()).catch(() => []),
-        fetch('etc/opcodes.txt').then((r) => r.text()).catch(() => ''),
-    ]);
-    editor.SetMnemonics(ReadMnemonics(table));
-    // Each entry a file name, or { name, source, registers, summary }.
-    const entries = examples.map((e) => (typeof e === 'string' ? { name: e.replace(/\.asm$/, ''), source: e } : e));
-    for (const e of entries) {
-        const option = new Option(e.name, e.source);
-        option.title = e.summary ?? '';
-        option.dataset.registers = e.registers ?? '';
-        $('examples').add(option);
-    }
-    if (shared === null && stored === null && entries.length > 0) {
-        const first = entries.find((e) => e.source === 'countdown.asm') ?? entries[0];
-        await OpenExample(first.source, first.registers);
-    }
+    const table = await fetch('etc/opcodes.txt').then((r) => r.text()).catch(() => '');
+    view.mnemonics = ReadMnemonics(table);
+    editor.SetMnemonics(view.mnemonics);
+    await opening;
     if ('serviceWorker' in navigator && location.protocol !== 'file:') {
         navigator.serviceWorker.register('sw.js').catch(() => {});
     }

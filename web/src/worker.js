@@ -29,11 +29,27 @@ function Run(name, args, files)
     return RunCommand(modules[name], args, files);
 }
 
-async function Prepare()
+// The modules the page compiles for us, when it said it would (src/boot.js
+// starts on them before this worker has loaded its own scripts).
+let handed = null;
+let handOver = null;
+
+// Fetches the table and compiles the modules, once: the page asks as it
+// opens, and an Assemble meanwhile waits for the same work.
+let prepared = null;
+function Prepare()
 {
-    table ??= new Uint8Array(await (await fetch(new URL('etc/opcodes.txt', site))).arrayBuffer());
-    await Promise.all(['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Debug8085'].map(Module));
-    debugModule = modules.Debug8085;
+    prepared ??= (async () => {
+        const fetched = fetch(new URL('etc/opcodes.txt', site)).then((r) => r.arrayBuffer());
+        Object.assign(modules, await handed);
+        await Promise.all(['Explain8085', 'Corvane', 'Pass2', 'Tessily', 'Debug8085'].map(Module));
+        table = new Uint8Array(await fetched);
+        debugModule = modules.Debug8085;
+    })().catch((error) => {
+        prepared = null; // tried again at the next request
+        throw error;
+    });
+    return prepared;
 }
 
 function Snapshot(extra = {})
@@ -112,6 +128,17 @@ async function Go(speed)
 }
 
 const Handlers = {
+    expect()
+    {
+        handed = new Promise((resolve) => { handOver = resolve; });
+    },
+    // The page's compiled modules (those missing are compiled here); the
+    // tables are the answer.
+    modules(message)
+    {
+        handOver?.(message.modules);
+        return Handlers.tables();
+    },
     // What the panels and the listing are built from, asked of the debugger's
     // module once: its register table and the instruction table of each model.
     async tables()
@@ -145,20 +172,26 @@ const Handlers = {
         const refused = debug.Command(message.line);
         postMessage(Snapshot({ refused, command: message.line }));
     },
-    breakpoint(message)
+    // The whole set of breakpoint lines (the debugger numbers its
+    // breakpoints: they are all set again).
+    breakpoints(message)
     {
-        if (message.on) {
-            breakLines.add(message.line);
-        } else {
-            breakLines.delete(message.line);
-        }
-        // The debugger numbers its breakpoints: set them all again.
+        breakLines = new Set(message.lines);
         if (debug) {
             debug.Command('delete');
             for (const line of breakLines) {
                 debug.Command('break ' + line);
             }
         }
+    },
+    // Another file is shown: nothing is loaded.
+    forget()
+    {
+        if (running) {
+            running.stop = true;
+        }
+        loaded = null;
+        debug = null;
     },
     go(message)
     {
