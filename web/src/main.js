@@ -40,11 +40,11 @@ const editor = CreateEditor({
     textarea: $('source'), highlight: $('highlight'), gutter: $('gutter'),
     onChange(text)
     {
-        localStorage.setItem(StorageKey, text);
         if (view.assembled) {
             view.stale = true;
             Say('The source changed: Assemble again to run it.');
         }
+        KeepSource(text);
     },
     onToggleBreakpoint(line)
     {
@@ -457,9 +457,9 @@ function Wire()
         const file = $('open-file').files[0];
         if (file) {
             editor.Set(await file.text());
-            localStorage.setItem(StorageKey, editor.Get());
             view.example = null;
             Say(`Opened ${file.name}.`);
+            KeepSource(editor.Get());
         }
     });
     $('save').addEventListener('click', () => Download('program.asm', editor.Get(), 'text/plain'));
@@ -507,11 +507,26 @@ function Wire()
     };
 }
 
+// Keeps the source in the browser's storage for the next visit. Over the
+// storage quota it is not kept, and the older copy is removed so that a
+// reload does not bring it back as if it were this one; the user is told.
+function KeepSource(text)
+{
+    try {
+        localStorage.setItem(StorageKey, text);
+    } catch {
+        localStorage.removeItem(StorageKey);
+        const before = $('status').textContent;
+        Say(`${before ? before + ' ' : ''}This program (${Math.ceil(text.length / 1024)} KiB) is more than the browser lets the page keep: ` +
+            'it is not kept, and a reload would lose it. Share or download it to keep it.');
+    }
+}
+
 // An example, and the register data file it starts from, if it has one.
 async function OpenExample(source, registers)
 {
     editor.Set(await (await fetch('examples/' + source)).text());
-    localStorage.setItem(StorageKey, editor.Get());
+    KeepSource(editor.Get());
     view.example = registers ? { firstLine: editor.Get().split('\n')[0], name: registers,
         registers: await (await fetch('examples/' + registers)).text() } : null;
 }
@@ -520,13 +535,18 @@ async function Start()
 {
     BuildPanels();
     Wire();
-    const shared = ReadShareLink(location.hash);
+    const link = ReadShareLink(location.hash);
+    const shared = link?.source ?? null;
     const stored = localStorage.getItem(StorageKey);
     if (shared !== null) {
         editor.Set(shared);
         Say('Program opened from a shared link: Assemble to run it.');
     } else if (stored !== null) {
         editor.Set(stored);
+    }
+    if (link?.error) {
+        Say(`The shared link cannot be read: ${link.error}. ` +
+            (stored !== null ? 'The program kept in this browser is open instead.' : 'An example is open instead.'));
     }
     Render();
     const [examples, table] = await Promise.all([
