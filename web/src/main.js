@@ -35,7 +35,7 @@ const view = {
     pending: false, stale: false,
 };
 
-const worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
+let worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
 const editor = CreateEditor({
     textarea: $('source'), highlight: $('highlight'), gutter: $('gutter'),
     onChange(text)
@@ -207,13 +207,13 @@ function RenderButtons()
     const ready = Boolean(view.assembled && view.state);
     const running = view.running;
     const halted = Boolean(view.state?.halted);
-    $('assemble').disabled = running;
+    $('assemble').disabled = running || view.assembling;
     $('run').disabled = !ready || running;
     for (const id of ['step', 'step-over', 'step-out', 'continue']) {
         $(id).disabled = !ready || running || halted;
     }
     $('step-back').disabled = !ready || running || !(view.state?.historyAvailable > 0);
-    $('stop').disabled = !running;
+    $('stop').disabled = !running && !view.assembling;
     $('reset').disabled = !ready;
     for (const id of ['export-hex', 'export-bin', 'export-img']) {
         $(id).disabled = !view.assembled;
@@ -327,7 +327,9 @@ function ShowAssembly(result)
 
 function Assemble()
 {
-    Say('Assembling…');
+    view.assembling = true;
+    RenderButtons();
+    Say('Assembling… (Stop or Shift+F5 stops it)');
     // An example's register file goes with it while its first line is there.
     const example = view.example && editor.Get().split('\n')[0] === view.example.firstLine ? view.example : null;
     worker.postMessage({ op: 'assemble', source: editor.Get(), registers: example?.registers ?? '',
@@ -364,7 +366,7 @@ const Actions = {
     'step-out': () => Command('finish'),
     'step-back': () => Command('reverse-step'),
     continue: () => Go(false),
-    stop: () => worker.postMessage({ op: 'stop' }),
+    stop: () => (view.assembling ? StopAssembling() : worker.postMessage({ op: 'stop' })),
     reset: () => { view.outLog = []; view.previous = null; worker.postMessage({ op: 'reset' }); },
     'toggle-breakpoint': () => editor.ToggleBreakpointAtCaret(),
 };
@@ -493,18 +495,39 @@ function Wire()
             $('examples').value = '';
         }
     });
-    worker.onmessage = (event) => {
-        const message = event.data;
-        if (message.op === 'assembled') {
-            ShowAssembly(message.result);
-        } else if (message.op === 'state') {
-            TakeState(message);
-        } else if (message.op === 'failure') {
-            view.running = false;
-            Say('Something went wrong: ' + message.text.split('\n')[0]);
-            RenderButtons();
-        }
-    };
+    worker.onmessage = OnWorkerMessage;
+}
+
+function OnWorkerMessage(event)
+{
+    const message = event.data;
+    if (message.op === 'assembled') {
+        view.assembling = false;
+        ShowAssembly(message.result);
+    } else if (message.op === 'state') {
+        TakeState(message);
+    } else if (message.op === 'failure') {
+        view.running = false;
+        view.assembling = false;
+        Say('Something went wrong: ' + message.text.split('\n')[0]);
+        RenderButtons();
+    }
+}
+
+// Stop during Assemble: the programs run in the worker without a pause, so
+// the worker is ended and a new one started; the program assembled before
+// is gone with it.
+function StopAssembling()
+{
+    worker.terminate();
+    worker = new Worker(new URL('worker.js', import.meta.url), { type: 'module' });
+    worker.onmessage = OnWorkerMessage;
+    worker.postMessage({ op: 'cpu', cpu: view.cpu });
+    view.assembling = false;
+    view.assembled = null;
+    view.state = null;
+    Say('Assemble stopped: nothing is assembled. Assemble again to run the program.');
+    Render();
 }
 
 // Keeps the source in the browser's storage for the next visit. Over the
@@ -517,8 +540,8 @@ function KeepSource(text)
     } catch {
         localStorage.removeItem(StorageKey);
         const before = $('status').textContent;
-        Say(`${before ? before + ' ' : ''}This program (${Math.ceil(text.length / 1024)} KiB) is more than the browser lets the page keep: ` +
-            'it is not kept, and a reload would lose it. Share or download it to keep it.');
+        Say(`${before ? before + ' ' : ''}This program (${Math.ceil(text.length / 1024)} KiB) is more than the ` +
+            'browser lets the page keep: it is not kept, and a reload would lose it. Share or download it to keep it.');
     }
 }
 
