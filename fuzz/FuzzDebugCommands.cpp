@@ -1,0 +1,37 @@
+// Fuzz target: the debugger's command line. The input is command lines, one
+// a line, typed into a session over a small program with its source map.
+// Whatever they are, each is done or refused with a one-line reason, every
+// answer is plain text ending in a line feed, and the session ends.
+
+#include "DebugProgram.h"
+#include "FuzzInput.h"
+
+#include <string>
+
+namespace {
+
+// Enough commands to reach far into a session, few enough to stay quick.
+constexpr int _MaxCommands = 64;
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::unique_ptr<DebugSession> session = StartDebugProgram();
+    SourceMap map;
+    std::string error;
+    Check(ReadMapFile(_DebugProgramMap, map, error));
+    SetDebugSourceMap(*session, std::move(map));
+    StartText(*session);
+    for (int count = 0; count < _MaxCommands && !text.empty() && !session->Quit; ++count) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const CommandResult result = RunDebugCommand(*session, line);
+        Check(IsPlainTranscript(result.Text));
+        if (result.Refused)
+            Check(!result.Text.empty() && result.Text.find('\n') == result.Text.size() - 1);
+    }
+    return 0;
+}
