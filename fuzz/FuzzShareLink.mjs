@@ -32,7 +32,8 @@ const alphabet = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789
 const extra = ['=', '+', '/', '%', '#', ' ', '\0', '\u00e9', '\ud800', '\u{1F600}', 'src=', '#src='];
 
 function RandomSource() {
-    const pieces = ['\tMVI A, 5\n', 'LOOP: DCR B\n', '; ünïcode ✓\n', '\r\n', '\0', '\u{10FFFF}', '\u00ff', 'DB 0FFH\n'];
+    const pieces = ['\tMVI A, 5\n', 'LOOP: DCR B\n', '; ünïcode ✓\n', '\r\n', '\0', '\u{10FFFF}', '\u00ff',
+        'DB 0FFH\n'];
     let text = '';
     for (let n = Random(12); n > 0; --n) {
         text += Random(3) === 0 ? String.fromCodePoint(Random(0xD800)) : pieces[Random(pieces.length)];

@@ -76,7 +76,8 @@ test('the next port when the first is taken', async () => {
 async function Send(base, requestPath, headers = {}) {
     const http = await import('node:http');
     return new Promise((resolve, reject) => {
-        const request = http.request(base + requestPath.replace(/^\//, ''), { path: requestPath, headers }, (answer) => {
+        const target = base + requestPath.replace(/^\//, '');
+        const request = http.request(target, { path: requestPath, headers }, (answer) => {
             const chunks = [];
             answer.on('data', (chunk) => chunks.push(chunk));
             answer.on('end', () => resolve({ status: answer.statusCode, body: Buffer.concat(chunks).toString() }));
@@ -127,9 +128,10 @@ test('the options: --port without a number, an empty one, and every port from th
 async function StartServerProcess(site) {
     const { spawn } = await import('node:child_process');
     const script = path.join(repository, 'scripts/serve-site.mjs');
+    const server = [script, '--port', '0', site];
     const command = process.getuid() === 0
-        ? ['setpriv', ['--reuid=65534', '--regid=65534', '--clear-groups', process.execPath, script, '--port', '0', site]]
-        : [process.execPath, [script, '--port', '0', site]];
+        ? ['setpriv', ['--reuid=65534', '--regid=65534', '--clear-groups', process.execPath, ...server]]
+        : [process.execPath, server];
     const child = spawn(command[0], command[1], { stdio: ['ignore', 'pipe', 'inherit'] });
     const address = await new Promise((resolve, reject) => {
         let text = '';

@@ -77,7 +77,8 @@ test('a program over the storage quota is said not kept, and a reload does not b
         await WaitForStatus(page, /^Ready/);
         // Far over the few MiB a page may keep.
         await Type(page, '; too large\n' + ';'.repeat(12 << 20) + '\n');
-        assert.match(await WaitForStatus(page, /not kept/), /^The source changed: Assemble again to run it\. This program \(12289 KiB\) is more than the browser lets the page keep/);
+        assert.match(await WaitForStatus(page, /not kept/),
+            /^The source changed: Assemble again to run it\. This program \(12289 KiB\) is more than the browser lets/);
         await page.reload({ waitUntil: 'networkidle0' });
         const source = await page.$eval('#source', (e) => e.value);
         assert.ok(!source.includes('the kept one'), 'the older program came back');

@@ -109,7 +109,8 @@ function CollectFiles(contents, prefix, result)
             CollectFiles(entry.contents, prefix + name + '/', result);
         } else {
             // A grown file is a view of a larger buffer: hand out its bytes alone.
-            result[prefix + name] = entry.data.byteLength === entry.data.buffer.byteLength ? entry.data : entry.data.slice();
+            const whole = entry.data.byteLength === entry.data.buffer.byteLength;
+            result[prefix + name] = whole ? entry.data : entry.data.slice();
         }
     }
 }
