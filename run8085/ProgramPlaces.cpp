@@ -109,14 +109,15 @@ std::string FormatMapDisagreement(const SourceMap& map, const CpuState& cpu)
         std::uint8_t bytes[3];
         for (int b = 0; b < 3; ++b)
             bytes[b] = cpu.Memory[static_cast<std::uint16_t>(record.Address + b)];
-        const int size = DescribeOpcode(cpu.Model, bytes[0]).Size;
+        // The map's sizes are those of the 8085 instruction set, whichever model runs.
+        const int size = DescribeOpcode(CpuModel::I8085, bytes[0]).Size;
         if (size == record.Size)
             continue;
         if (count++ == 0) {
             first = HexAddress(record.Address) + " (";
             AppendVisible(first, map.SourceName);
-            first += ":" + std::to_string(record.SourceLine) + ") holds " + FormatInstruction(cpu.Model, bytes) + ", " +
-                     std::to_string(size) + (size == 1 ? " byte" : " bytes") + ", where the map has an " +
+            first += ":" + std::to_string(record.SourceLine) + ") holds " + FormatInstruction(CpuModel::I8085, bytes) +
+                     ", " + std::to_string(size) + (size == 1 ? " byte" : " bytes") + ", where the map has an " +
                      "instruction of " + std::to_string(record.Size) + " bytes";
         }
     }

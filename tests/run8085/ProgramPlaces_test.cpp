@@ -202,20 +202,25 @@ TEST(ProgramPlaces, EachByteIsMarkedByTheLastRecordThatCoversIt)
 TEST(ProgramPlaces, AMapOfAnotherProgramIsSaid)
 {
     auto cpu = std::make_unique<CpuState>();
-    const std::uint8_t code[] = {0x3E, 0x05, 0x76, 0x00, 0x21, 0x00, 0x30};
+    const std::uint8_t code[] = {0x3E, 0x05, 0x76, 0x00, 0x21, 0x00, 0x30, 0x28, 0x05};
     std::copy(std::begin(code), std::end(code), cpu->Memory + 0x2000);
     SourceMap map;
     map.SourceName = "p.asm";
-    map.Records = {{1, 2, 0x2000, 2, false}, {2, 3, 0x2002, 1, false}, {3, 4, 0x2004, 3, false}};
+    map.Records = {{1, 2, 0x2000, 2, false},
+                   {2, 3, 0x2002, 1, false},
+                   {3, 4, 0x2004, 3, false},
+                   {4, 5, 0x2007, 2, false}}; // LDHI 05H, two bytes in the 8085 set the map is of
+    EXPECT_EQ(FormatMapDisagreement(map, *cpu), "");
+    cpu->Model = CpuModel::I8080; // run as an 8080 (where 28H is one byte): the map still fits
     EXPECT_EQ(FormatMapDisagreement(map, *cpu), "");
     map.Records[0].Size = 3;                         // MVI A, 5 is 2 bytes
-    map.Records.push_back({4, 5, 0x2003, 3, false}); // NOP is 1 byte
+    map.Records.push_back({5, 6, 0x2003, 3, false}); // NOP is 1 byte
     EXPECT_EQ(FormatMapDisagreement(map, *cpu),
               "the map does not fit this image, as if it were of another program: 2000H (p.asm:2) holds MVI A, 05H, "
               "2 bytes, where the map has an instruction of 3 bytes (and 1 more); source lines named may be wrong: "
               "assemble the program again");
-    map.Records.push_back({5, 6, 0x2000, 1, true}); // the first record overwritten: not compared
-    map.Records.push_back({6, 7, 0x2003, 1, true});
+    map.Records.push_back({6, 7, 0x2000, 1, true}); // the first record overwritten: not compared
+    map.Records.push_back({7, 8, 0x2003, 1, true});
     EXPECT_EQ(FormatMapDisagreement(map, *cpu), "");
 }
 
