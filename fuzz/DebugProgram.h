@@ -42,7 +42,7 @@ inline std::unique_ptr<DebugSession> StartDebugProgram()
         first->Memory[0x2000 + i] = _Code[i];
     first->PC = 0x2000;
     RunOptions options;
-    options.MaxSteps = 20000;
+    options.MaxSteps = 2000;
     auto session = std::make_unique<DebugSession>();
     session->HistoryBytes = std::uint64_t{1} << 20;
     LoadDebugSession(*session, *first, options);

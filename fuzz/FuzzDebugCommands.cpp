@@ -11,7 +11,7 @@
 namespace {
 
 // Enough commands to reach far into a session, few enough to stay quick.
-constexpr int _MaxCommands = 64;
+constexpr int _MaxCommands = 32;
 
 } // namespace
 
