@@ -21,7 +21,8 @@ constexpr unsigned _MaxWatchedBytes = 256;
 void DropWideWatches(DebugSession& session)
 {
     std::erase_if(session.Breaks, [](const DebugBreak& b) {
-        return b.Kind == BreakKind::Watchpoint && b.Register.empty() && b.To - b.From >= _MaxWatchedBytes;
+        return b.Kind == BreakKind::Watchpoint && b.Register.empty() &&
+               static_cast<unsigned>(b.To - b.From) >= _MaxWatchedBytes;
     });
 }
 
