@@ -436,7 +436,7 @@ std::string DescribeAddress(const DebugSession& session, std::uint16_t address)
     if (session.HasMap) {
         for (const MappedLabel& label : session.Map.Labels) {
             if (label.Address == address) {
-                text = label.Name;
+                text = VisibleText(label.Name); // a map may hold any bytes in a name
                 break;
             }
         }

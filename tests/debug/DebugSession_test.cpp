@@ -332,6 +332,7 @@ TEST(DebugSession, ControlCharactersOfTheSourceAreShownVisibly)
     using namespace std::string_literals;
     map.SourceLines = {"\tLXI SP, 3000H ; \x00 cut?"s, "\tMVI B, 3\r ; CR", "\tLXI H, 2050H ; \x1B[31mred\t"};
     map.Records = {{1, 1, 0x2000, 3, false}, {2, 2, 0x2003, 2, false}, {3, 3, 0x2005, 3, false}};
+    map.Labels = {{"L\x1B[2J", 0x2005}};
     SetDebugSourceMap(*session, map);
     const std::string start = StartText(*session);
     EXPECT_EQ(start.substr(0, start.find('\n') + 1), "p\\x1B[2J.asm:1: \tLXI SP, 3000H ; \\x00 cut?\n");
@@ -340,6 +341,7 @@ TEST(DebugSession, ControlCharactersOfTheSourceAreShownVisibly)
                                         "     2  \tMVI B, 3\\r ; CR\n"
                                         "     3  \tLXI H, 2050H ; \\x1B[31mred\t\n");
     EXPECT_EQ(Type(*session, "break 2"), "breakpoint 1 at 2003H (p\\x1B[2J.asm:2)\n");
+    EXPECT_EQ(Type(*session, "break 3"), "breakpoint 2 at L\\x1B[2J (p\\x1B[2J.asm:3)\n");
 }
 
 TEST(DebugSession, AControlCharacterInACommandIsRefusedVisibly)
