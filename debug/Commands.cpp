@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -72,16 +73,24 @@ bool ReadCount(const DebugSession& session, const std::string& args, std::uint64
     count = 1;
     if (args.empty())
         return true;
-    if (std::all_of(args.begin(), args.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
-        args.size() < 19) {
-        count = std::stoull(args);
+    if (std::all_of(args.begin(), args.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        if (std::from_chars(args.data(), args.data() + args.size(), count).ec != std::errc()) {
+            error = "the count " + args + " is more than " + std::to_string(UINT64_MAX) + ", the most there is";
+            return false;
+        }
         if (count == 0)
             error = "the count must be 1 or more";
         return count != 0;
     }
     ExprValue value;
-    if (!EvaluateExpression(session, args, value, error))
+    if (!EvaluateExpression(session, args, value, error)) {
+        // Numbers in expressions are addresses and bytes; a count is not.
+        const std::string_view tooLarge = "is larger than FFFFH";
+        if (error.size() > tooLarge.size() &&
+            error.compare(error.size() - tooLarge.size(), tooLarge.size(), tooLarge) == 0)
+            error += " (a count in decimal digits alone may be up to " + std::to_string(UINT64_MAX) + ")";
         return false;
+    }
     if (value.Value < 1) {
         error = "the count must be 1 or more";
         return false;
@@ -370,7 +379,7 @@ bool List(DebugSession& session, const std::string& args, std::string& error)
         first = std::max(1, line - _ListLines / 2 + 1);
     }
     if (first > lines) {
-        error = "line " + std::to_string(first) + " is past the end of " + session.Map.SourceName;
+        error = "line " + std::to_string(first) + " is past the end of " + VisibleText(session.Map.SourceName);
         return false;
     }
     const int last = std::min(lines, first + _ListLines - 1);
@@ -631,7 +640,14 @@ CommandResult RunDebugCommand(DebugSession& session, std::string_view typed)
     const std::string args = space == std::string::npos ? "" : Trim(line.substr(space));
     const CommandRow* row = FindCommand(word);
     std::string error;
-    if (!row) {
+    const auto control = std::find_if(line.begin(), line.end(), [](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == '\x7F';
+    });
+    if (control != line.end()) {
+        // Never a part of a command; echoed raw it would rewrite the transcript.
+        error = "the command holds a control character (" + VisibleText(std::string_view(&*control, 1)) +
+                "): no command has one";
+    } else if (!row) {
         error = "unknown command '" + word + "' (try 'help')";
     } else if (row->Run(session, args, error)) {
         session.LastCommand = line;

@@ -32,7 +32,8 @@ std::string FormatLocationLine(const DebugSession& session)
     const CpuState& cpu = session.Now.Cpu;
     const int line = FindSourceLine(session.Map, FindStopAddress(cpu));
     if (line != 0 && line <= static_cast<int>(session.Map.SourceLines.size()))
-        return session.Map.SourceName + ":" + std::to_string(line) + ": " + session.Map.SourceLines[line - 1] + "\n";
+        return VisibleText(session.Map.SourceName) + ":" + std::to_string(line) + ": " +
+               VisibleText(session.Map.SourceLines[line - 1]) + "\n";
     std::uint8_t bytes[3];
     FetchBytes(cpu, cpu.PC, bytes);
     char address[8];
@@ -98,6 +99,13 @@ std::string FormatDisassembly(const DebugSession& session, std::uint16_t address
     return text;
 }
 
+std::string VisibleText(std::string_view text)
+{
+    std::string visible;
+    AppendVisible(visible, text);
+    return visible;
+}
+
 std::string FormatSourceLines(const DebugSession& session, int first, int last)
 {
     const int current = FindSourceLine(session.Map, FindStopAddress(session.Now.Cpu));
@@ -105,7 +113,7 @@ std::string FormatSourceLines(const DebugSession& session, int first, int last)
     for (int line = first; line <= last; ++line) {
         char number[32];
         std::snprintf(number, sizeof number, "%s%4d  ", line == current ? "=>" : "  ", line);
-        text += number + session.Map.SourceLines[line - 1] + "\n";
+        text += number + VisibleText(session.Map.SourceLines[line - 1]) + "\n";
     }
     return text;
 }

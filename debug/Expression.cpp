@@ -1,5 +1,7 @@
 #include "Expression.h"
 
+#include "Display.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -18,12 +20,17 @@ bool IsNameChar(char c)
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '?' || c == '@' || c == '.';
 }
 
+// How deep ( ) and [ ] may nest: far more than any expression typed needs,
+// and little enough of the stack (which is 1 MiB in the page's module).
+constexpr int _MaxNesting = 64;
+
 // A recursive-descent reader over the text.
 struct Reader {
     const DebugSession& Session;
     std::string_view Text;
     std::size_t At = 0;
     std::string Error;
+    int Depth = 0; // brackets open around the term being read
 
     void SkipSpace()
     {
@@ -101,25 +108,19 @@ bool ReadName(Reader& reader, std::string_view word, ExprValue& value)
     return reader.Fail("no register, flag or label named '" + std::string(word) + "'");
 }
 
+bool ReadBracketed(Reader& reader, ExprValue& value);
+
 bool ReadTerm(Reader& reader, ExprValue& value)
 {
     reader.SkipSpace();
-    if (reader.Take("[")) {
-        ExprValue address;
-        if (!ReadExpression(reader, address))
-            return false;
-        if (!reader.Take("]"))
-            return reader.Fail("']' missing");
-        value.Value = reader.Session.Now.Cpu.Memory[static_cast<std::uint16_t>(address.Value)];
-        value.Width = 1;
-        return true;
-    }
-    if (reader.Take("(")) {
-        if (!ReadExpression(reader, value))
-            return false;
-        if (!reader.Take(")"))
-            return reader.Fail("')' missing");
-        return true;
+    if (reader.Text.substr(reader.At, 1) == "[" || reader.Text.substr(reader.At, 1) == "(") {
+        if (reader.Depth == _MaxNesting)
+            return reader.Fail("brackets nest deeper than " + std::to_string(_MaxNesting) +
+                               ", the most an expression may");
+        ++reader.Depth;
+        const bool read = ReadBracketed(reader, value);
+        --reader.Depth;
+        return read;
     }
     const std::size_t start = reader.At;
     while (reader.At < reader.Text.size() && IsNameChar(reader.Text[reader.At]))
@@ -132,6 +133,27 @@ bool ReadTerm(Reader& reader, ExprValue& value)
     if (std::isdigit(static_cast<unsigned char>(word[0])))
         return ReadNumber(reader, word, value);
     return ReadName(reader, word, value);
+}
+
+// [ADDR], the memory byte there, or ( EXPR ).
+bool ReadBracketed(Reader& reader, ExprValue& value)
+{
+    if (reader.Take("[")) {
+        ExprValue address;
+        if (!ReadExpression(reader, address))
+            return false;
+        if (!reader.Take("]"))
+            return reader.Fail("']' missing");
+        value.Value = reader.Session.Now.Cpu.Memory[static_cast<std::uint16_t>(address.Value)];
+        value.Width = 1;
+        return true;
+    }
+    reader.Take("(");
+    if (!ReadExpression(reader, value))
+        return false;
+    if (!reader.Take(")"))
+        return reader.Fail("')' missing");
+    return true;
 }
 
 bool ReadSum(Reader& reader, ExprValue& value)

@@ -451,19 +451,6 @@ constexpr Step _Steps[] = {
 // Moves the files of this run beside the source and removes those it did
 // not make. After a failure the later files are removed too, so that the
 // files there always come from one run. Returns the names written.
-// Whether path is a FIFO that no process has open for reading.
-bool IsPipeWithoutReader(const std::string& path)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISFIFO(status.st_mode))
-        return false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENXIO;
-    ::close(fd);
-    return false;
-}
-
 bool PlaceOutputs(const Run& run, std::vector<std::string>& written)
 {
     bool placed = true;
@@ -476,7 +463,8 @@ bool PlaceOutputs(const Run& run, std::vector<std::string>& written)
             continue;
         }
         std::string error;
-        if (IsPipeWithoutReader(target)) {
+        const PipeCopy piped = CopyIntoPipe(made->second, target, error);
+        if (piped == PipeCopy::NoReader) {
             // Writing would wait for a reader while the signals that could
             // end the wait are held.
             SayError("cannot write the " + std::string(row.Kind) + ": " + run.Shown + name +
@@ -484,7 +472,7 @@ bool PlaceOutputs(const Run& run, std::vector<std::string>& written)
             placed = false;
             continue;
         }
-        if (!CopyWholeFile(made->second, target, error)) {
+        if (piped == PipeCopy::Failed || (piped == PipeCopy::NotAPipe && !CopyWholeFile(made->second, target, error))) {
             SayError("cannot write the " + std::string(row.Kind) + ": " + error);
             RemoveRegularFile(target);
             placed = false;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +24,49 @@ bool CopyWholeFile(const std::string& from, const std::string& to, std::string& 
         return false;
     }
     return true;
+}
+
+PipeCopy CopyIntoPipe(const std::string& from, const std::string& to, std::string& error)
+{
+    struct stat status {};
+    if (::stat(to.c_str(), &status) != 0 || !S_ISFIFO(status.st_mode)) {
+        return PipeCopy::NotAPipe;
+    }
+    std::string bytes;
+    if (!ReadWholeFile(from, bytes, error)) {
+        error = from + ": " + error;
+        return PipeCopy::Failed;
+    }
+    const int fd = ::open(to.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENXIO) {
+            return PipeCopy::NoReader;
+        }
+        error = to + ": " + std::strerror(errno);
+        return PipeCopy::Failed;
+    }
+    // A reader is there: from now on wait for it as any writer would.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        error = to + ": " + std::strerror(errno);
+        ::close(fd);
+        return PipeCopy::Failed;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            error = to + ": " + std::strerror(wrote < 0 ? errno : EIO);
+            ::close(fd);
+            return PipeCopy::Failed;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    ::close(fd);
+    return PipeCopy::Written;
 }
 
 bool CanCreateFilesIn(const std::string& directory)

@@ -7,6 +7,16 @@
 // Copies the file from to the file to, written whole or not at all.
 bool CopyWholeFile(const std::string& from, const std::string& to, std::string& error);
 
+// How CopyIntoPipe went.
+enum class PipeCopy { NotAPipe, NoReader, Written, Failed };
+
+// When to names a FIFO: opens it for writing without waiting (NoReader when
+// no process has it open for reading) and writes the file from through
+// that same descriptor, so that a reader already waiting sees one writer
+// and the whole file, then end of file. NotAPipe, touching nothing, for
+// anything else; Failed with the reason in error.
+PipeCopy CopyIntoPipe(const std::string& from, const std::string& to, std::string& error);
+
 // Tells whether new files can be created in the directory.
 bool CanCreateFilesIn(const std::string& directory);
 

@@ -2,6 +2,7 @@
 
 #include "Cpm.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -46,6 +47,41 @@ std::string DescribeAddress(const ProgramPlaces& places, std::uint16_t address)
     return places.Map ? DescribeAddress(*places.Map, address) : FormatHexAddress(address);
 }
 
+// For each byte of memory that a record covers, the index of the last
+// record covering it (-1 for none). The records are taken from the last, and
+// each byte is marked once: a byte already marked is skipped by following
+// NextFree, the next unmarked byte at or after it (a path-halving
+// union-find over the 64 KiB, with 65536 the end).
+std::vector<int> FindRecordOwners(const SourceMap& map)
+{
+    std::vector<int> owner(65536, -1);
+    std::vector<std::uint32_t> nextFree(65537);
+    for (std::uint32_t i = 0; i <= 65536; ++i)
+        nextFree[i] = i;
+    const auto find = [&](std::uint32_t at) {
+        while (nextFree[at] != at) {
+            nextFree[at] = nextFree[nextFree[at]];
+            at = nextFree[at];
+        }
+        return at;
+    };
+    const auto mark = [&](std::uint32_t from, std::uint32_t to, int index) { // bytes from..to-1
+        for (std::uint32_t at = find(from); at < to; at = find(at)) {
+            owner[at] = index;
+            nextFree[at] = at + 1;
+        }
+    };
+    for (std::size_t i = map.Records.size(); i-- > 0;) {
+        const MappedRecord& record = map.Records[i];
+        const std::uint32_t size = static_cast<std::uint32_t>(std::min(record.Size, 65536));
+        const std::uint32_t end = record.Address + size;
+        mark(record.Address, std::min<std::uint32_t>(end, 65536), static_cast<int>(i));
+        if (end > 65536)
+            mark(0, end - 65536, static_cast<int>(i)); // wrapped past FFFFH
+    }
+    return owner;
+}
+
 } // namespace
 
 void AddCpmPlaces(ProgramPlaces& places)
@@ -58,16 +94,50 @@ ProgramPlaces FindProgramPlaces(const SourceMap& map)
 {
     ProgramPlaces places;
     places.Map = &map;
+    const std::vector<int> owner = FindRecordOwners(map);
+    for (std::uint32_t address = 0; address < 65536; ++address) {
+        if (owner[address] < 0)
+            continue;
+        places.Placed[address] = 1;
+        places.Code[address] = map.Records[static_cast<std::size_t>(owner[address])].IsData ? 0 : 1;
+    }
     for (const MappedRecord& record : map.Records) {
-        for (int i = 0; i < record.Size; ++i) {
-            const auto address = static_cast<std::uint16_t>(record.Address + i);
-            places.Placed[address] = 1;
-            places.Code[address] = record.IsData ? 0 : 1;
-        }
         if (record.Size > 0 && record.Address + static_cast<std::uint32_t>(record.Size) > places.End)
             places.End = record.Address + static_cast<std::uint32_t>(record.Size);
     }
     return places;
+}
+
+std::string FormatMapDisagreement(const SourceMap& map, const CpuState& cpu)
+{
+    const std::vector<int> owner = FindRecordOwners(map);
+    std::uint64_t count = 0;
+    std::string first;
+    for (std::size_t i = 0; i < map.Records.size(); ++i) {
+        const MappedRecord& record = map.Records[i];
+        // Only instructions that no later record overwrites are compared.
+        if (record.IsData || record.Size == 0 || owner[record.Address] != static_cast<int>(i))
+            continue;
+        std::uint8_t bytes[3];
+        for (int b = 0; b < 3; ++b)
+            bytes[b] = cpu.Memory[static_cast<std::uint16_t>(record.Address + b)];
+        // The map's sizes are those of the 8085 instruction set, whichever model runs.
+        const int size = DescribeOpcode(CpuModel::I8085, bytes[0]).Size;
+        if (size == record.Size)
+            continue;
+        if (count++ == 0) {
+            first = HexAddress(record.Address) + " (";
+            AppendVisible(first, map.SourceName);
+            first += ":" + std::to_string(record.SourceLine) + ") holds " + FormatInstruction(CpuModel::I8085, bytes) +
+                     ", " + std::to_string(size) + (size == 1 ? " byte" : " bytes") + ", where the map has an " +
+                     "instruction of " + std::to_string(record.Size) + " bytes";
+        }
+    }
+    if (count == 0)
+        return "";
+    return "the map does not fit this image, as if it were of another program: " + first +
+           (count > 1 ? " (and " + std::to_string(count - 1) + " more)" : "") +
+           "; source lines named may be wrong: assemble the program again";
 }
 
 void AddPlacedBytes(ProgramPlaces& places, std::uint16_t address, std::uint32_t size)

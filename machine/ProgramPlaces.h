@@ -36,8 +36,15 @@ struct PlaceFindings {
     bool StoreToStack = false; // it was a push (PUSH, CALL, RST)
 };
 
-// The places of a map's records.
+// The places of a map's records. Each byte is marked once, by the last
+// record that covers it, so the work stays within the 64 KiB of memory
+// however large and many the records.
 ProgramPlaces FindProgramPlaces(const SourceMap& map);
+
+// "" when the map fits the image; else why it seems to be another
+// program's: an instruction record whose size is not that of the
+// instruction the image holds there (the first such, and how many).
+std::string FormatMapDisagreement(const SourceMap& map, const CpuState& cpu);
 
 // Marks size bytes from address as placed (not as code): a --load file, the
 // CP/M console's page zero and traps.

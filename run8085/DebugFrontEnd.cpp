@@ -46,7 +46,10 @@ bool ReadCommand(bool terminal, std::string& line)
     if (!terminal) {
         if (!ReadPlainLine(line))
             return false;
-        std::printf("%s%s\n", _Prompt, line.c_str());
+        std::string echo = _Prompt;
+        AppendVisible(echo, line); // the line as typed, a NUL or ESC in it shown, not sent
+        echo += '\n';
+        std::fwrite(echo.data(), 1, echo.size(), stdout);
         return true;
     }
 #if RUN8085_LIBEDIT
@@ -65,11 +68,17 @@ bool ReadCommand(bool terminal, std::string& line)
 #endif
 }
 
+// Writes text by its length: a zero byte in it ends nothing.
+void WriteText(const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
 bool LoadSourceMap(const std::string& path)
 {
     std::string text, error;
     SourceMap map;
-    if (!ReadWholeFile(path, text, error)) {
+    if (!ReadWholeFile(path, text, error, _MaxMapFileBytes)) {
         std::fprintf(stderr, "%s: error: cannot read the source map: %s\n", path.c_str(), error.c_str());
         return false;
     }
@@ -101,7 +110,7 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
         sigaction(SIGINT, &action, nullptr);
 #endif
     }
-    std::fputs(StartText(Session).c_str(), stdout);
+    WriteText(StartText(Session));
     std::string line;
     while (!Session.Quit) {
         std::fflush(stdout);
@@ -117,7 +126,7 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
             break;
         }
         StopRequested = 0;
-        std::fputs(RunDebugCommand(Session, line).Text.c_str(), stdout);
+        WriteText(RunDebugCommand(Session, line).Text);
     }
     std::fflush(stdout);
     return 0;

@@ -32,7 +32,6 @@
 namespace {
 
 constexpr const char* _Version = "Run8085 (8080/8085 toolchain) 1.0";
-constexpr std::size_t _MaxMapBytes = std::size_t{1} << 28;
 
 constexpr int _ExitHalted = 0;
 constexpr int _ExitFailure = 1;
@@ -70,12 +69,13 @@ bool LoadMap(const std::string& path)
     std::string text;
     bool longer = false;
     std::string error;
-    if (!ReadFileUpTo(path, _MaxMapBytes, text, longer, error)) {
+    if (!ReadFileUpTo(path, _MaxMapFileBytes, text, longer, error)) {
         ReportError(path, "cannot read the map: " + error);
         return false;
     }
     if (longer) {
-        ReportError(path, "is longer than any source map (" + std::to_string(_MaxMapBytes) + " bytes)");
+        ReportError(path, "is longer than any source map (" + std::to_string(_MaxMapFileBytes >> 20) +
+                              " MiB, what a 64 KiB program with a 4 MiB source needs)");
         return false;
     }
     if (!ReadMapFile(text, Map, error)) {
@@ -185,6 +185,11 @@ int Run(const RunOptions& options)
         return _ExitFailure;
     if (!PrepareMachine(options))
         return _ExitFailure;
+    if (!options.MapFile.empty()) {
+        const std::string disagreement = FormatMapDisagreement(Map, Cpu);
+        if (!disagreement.empty())
+            ReportWarning(options.MapFile, disagreement);
+    }
     if (options.Debug)
         return RunDebugger(Cpu, options);
 

@@ -5,7 +5,10 @@
 //
 // FOLDER defaults to build/web/site. The port is N (default 8085), or the
 // next free one when it is taken. Prints the address, then serves until
-// interrupted. Only GET and HEAD; nothing outside FOLDER is ever served.
+// interrupted. Only GET and HEAD; nothing outside FOLDER is ever served,
+// through a symbolic link neither; only requests addressed to 127.0.0.1 or
+// localhost at its port are answered; a file that cannot be read is an
+// answer (404, 403 or 500), and the server serves on.
 
 import fs from 'node:fs';
 import http from 'node:http';
@@ -39,7 +42,9 @@ export function ContentType(file) {
 }
 
 // The file below root that a request path names (a folder's index.html for
-// a folder), or null when it names nothing there or would leave root.
+// a folder), or null when it names nothing there or would leave root. The
+// real path is compared, so a symbolic link inside the site that leads out
+// of it (to /etc, to /proc/self/mem) names nothing. root is a real path.
 export function ResolveRequest(root, requestPath) {
     let decoded;
     try {
@@ -50,34 +55,69 @@ export function ResolveRequest(root, requestPath) {
     if (decoded.includes('\0')) {
         return null;
     }
+    const inside = (name) => name === root || name.startsWith(root + path.sep);
     const full = path.join(root, path.normalize(`/${decoded}`));
-    if (full !== root && !full.startsWith(root + path.sep)) {
+    if (!inside(full)) {
         return null;
     }
-    let file = full;
     try {
-        if (fs.statSync(file).isDirectory()) {
-            file = path.join(file, 'index.html');
+        let file = fs.realpathSync(full);
+        if (inside(file) && fs.statSync(file).isDirectory()) {
+            file = fs.realpathSync(path.join(file, 'index.html'));
         }
-        return fs.statSync(file).isFile() ? file : null;
+        return inside(file) && fs.statSync(file).isFile() ? file : null;
     } catch {
         return null;
     }
 }
 
-function Answer(root, request, response) {
+// The Host header names this server: its loopback address or localhost, at
+// its port. Any other name reached it through a name that resolved to the
+// loopback address (DNS rebinding), so a page of another site must not read
+// it.
+export function IsOwnHost(host, port) {
+    return host === `127.0.0.1:${port}` || host === `localhost:${port}`;
+}
+
+// What a failed read answers: the file went away (the site is being
+// rebuilt), may not be read, or could not be read.
+function StatusOfReadError(error) {
+    if (error.code === 'ENOENT' || error.code === 'ENOTDIR' || error.code === 'EISDIR') {
+        return [404, 'Not found\n'];
+    }
+    if (error.code === 'EACCES' || error.code === 'EPERM') {
+        return [403, 'Forbidden: the server may not read this file\n'];
+    }
+    return [500, `Cannot read this file (${error.code ?? error.message})\n`];
+}
+
+function AnswerText(response, status, text, headers = {}) {
+    response.writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...headers });
+    response.end(text);
+}
+
+// Answers one request; every failure is an answer, never the end of the server.
+async function Answer(root, port, request, response) {
+    if (!IsOwnHost(request.headers.host, port)) {
+        AnswerText(response, 421, 'This server answers only to 127.0.0.1 and localhost\n');
+        return;
+    }
     if (request.method !== 'GET' && request.method !== 'HEAD') {
-        response.writeHead(405, { Allow: 'GET, HEAD', 'Content-Type': 'text/plain; charset=utf-8' });
-        response.end('Only GET and HEAD\n');
+        AnswerText(response, 405, 'Only GET and HEAD\n', { Allow: 'GET, HEAD' });
         return;
     }
     const file = ResolveRequest(root, request.url ?? '/');
     if (!file) {
-        response.writeHead(404, { 'Content-Type': 'text/plain; charset=utf-8' });
-        response.end('Not found\n');
+        AnswerText(response, 404, 'Not found\n');
         return;
     }
-    const bytes = fs.readFileSync(file);
+    let bytes;
+    try {
+        bytes = await fs.promises.readFile(file);
+    } catch (error) {
+        AnswerText(response, ...StatusOfReadError(error));
+        return;
+    }
     response.writeHead(200, {
         'Content-Type': ContentType(file),
         'Content-Length': bytes.length,
@@ -109,31 +149,50 @@ function Listen(server, port) {
 // Serves root on 127.0.0.1 at firstPort, or the next free port after it.
 // Resolves to { server, port, url }.
 export async function StartServer(root, firstPort = defaultPort) {
-    const resolvedRoot = path.resolve(root);
-    const server = http.createServer((request, response) => Answer(resolvedRoot, request, response));
-    for (let port = firstPort; port < firstPort + portsToTry; ++port) {
+    const resolvedRoot = fs.realpathSync(path.resolve(root));
+    let port = 0;
+    const server = http.createServer((request, response) => {
+        Answer(resolvedRoot, port, request, response).catch((error) => {
+            if (!response.headersSent) {
+                AnswerText(response, 500, `Cannot answer (${error.message})\n`);
+            } else {
+                response.destroy();
+            }
+        });
+    });
+    const lastPort = firstPort === 0 ? 0 : Math.min(firstPort + portsToTry - 1, 65535);
+    for (let tried = firstPort; tried <= lastPort; ++tried) {
         try {
-            const bound = await Listen(server, port);
-            return { server, port: bound, url: `http://127.0.0.1:${bound}/` };
+            port = await Listen(server, tried);
+            return { server, port, url: `http://127.0.0.1:${port}/` };
         } catch (error) {
             if (error.code !== 'EADDRINUSE' || firstPort === 0) {
                 throw error;
             }
         }
     }
-    throw new Error(`ports ${firstPort} to ${firstPort + portsToTry - 1} are all taken`);
+    throw new Error(
+        firstPort === lastPort ? `port ${firstPort} is taken` : `ports ${firstPort} to ${lastPort} are all taken`);
 }
 
-function ParseArguments(args) {
+// The options; throws an Error that says what is wrong.
+export function ParseArguments(args) {
     const options = { root: 'build/web/site', port: defaultPort };
     for (let i = 0; i < args.length; ++i) {
-        if (args[i] === '--port' && i + 1 < args.length) {
-            options.port = Number(args[++i]);
-            if (!Number.isInteger(options.port) || options.port < 0 || options.port > 65535) {
-                throw new Error(`--port: ${args[i]} is no port number`);
+        if (args[i] === '--port' || args[i].startsWith('--port=')) {
+            const value = args[i] === '--port' ? args[++i] : args[i].slice('--port='.length);
+            if (value === undefined) {
+                throw new Error('--port needs a port number');
+            }
+            options.port = /^[0-9]{1,5}$/.test(value) ? Number(value) : NaN;
+            if (!(options.port >= 0 && options.port <= 65535)) {
+                throw new Error(`--port: '${value}' is no port number (0-65535)`);
             }
         } else if (args[i] === '--help') {
             options.help = true;
+        } else if (args[i] === '--') {
+            options.root = args[i + 1] ?? options.root;
+            break;
         } else if (args[i].startsWith('-')) {
             throw new Error(`unknown option ${args[i]}`);
         } else {

@@ -210,17 +210,41 @@ bool ReadHex4(std::string_view text, std::uint16_t& value)
     return true;
 }
 
+// Reads a number from..to; false, with why in error, when it is none or out of range.
+bool ReadBoundedInteger(std::string_view text, const char* what, long from, long to, long& value, std::string& error)
+{
+    if (!ReadInteger(text, value)) {
+        error = std::string(what) + " is no number";
+        return false;
+    }
+    if (value < from || value > to) {
+        error = std::string(what) + " " + std::string(text) + " is out of range " + std::to_string(from) + "-" +
+                std::to_string(to);
+        return false;
+    }
+    return true;
+}
+
 // Reads one "record" item's fields: listing line, source line, address,
-// size, and code or data.
-bool ReadRecordItem(std::string_view rest, MappedRecord& record)
+// size, and code or data. Every number must fit where it goes: a line number
+// over _MaxMapLine is refused, never wrapped.
+bool ReadRecordItem(std::string_view rest, MappedRecord& record, std::string& error)
 {
     const std::vector<std::string_view> fields = SplitAtBlanks(rest);
     long listingLine = 0;
     long sourceLine = 0;
     long size = 0;
-    if (fields.size() != 5 || !ReadInteger(fields[0], listingLine) || listingLine < 1 ||
-        !ReadInteger(fields[1], sourceLine) || sourceLine < 1 || !ReadHex4(fields[2], record.Address) ||
-        !ReadInteger(fields[3], size) || size < 0 || size > 65536 || (fields[4] != "code" && fields[4] != "data")) {
+    if (fields.size() != 5) {
+        error = "5 fields expected";
+        return false;
+    }
+    if (!ReadBoundedInteger(fields[0], "listing line", 1, _MaxMapLine, listingLine, error) ||
+        !ReadBoundedInteger(fields[1], "source line", 1, _MaxMapLine, sourceLine, error) ||
+        !ReadBoundedInteger(fields[3], "size", 0, 65536, size, error)) {
+        return false;
+    }
+    if (!ReadHex4(fields[2], record.Address) || (fields[4] != "code" && fields[4] != "data")) {
+        error = "address or kind not understood";
         return false;
     }
     record.ListingLine = static_cast<int>(listingLine);
@@ -251,6 +275,10 @@ SourceMap BuildSourceMap(std::string_view sourceName, std::string_view sourceTex
         if (index >= logged.size() || fields.size() < 2 || !ReadInteger(fields[0], address) ||
             fields[1] != logged[index].Kind) {
             break; // the listing and the log part ways: the rest is not mapped
+        }
+        if (map.Records.size() == _MaxMapRecords || listingLine > _MaxMapLine ||
+            logged[index].SourceLine > _MaxMapLine) {
+            break; // more than a map holds: the rest is not mapped
         }
         MappedRecord record;
         record.ListingLine = listingLine;
@@ -302,7 +330,7 @@ std::string DescribeAddress(const SourceMap& map, std::uint16_t address, bool by
     if (byLabel) {
         for (const MappedLabel& label : map.Labels) {
             if (label.Address == address) {
-                text = label.Name;
+                AppendVisible(text, label.Name); // a map may hold any bytes in a name
                 break;
             }
         }
@@ -310,8 +338,11 @@ std::string DescribeAddress(const SourceMap& map, std::uint16_t address, bool by
     if (text.empty())
         text = FormatHexAddress(address);
     const int line = FindSourceLine(map, address);
-    if (line != 0)
-        text += " (" + map.SourceName + ":" + std::to_string(line) + ")";
+    if (line != 0) {
+        text += " (";
+        AppendVisible(text, map.SourceName);
+        text += ":" + std::to_string(line) + ")";
+    }
     return text;
 }
 
@@ -347,7 +378,11 @@ bool ReadMapFile(std::string_view text, SourceMap& map, std::string& error)
 {
     map = SourceMap{};
     std::string_view line;
-    if (!TakeLine(text, line) || line != _MapHeader) {
+    const bool taken = TakeLine(text, line);
+    if (taken && !line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    if (!taken || line != _MapHeader) {
         error = "not a source map: the first line is not \"" + std::string(_MapHeader) + "\"";
         return false;
     }
@@ -355,10 +390,14 @@ bool ReadMapFile(std::string_view text, SourceMap& map, std::string& error)
     std::string plain;
     while (TakeLine(text, line)) {
         ++number;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1); // a CR in an item is written \r: this one is a CR LF line end
+        }
         const std::size_t blank = line.find(' ');
         const std::string_view kind = line.substr(0, blank);
         const std::string_view rest = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
         bool good = true;
+        std::string why;
         if (kind == "source") {
             good = Unescape(rest, map.SourceName);
         } else if (kind == "text") {
@@ -366,8 +405,15 @@ bool ReadMapFile(std::string_view text, SourceMap& map, std::string& error)
             map.SourceLines.push_back(plain);
         } else if (kind == "record") {
             MappedRecord record;
-            good = ReadRecordItem(rest, record) &&
-                   (map.Records.empty() || map.Records.back().ListingLine < record.ListingLine);
+            good = ReadRecordItem(rest, record, why);
+            if (good && !map.Records.empty() && map.Records.back().ListingLine >= record.ListingLine) {
+                why = "listing lines out of order";
+                good = false;
+            }
+            if (good && map.Records.size() == _MaxMapRecords) {
+                why = "more than " + std::to_string(_MaxMapRecords) + " records, more than a 64 KiB program has";
+                good = false;
+            }
             map.Records.push_back(record);
         } else if (kind == "label") {
             MappedLabel label;
@@ -377,7 +423,8 @@ bool ReadMapFile(std::string_view text, SourceMap& map, std::string& error)
             map.Labels.push_back(label);
         } // items of other kinds are left for later versions of the format
         if (!good) {
-            error = "line " + std::to_string(number) + ": bad " + std::string(kind) + " item";
+            error = "line " + std::to_string(number) + ": bad " + std::string(kind) + " item" +
+                    (why.empty() ? "" : ": " + why);
             map = SourceMap{};
             return false;
         }

@@ -7,6 +7,7 @@
 // debugger, and which the page reads too.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -65,7 +66,18 @@ std::string_view FindSourceText(const SourceMap& map, int line);
 // \\ too (as the map file writes it). Messages quote source lines with it.
 void AppendVisible(std::string& out, std::string_view text, bool backslashes = false);
 
-// The map file: a text file, one item a line, documented in docs/formats.md.
+// The most a map file holds: a program fills at most 64 KiB, so a map has
+// at most 65,536 records (each places at least one byte; a listing with more
+// places bytes over its own), and a source of 4 MiB (the most Go8085 reads)
+// takes under 21 MiB of text items even with every byte escaped.
+constexpr std::size_t _MaxMapFileBytes = std::size_t{32} << 20;
+constexpr std::size_t _MaxMapRecords = 65536;
+// The highest listing or source line a record may name: more lines than a
+// map file of _MaxMapFileBytes can hold.
+constexpr long _MaxMapLine = 1L << 24;
+
+// The map file: a text file, one item a line (LF or CR LF), documented in
+// docs/formats.md.
 std::string FormatMapFile(const SourceMap& map);
 
 // Reads a map file; false with a one-line reason in error when it is not one.

@@ -296,4 +296,80 @@ TEST(DebugSession, AnEmptyLineRepeatsTheLastCommand)
     EXPECT_EQ(CountSteps(session->Now), 4u);
 }
 
+// Brackets nest at most 64 deep: deeper is refused with the limit named,
+// never a crash (24,000 of them overflowed the stack), in every command
+// that reads an expression.
+TEST(DebugSession, BracketsNestedPastTheLimitAreRefusedWithIt)
+{
+    auto session = MakeProgramSession();
+    const auto nested = [](int depth, const char* open, const char* close) {
+        std::string text;
+        for (int i = 0; i < depth; ++i)
+            text += open;
+        text += "B";
+        for (int i = 0; i < depth; ++i)
+            text += close;
+        return text;
+    };
+    EXPECT_EQ(Type(*session, "print " + nested(64, "(", ")")), nested(64, "(", ")") + " = 00H (0)\n");
+    const std::string refusal = "brackets nest deeper than 64, the most an expression may\n";
+    for (const std::string& command :
+         {"print " + nested(65, "(", ")"), "print " + nested(65, "[", "]"), "print " + nested(24000, "(", ")"),
+          "break 2000H if " + nested(24000, "(", ")"), "step " + nested(30000, "[", "]")}) {
+        const CommandResult result = RunDebugCommand(*session, command);
+        EXPECT_TRUE(result.Refused) << command.substr(0, 40);
+        EXPECT_EQ(result.Text, refusal) << command.substr(0, 40);
+    }
+}
+
+// The source's lines and name hold what the user typed or a file brought:
+// NUL, ESC and CR are shown as Pass2 shows them, and cut or rewrite nothing.
+TEST(DebugSession, ControlCharactersOfTheSourceAreShownVisibly)
+{
+    auto session = MakeProgramSession();
+    SourceMap map;
+    map.SourceName = "p\x1B[2J.asm";
+    using namespace std::string_literals;
+    map.SourceLines = {"\tLXI SP, 3000H ; \x00 cut?"s, "\tMVI B, 3\r ; CR", "\tLXI H, 2050H ; \x1B[31mred\t"};
+    map.Records = {{1, 1, 0x2000, 3, false}, {2, 2, 0x2003, 2, false}, {3, 3, 0x2005, 3, false}};
+    map.Labels = {{"L\x1B[2J", 0x2005}};
+    SetDebugSourceMap(*session, map);
+    const std::string start = StartText(*session);
+    EXPECT_EQ(start.substr(0, start.find('\n') + 1), "p\\x1B[2J.asm:1: \tLXI SP, 3000H ; \\x00 cut?\n");
+    EXPECT_NE(start.find("\nPC=2000 "), std::string::npos) << "the register line follows";
+    EXPECT_EQ(Type(*session, "list 1"), "=>   1  \tLXI SP, 3000H ; \\x00 cut?\n"
+                                        "     2  \tMVI B, 3\\r ; CR\n"
+                                        "     3  \tLXI H, 2050H ; \\x1B[31mred\t\n");
+    EXPECT_EQ(Type(*session, "break 2"), "breakpoint 1 at 2003H (p\\x1B[2J.asm:2)\n");
+    EXPECT_EQ(Type(*session, "break 3"), "breakpoint 2 at L\\x1B[2J (p\\x1B[2J.asm:3)\n");
+}
+
+TEST(DebugSession, AControlCharacterInACommandIsRefusedVisibly)
+{
+    auto session = MakeProgramSession();
+    const CommandResult result = RunDebugCommand(*session, std::string("print B\0 + 1", 12));
+    EXPECT_TRUE(result.Refused);
+    EXPECT_EQ(result.Text, "the command holds a control character (\\x00): no command has one\n");
+    EXPECT_EQ(Type(*session, "print \x1B[2J"), "the command holds a control character (\\x1B): no command has one\n");
+}
+
+// A count in decimal digits alone runs up to what 64 bits hold; the limit
+// of numbers in expressions (addresses and bytes) says so.
+TEST(DebugSession, CountLimitsSayWhatTheyAre)
+{
+    auto session = MakeProgramSession();
+    const ExpressionRow rows[] = {
+        {"step 99999999999999999999",
+         "the count 99999999999999999999 is more than 18446744073709551615, the most there is\n"},
+        {"step 0x10000",
+         "'0x10000' is larger than FFFFH (a count in decimal digits alone may be up to 18446744073709551615)\n"},
+        {"next 0", "the count must be 1 or more\n"},
+    };
+    for (const ExpressionRow& row : rows)
+        EXPECT_EQ(Type(*session, row.Command), row.Answer) << row.Command;
+    EXPECT_EQ(CountSteps(session->Now), 0u);
+    const std::string said = Type(*session, "step 18446744073709551615");
+    EXPECT_EQ(said.substr(0, said.find('\n')), "halted") << said; // the program halts long before
+}
+
 } // namespace

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -302,6 +303,59 @@ TEST_F(Go8085EndToEnd, APipeWithoutAReaderAsAnOutputEndsTheRunInsteadOfWaiting)
               std::string::npos)
         << ending.Stderr;
     EXPECT_TRUE(fs::is_fifo(work / "prog.asm.hex"));
+}
+
+// A reader already waiting on the pipe (cat prog.asm.bin > out) sees one
+// writer: the whole file, then end of file, never an end before the data.
+TEST_F(Go8085EndToEnd, APipeWithAReaderAlreadyWaitingGetsTheWholeOutput)
+{
+    const fs::path work = MakeDirectory("work");
+    WriteFileBytes(work / "prog.asm", _Program);
+    const fs::path pipe = work / "prog.asm.bin";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0664), 0);
+    // Each writer's close of the pipe is an event: one writer, one event.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    // Opens are watched too, so that no two close events in a row are merged into one.
+    ASSERT_GE(::inotify_add_watch(watch, pipe.c_str(), IN_OPEN | IN_CLOSE_WRITE), 0);
+    std::string received;
+    bool endBeforeData = false;
+    std::thread reader([&] {
+        const int fd = ::open(pipe.c_str(), O_RDONLY); // waits for the first writer
+        if (fd < 0) {
+            return;
+        }
+        // Without waiting from here on, so that an end of file between two
+        // writers is seen as soon as it happens.
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        char buffer[4096];
+        while (std::chrono::steady_clock::now() < deadline) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got > 0) {
+                received.append(buffer, static_cast<std::size_t>(got));
+            } else if (got == 0 && !received.empty()) {
+                break;
+            } else if (got == 0) {
+                endBeforeData = true; // a writer came and went without a byte
+            }
+        }
+        ::close(fd);
+    });
+    const Ending ending = Finish(StartGo8085({"--binary", "prog.asm"}, work, Capture));
+    reader.join();
+    int writers = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;) {
+        for (char* at = events; at < events + got;
+             at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+            writers += (reinterpret_cast<inotify_event*>(at)->mask & IN_CLOSE_WRITE) != 0;
+    }
+    ::close(watch);
+    EXPECT_EQ(ending.ExitStatus, 0) << ending.Stderr;
+    EXPECT_EQ(writers, 1) << "a writer before the one that wrote is an end of file to the reader";
+    EXPECT_FALSE(endBeforeData);
+    EXPECT_EQ(received, std::string("\x3E\x2A\xD3\x01\x76"));
 }
 
 TEST_F(Go8085EndToEnd, ASourceThatIsALinkToItsOwnOutputIsNeverWritten)

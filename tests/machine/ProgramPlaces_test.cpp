@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -174,6 +176,54 @@ TEST(CodeStores, WhatCountsAsOne)
         EXPECT_EQ(run->Stop, StopReason::Halt) << row.Case;
         EXPECT_EQ(run->Found.CodeStores, row.ExpectedStores) << row.Case;
     }
+}
+
+// Each byte belongs to the last record that covers it (the map's records in
+// listing order), across the top of memory too; a record of all 64 KiB
+// places every byte.
+TEST(ProgramPlaces, EachByteIsMarkedByTheLastRecordThatCoversIt)
+{
+    SourceMap map;
+    map.Records = {
+        {1, 1, 0x3000, 65536, true}, {2, 2, 0x2000, 4, false}, {3, 3, 0x2002, 4, true}, {4, 4, 0xFFFE, 4, false}};
+    const ProgramPlaces places = FindProgramPlaces(map);
+    const struct {
+        std::uint16_t Address;
+        int Code;
+    } rows[] = {{0x1FFF, 0}, {0x2000, 1}, {0x2001, 1}, {0x2002, 0}, {0x2005, 0}, {0x2006, 0},
+                {0xFFFD, 0}, {0xFFFE, 1}, {0xFFFF, 1}, {0x0000, 1}, {0x0001, 1}, {0x0002, 0}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(places.Placed[row.Address], 1) << std::hex << row.Address;
+        EXPECT_EQ(places.Code[row.Address], row.Code) << std::hex << row.Address;
+    }
+}
+
+// A map of another program: an instruction record whose size is not that of
+// the instruction the image holds there. Records overwritten by later ones
+// are not compared.
+TEST(ProgramPlaces, AMapOfAnotherProgramIsSaid)
+{
+    auto cpu = std::make_unique<CpuState>();
+    const std::uint8_t code[] = {0x3E, 0x05, 0x76, 0x00, 0x21, 0x00, 0x30, 0x28, 0x05};
+    std::copy(std::begin(code), std::end(code), cpu->Memory + 0x2000);
+    SourceMap map;
+    map.SourceName = "p.asm";
+    map.Records = {{1, 2, 0x2000, 2, false},
+                   {2, 3, 0x2002, 1, false},
+                   {3, 4, 0x2004, 3, false},
+                   {4, 5, 0x2007, 2, false}}; // LDHI 05H, two bytes in the 8085 set the map is of
+    EXPECT_EQ(FormatMapDisagreement(map, *cpu), "");
+    cpu->Model = CpuModel::I8080; // run as an 8080 (where 28H is one byte): the map still fits
+    EXPECT_EQ(FormatMapDisagreement(map, *cpu), "");
+    map.Records[0].Size = 3;                         // MVI A, 5 is 2 bytes
+    map.Records.push_back({5, 6, 0x2003, 3, false}); // NOP is 1 byte
+    EXPECT_EQ(FormatMapDisagreement(map, *cpu),
+              "the map does not fit this image, as if it were of another program: 2000H (p.asm:2) holds MVI A, 05H, "
+              "2 bytes, where the map has an instruction of 3 bytes (and 1 more); source lines named may be wrong: "
+              "assemble the program again");
+    map.Records.push_back({6, 7, 0x2000, 1, true}); // the first record overwritten: not compared
+    map.Records.push_back({7, 8, 0x2003, 1, true});
+    EXPECT_EQ(FormatMapDisagreement(map, *cpu), "");
 }
 
 } // namespace

@@ -242,12 +242,24 @@ TEST(ReadMapFile, SkipsItemsOfLaterVersionsAndRefusesBadOnes)
         {"source-map 2\n", "not a source map: the first line is not \"source-map 1\""},
         {"source-map 1\nsource p\\q\n", "line 2: bad source item"},
         {"source-map 1\ntext a\ntext \\x4\n", "line 3: bad text item"},
-        {"source-map 1\nrecord 1 1 2000 2\n", "line 2: bad record item"},
-        {"source-map 1\nrecord 1 1 200 2 code\n", "line 2: bad record item"},
-        {"source-map 1\nrecord 0 1 2000 2 code\n", "line 2: bad record item"},
-        {"source-map 1\nrecord 1 1 2000 -1 code\n", "line 2: bad record item"},
-        {"source-map 1\nrecord 1 1 2000 2 bytes\n", "line 2: bad record item"},
-        {"source-map 1\nrecord 2 1 2000 2 code\nrecord 2 2 2002 1 code\n", "line 3: bad record item"},
+        {"source-map 1\nrecord 1 1 2000 2\n", "line 2: bad record item: 5 fields expected"},
+        {"source-map 1\nrecord 1 1 200 2 code\n", "line 2: bad record item: address or kind not understood"},
+        {"source-map 1\nrecord 0 1 2000 2 code\n",
+         "line 2: bad record item: listing line 0 is out of range 1-16777216"},
+        {"source-map 1\nrecord 1 1 2000 -1 code\n", "line 2: bad record item: size -1 is out of range 0-65536"},
+        {"source-map 1\nrecord 1 1 2000 2 bytes\n", "line 2: bad record item: address or kind not understood"},
+        {"source-map 1\nrecord 2 1 2000 2 code\nrecord 2 2 2002 1 code\n",
+         "line 3: bad record item: listing lines out of order"},
+        // Numbers that do not fit where they go are refused, never wrapped.
+        {"source-map 1\nrecord 1 4294967295 2000 1 code\n",
+         "line 2: bad record item: source line 4294967295 is out of range 1-16777216"},
+        {"source-map 1\nrecord 1 2147483648 2000 1 code\n",
+         "line 2: bad record item: source line 2147483648 is out of range 1-16777216"},
+        {"source-map 1\nrecord 4294967297 1 2000 1 code\n",
+         "line 2: bad record item: listing line 4294967297 is out of range 1-16777216"},
+        {"source-map 1\nrecord 1 99999999999999999999999 2000 1 code\n",
+         "line 2: bad record item: source line is no number"},
+        {"source-map 1\nrecord 1 1 2000 65537 code\n", "line 2: bad record item: size 65537 is out of range 0-65536"},
         {"source-map 1\nlabel 2000\n", "line 2: bad label item"},
         {"source-map 1\nlabel 20000 X\n", "line 2: bad label item"},
     };
@@ -257,6 +269,32 @@ TEST(ReadMapFile, SkipsItemsOfLaterVersionsAndRefusesBadOnes)
         EXPECT_EQ(error, row.Error) << row.Text;
         EXPECT_EQ(map.SourceName, "");
     }
+}
+
+TEST(ReadMapFile, CarriageReturnLineEndsAreLineEnds)
+{
+    SourceMap map;
+    std::string error;
+    ASSERT_TRUE(ReadMapFile("source-map 1\r\nsource p.asm\r\ntext \tHLT\\r\r\nrecord 1 1 2000 1 code\r\n", map, error))
+        << error;
+    EXPECT_EQ(map.SourceName, "p.asm");
+    ASSERT_EQ(map.SourceLines.size(), 1u);
+    EXPECT_EQ(map.SourceLines[0], "\tHLT\r"); // an escaped CR stays in the text
+    ASSERT_EQ(map.Records.size(), 1u);
+    EXPECT_EQ(map.Records[0].Size, 1);
+}
+
+TEST(ReadMapFile, AtMostOneRecordPerByteOfMemory)
+{
+    std::string text = "source-map 1\n";
+    for (int i = 1; i <= 65536; ++i)
+        text += "record " + std::to_string(i) + " 1 0000 1 data\n";
+    SourceMap map;
+    std::string error;
+    EXPECT_TRUE(ReadMapFile(text, map, error)) << error;
+    text += "record 65537 1 0000 1 data\n";
+    EXPECT_FALSE(ReadMapFile(text, map, error));
+    EXPECT_EQ(error, "line 65538: bad record item: more than 65536 records, more than a 64 KiB program has");
 }
 
 } // namespace

@@ -29,6 +29,7 @@ const editor = CreateEditor({
         if (view.assembled) {
             SendBreakpoints();
         }
+        KeepSource(text);
     },
     onToggleBreakpoint: ToggleBreakpoint,
 });

@@ -11,11 +11,12 @@ export function EncodeSource(source)
     return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
 }
 
+// Throws when text is not base64url of UTF-8 text.
 export function DecodeSource(text)
 {
     const base64 = text.replace(/-/g, '+').replace(/_/g, '/');
     const binary = atob(base64 + '='.repeat((4 - (base64.length % 4)) % 4));
-    return new TextDecoder().decode(Uint8Array.from(binary, (c) => c.charCodeAt(0)));
+    return new TextDecoder('utf-8', { fatal: true }).decode(Uint8Array.from(binary, (c) => c.charCodeAt(0)));
 }
 
 export function MakeShareLink(pageAddress, source)
@@ -23,16 +24,21 @@ export function MakeShareLink(pageAddress, source)
     return pageAddress.replace(/#.*$/, '') + '#src=' + EncodeSource(source);
 }
 
-// The source a link carries, or null.
+// What a page address's fragment carries: null when it is no share link,
+// { source } when it is one, { error } saying why when it is one that
+// cannot be read (cut short, changed, or not UTF-8 text).
 export function ReadShareLink(hash)
 {
-    const match = /^#src=([A-Za-z0-9_-]*)$/.exec(hash);
-    if (!match) {
+    if (!hash.startsWith('#src=')) {
         return null;
     }
+    const match = /^#src=([A-Za-z0-9_-]*)$/.exec(hash);
+    if (!match) {
+        return { error: 'it holds characters a share link never has' };
+    }
     try {
-        return DecodeSource(match[1]);
+        return { source: DecodeSource(match[1]) };
     } catch {
-        return null;
+        return { error: match[1].length % 4 === 1 ? 'it is cut short' : 'it holds no text (was it changed?)' };
     }
 }

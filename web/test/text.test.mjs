@@ -42,7 +42,7 @@ test('a share link carries any source and nothing else opens', () => {
     const source = '; ünïcode ✓ and + / = signs\n\tMVI A, 5\n';
     const link = MakeShareLink('http://127.0.0.1:8085/index.html#old', source);
     assert.match(link, /^http:\/\/127\.0\.0\.1:8085\/index\.html#src=[A-Za-z0-9_-]+$/);
-    assert.equal(ReadShareLink(new URL(link).hash), source);
+    assert.deepEqual(ReadShareLink(new URL(link).hash), { source });
     assert.equal(ReadShareLink(''), null);
     assert.equal(ReadShareLink('#other'), null);
 });
@@ -69,4 +69,19 @@ test('the other study tools\' constructs are coloured as Go8085 reads them', () 
     const lines = ['/* a comment', 'over lines */ HLT', 'HLT'].map((line) => HighlightLine(line, mnemonics, state));
     assert.deepEqual(lines.map((pieces) => pieces.filter((p) => p.kind).map((p) => p.kind)),
         [['comment'], ['comment', 'mnemonic'], ['mnemonic']]);
+});
+
+test('a share link that cannot be read says why instead of opening nothing', () => {
+    const hash = new URL(MakeShareLink('http://h/', '\tMVI A, 5\n')).hash;
+    // One row per way a link goes wrong: what it is, and what the page says.
+    const rows = [
+        [hash.slice(0, hash.length - 2) + 'A', 'it is cut short'],       // 4n + 1 characters: no base64
+        ['#src=' + '_w', 'it holds no text (was it changed?)'],           // the byte FF: not UTF-8
+        ['#src=' + 'wA', 'it holds no text (was it changed?)'],           // a lone lead byte C0
+        ['#src=abc%20def', 'it holds characters a share link never has'],
+        ['#src=ab+c/', 'it holds characters a share link never has'],
+    ];
+    for (const [broken, error] of rows) {
+        assert.deepEqual(ReadShareLink(broken), { error }, broken);
+    }
 });
