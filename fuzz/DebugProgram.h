@@ -41,7 +41,7 @@ inline std::unique_ptr<DebugSession> StartDebugProgram()
     for (unsigned i = 0; i < sizeof _Code; ++i)
         first->Memory[0x2000 + i] = _Code[i];
     first->PC = 0x2000;
-    RunOptions options;
+    MachineOptions options;
     options.MaxSteps = 2000;
     auto session = std::make_unique<DebugSession>();
     session->HistoryBytes = std::uint64_t{1} << 20;
