@@ -148,10 +148,11 @@ RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore&
     return stop;
 }
 
-// With a map: whether the step just run went from where the program placed
-// its bytes to where it placed nothing (a trainer kit's RST 1 or RST 5, a
-// jump astray); then the report says which instruction, on its source line.
-// previousPc, when known (not -1), spares going back a step to learn it.
+// With a map: whether the step just run left the program (a trainer kit's
+// RST 1 or RST 5, a jump astray), as the machine decides it for every front
+// end; then the report says which instruction, on its source line.
+// previousPc, when known (not -1), spares going back a step to learn where
+// the step came from.
 bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
 {
     const std::uint64_t now = CountSteps(session.Now);
@@ -159,30 +160,17 @@ bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
     if (!session.HasMap || !(session.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0 ||
         session.Now.Cpu.Halted)
         return false;
-    if (previousPc >= 0 && !session.Places.Placed[static_cast<std::uint16_t>(previousPc)])
-        return false;
-    const TakenInterrupt taken = session.Now.Cpu.LastInterrupt;
-    if (!GoToTime(session, now - 1))
-        return false;
-    // Only what the note needs of the step before: a whole CpuState is too
-    // large for the stack of the page's WebAssembly build.
-    const CpuState& was = session.Now.Cpu;
-    const std::uint16_t from = was.PC;
-    const bool interrupted = taken.Step != was.LastInterrupt.Step || taken.Vector != was.LastInterrupt.Vector;
-    const std::uint8_t bytes[3] = {was.Memory[from], was.Memory[static_cast<std::uint16_t>(from + 1)],
-                                   was.Memory[static_cast<std::uint16_t>(from + 2)]};
-    const CpuModel model = was.Model;
-    GoToTime(session, now);
-    if (!session.Places.Placed[from])
-        return false;
     PlaceFindings found;
-    found.JumpFrom = from;
-    if (interrupted) {
-        found.JumpKind = PlaceFindings::Jump::Interrupt;
+    if (previousPc >= 0) {
+        found.LastAddress = static_cast<std::uint16_t>(previousPc);
     } else {
-        found.JumpKind = PlaceFindings::Jump::Instruction;
-        found.JumpInstruction = FormatInstruction(model, bytes);
+        if (!GoToTime(session, now - 1))
+            return false;
+        found.LastAddress = session.Now.Cpu.PC;
+        GoToTime(session, now);
     }
+    if (!IsLeavingProgram(session.Now.Cpu, session.Places, found))
+        return false;
     report = {StopKind::LeftProgram,
               "left the program: " + FormatLeftProgramNote(session.Places, found, session.Now.Cpu)};
     return true;

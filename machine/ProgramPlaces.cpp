@@ -160,8 +160,15 @@ std::string FormatLeftProgramNote(const ProgramPlaces& places, const PlaceFindin
     }
     const JumpNote& note = FindJumpNote(found.JumpInstruction);
     const bool inside = places.Placed[found.JumpFrom] != 0;
+    std::string advice = note.Advice;
+    // A return to just after one of the program's HLTs: an interrupt ended
+    // the halt, and its service routine returned where the program stops.
+    const auto halt = static_cast<std::uint16_t>(cpu.PC - 1);
+    if (note.Verb == std::string_view("returned to") && places.Code[halt] && cpu.Memory[halt] == 0x76) // 76H: HLT
+        advice = "an interrupt ended the HLT at " + DescribeAddress(places, halt) +
+                 " and its service routine returned after it; to stay halted, end with HLT and JMP back to it";
     return found.JumpInstruction + " at " + DescribeAddress(places, found.JumpFrom) +
-           (inside ? "" : " (outside the program)") + " " + note.Verb + " " + target + "; " + note.Advice;
+           (inside ? "" : " (outside the program)") + " " + note.Verb + " " + target + "; " + advice;
 }
 
 std::string FormatCodeStoreWarning(const ProgramPlaces& places, const PlaceFindings& found)

@@ -7,36 +7,6 @@
 
 namespace {
 
-// What the run found where RunCpuWatched stopped before an instruction at
-// an address where nothing is placed. Returns true when that ends the run.
-bool IsJumpToNowhere(CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found)
-{
-    if (cpu.Instructions == 0) {
-        found.JumpKind = PlaceFindings::Jump::Start;
-        return true;
-    }
-    if (cpu.LastInterrupt.Step == cpu.Instructions) {
-        found.JumpKind = PlaceFindings::Jump::Interrupt;
-        found.JumpFrom = found.LastAddress;
-        return true;
-    }
-    const std::uint16_t from = found.LastAddress;
-    const std::uint8_t bytes[3] = {cpu.Memory[from], cpu.Memory[static_cast<std::uint16_t>(from + 1)],
-                                   cpu.Memory[static_cast<std::uint16_t>(from + 2)]};
-    if (cpu.PC == static_cast<std::uint16_t>(from + DescribeOpcode(cpu.Model, bytes[0]).Size)) {
-        // Ran on past the end: not a jump, and the run goes on.
-        if (places.Placed[from]) {
-            found.FellOff = true;
-            found.FellFrom = from;
-        }
-        return false;
-    }
-    found.JumpKind = PlaceFindings::Jump::Instruction;
-    found.JumpFrom = from;
-    found.JumpInstruction = FormatInstruction(cpu.Model, bytes);
-    return true;
-}
-
 // Runs the instruction at PC, which may store into code, and notes whether it did.
 void StepPastStore(CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found)
 {
@@ -78,7 +48,7 @@ RunEnd RunWatched(CpuState& cpu, std::uint64_t limit, const SimulationSetup& set
         if (end != RunEnd::Watched)
             return end;
         if (!places.Placed[cpu.PC]) {
-            if (IsJumpToNowhere(cpu, places, found))
+            if (IsLeavingProgram(cpu, places, found))
                 return RunEnd::Watched;
             found.LastAddress = cpu.PC;
             if (StepCpu(cpu) == 0)
@@ -129,6 +99,36 @@ RunEnd RunTraced(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setu
 }
 
 } // namespace
+
+bool IsLeavingProgram(const CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found)
+{
+    if (places.Placed[cpu.PC])
+        return false;
+    if (cpu.Instructions == 0) {
+        found.JumpKind = PlaceFindings::Jump::Start;
+        return true;
+    }
+    if (cpu.LastInterrupt.Step == cpu.Instructions) {
+        found.JumpKind = PlaceFindings::Jump::Interrupt;
+        found.JumpFrom = found.LastAddress;
+        return true;
+    }
+    const std::uint16_t from = found.LastAddress;
+    const std::uint8_t bytes[3] = {cpu.Memory[from], cpu.Memory[static_cast<std::uint16_t>(from + 1)],
+                                   cpu.Memory[static_cast<std::uint16_t>(from + 2)]};
+    if (cpu.PC == static_cast<std::uint16_t>(from + DescribeOpcode(cpu.Model, bytes[0]).Size)) {
+        // Ran on past the end: not a jump, and the run goes on.
+        if (places.Placed[from]) {
+            found.FellOff = true;
+            found.FellFrom = from;
+        }
+        return false;
+    }
+    found.JumpKind = PlaceFindings::Jump::Instruction;
+    found.JumpFrom = from;
+    found.JumpInstruction = FormatInstruction(cpu.Model, bytes);
+    return true;
+}
 
 std::uint16_t FindStopAddress(const CpuState& cpu)
 {

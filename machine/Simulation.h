@@ -89,5 +89,14 @@ bool IsHaltedForGood(const CpuState& cpu, const SimulationSetup& setup, const Ru
 // highlights the HLT's own line while the registers show PC after it.
 std::uint16_t FindStopAddress(const CpuState& cpu);
 
+// The one decision whether the program has been left (with Places): the
+// processor is about to run the instruction at PC, where the program placed
+// nothing, after the instruction (or interrupt) at found.LastAddress. A
+// transfer of control there, an interrupt, or the start leaves the program
+// (found says which, for FormatLeftProgramNote); running on past the
+// program's last byte does not (found notes it in FellOff). The run stops
+// on it, and the debugger asks it after each step.
+bool IsLeavingProgram(const CpuState& cpu, const ProgramPlaces& places, PlaceFindings& found);
+
 // Sets the interrupt line of an event.
 void RaiseInterrupt(CpuState& cpu, const InterruptEvent& event);

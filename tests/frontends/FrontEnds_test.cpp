@@ -145,10 +145,11 @@ TEST_F(FrontEnds, TerminalDebuggerContinueEndsAsRun8085)
     tally.FrontEnd = "Run8085 --debug";
     int random = 0;
     for (const Prepared& prepared : Cases) {
-        // Every program but four in five random ones, which the module's
-        // test runs: a run with a transcript of the whole memory costs
-        // three plain runs.
-        if (prepared.Case.Name.starts_with("random/") && random++ % 5 != 0)
+        // Every program but 24 in 25 random ones, which the module's test
+        // runs all of in this process: a run with a transcript of the whole
+        // memory is a process costing three plain runs, and the terminal
+        // adds nothing to the module's machine but its transcript.
+        if (prepared.Case.Name.starts_with("random/") && random++ % 25 != 0)
             continue;
         EndState end;
         std::string error;

@@ -105,6 +105,39 @@ TEST(LeftProgram, AnInterruptToAnEmptyVector)
               "put its service routine there (ORG 0034H)");
 }
 
+TEST(LeftProgram, AReturnAfterAHaltThatAnInterruptEnded)
+{
+    // LXI SP; EI; HLT, with RST 7.5 (unmasked by SIM 08H) raised after the
+    // HLT: its routine at 003CH (placed here by the image only) returns past
+    // the HLT, where nothing is placed. The stack was right; the note says so.
+    std::vector<Instruction> program = {{{0x31, 0x00, 0x30}}, {{0x3E, 0x08}}, {{0x30}}, {{0xFB}}, {{0x76}}};
+    auto run = std::make_unique<MappedRun>();
+    ResetCpu(*run->Cpu, CpuModel::I8085);
+    run->Cpu->PC = _Origin;
+    run->Map.SourceName = "prog.asm";
+    std::uint16_t address = _Origin;
+    for (std::size_t i = 0; i < program.size(); ++i) {
+        for (std::size_t j = 0; j < program[i].Bytes.size(); ++j)
+            run->Cpu->Memory[address + j] = program[i].Bytes[j];
+        run->Map.Records.push_back({static_cast<int>(i) + 1, static_cast<int>(i) + 2, address,
+                                    static_cast<int>(program[i].Bytes.size()), false});
+        address = static_cast<std::uint16_t>(address + program[i].Bytes.size());
+    }
+    run->Map.Records.push_back({9, 9, 0x3C, 2, false}); // EI; RET
+    run->Cpu->Memory[0x3C] = 0xFB;
+    run->Cpu->Memory[0x3D] = 0xC9;
+    run->Places = FindProgramPlaces(run->Map);
+    SimulationSetup setup;
+    setup.Interrupts = {{20, InterruptSource::Rst75, 0}};
+    setup.Places = &run->Places;
+    setup.Findings = &run->Found;
+    EXPECT_EQ(RunSimulation(*run->Cpu, setup), StopReason::LeftProgram);
+    EXPECT_EQ(FormatLeftProgramNote(run->Places, run->Found, *run->Cpu),
+              "RET at 003DH (prog.asm:9) returned to 2008H, where the program placed nothing; an interrupt ended the "
+              "HLT at 2007H (prog.asm:6) and its service routine returned after it; to stay halted, end with HLT "
+              "and JMP back to it");
+}
+
 TEST(LeftProgram, AStartWhereNothingIsPlaced)
 {
     auto run = RunMapped({{{0x76}}});
