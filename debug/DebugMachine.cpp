@@ -173,7 +173,9 @@ bool IsStuck(const DebugSession& session)
 
 std::uint64_t CountHistoryInstructions(const DebugSession& session)
 {
-    return (SnapshotCapacity(session) - 1) * _SnapshotInterval;
+    // The copies need not be _SnapshotInterval apart: commands that change
+    // the machine take one where they are.
+    return CountSteps(session.Now) - FindOldestTime(session);
 }
 
 RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
@@ -190,7 +192,7 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
             return RunStop::Reached;
         if (maxSteps != 0 && cpu.Instructions >= maxSteps)
             return IsStuck(session) ? RunStop::Halted : RunStop::StepLimit;
-        if (useBreaks && !first && session.BreakTable[cpu.PC])
+        if (useBreaks && !first && session.Stops.BreakTable[cpu.PC])
             return RunStop::Break;
         if (session.StopAllowed && session.StopRequest && *session.StopRequest)
             return RunStop::Interrupted;
@@ -201,7 +203,7 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
             limit = std::min(limit, maxSteps);
         if (machine.NextEvent < session.Events.size())
             limit = std::min(limit, session.Events[machine.NextEvent].Step - 1);
-        const RunEnd end = useBreaks ? RunCpuUntilBreak(cpu, limit, session.BreakTable.data()) : RunCpu(cpu, limit);
+        const RunEnd end = useBreaks ? RunCpuUntilBreak(cpu, limit, session.Stops.BreakTable.data()) : RunCpu(cpu, limit);
         if (session.Options.Cpm && cpu.Halted) {
             const CpmEvent event = ServeCpm(cpu, SessionConsole(session));
             if (event != CpmEvent::NotCpm)

@@ -5,9 +5,12 @@
 //   TERM      := NUMBER | NAME | '[' EXPR ']' | '(' EXPR ')'
 //
 // A NUMBER is decimal (12), or hexadecimal with an H suffix (2050H, 0FFH) or
-// a 0x prefix. A NAME is a register (A B C D E H L, M for [HL]), a pair
-// (BC DE HL SP PC PSW), a flag (S Z AC P CY, and K V on the 8085) or a
-// label of the source map, in any case. [ADDR] is the memory byte at ADDR.
+// a 0x prefix. A NAME is a label of the source map, a register (A B C D E H
+// L, M for [HL]), a pair (BC DE HL SP PC PSW), a flag (S Z AC P CY, and K V
+// on the 8085) or the interrupt state (IE, and on the 8085 the masks M55 M65
+// M75, the pending I55 I65 I75, SID and SOD), in any case; a label comes
+// first, and $NAME is always the machine's ($A, $PC, $K). [ADDR] is the
+// memory byte at ADDR.
 #pragma once
 
 #include "DebugSession.h"
@@ -22,7 +25,10 @@ struct ExprValue {
     int Width = 2; // 0 a flag or truth value, 1 a byte, 2 a word
 };
 
-bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error);
+// notes, when given, gets a "note: ..." line for each name that is both a
+// label and a register or flag (the label is taken; $NAME is the machine's).
+bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error,
+                        std::string* notes = nullptr);
 
 // A register, pair or flag that set and watch can name; Width as above,
 // empty name when text is none.
@@ -43,8 +49,12 @@ std::span<const RegisterRow> ListRegisterRows();
 std::int64_t ReadRegister(const CpuState& cpu, const std::string& name);
 void WriteRegister(CpuState& cpu, const std::string& name, std::uint16_t value);
 
+// The label named name, in any case; null when none.
+const MappedLabel* FindLabel(const DebugSession& session, std::string_view name);
+
 // LOCATION: a source line (12, prog.asm:12), a label, or an address EXPR.
-bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error);
+bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error,
+                     std::string* notes = nullptr);
 
 // How a stop names an address: "LOOP (prog.asm:5)", "2004H (prog.asm:7)", "2004H".
 std::string DescribeAddress(const DebugSession& session, std::uint16_t address);

@@ -70,8 +70,8 @@ int DepthChange(const StepBefore& before, const CpuState& after)
 std::vector<std::int64_t> ReadWatched(const DebugSession& session)
 {
     std::vector<std::int64_t> values;
-    for (const DebugBreak& watch : session.Breaks) {
-        if (watch.Kind != BreakKind::Watchpoint)
+    for (const DebugBreak& watch : session.Stops.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled)
             continue;
         if (!watch.Register.empty()) {
             values.push_back(ReadRegister(session.Now.Cpu, watch.Register));
@@ -88,8 +88,8 @@ std::string FindWatchChange(const DebugSession& session, const std::vector<std::
                             const std::vector<std::int64_t>& to)
 {
     std::size_t at = 0;
-    for (const DebugBreak& watch : session.Breaks) {
-        if (watch.Kind != BreakKind::Watchpoint)
+    for (const DebugBreak& watch : session.Stops.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled)
             continue;
         const int width = watch.Register.empty() ? 1 : FindRegister(watch.Register).Width;
         const unsigned count = watch.Register.empty() ? watch.To - watch.From + 1u : 1u;
@@ -109,8 +109,8 @@ std::string FindWatchChange(const DebugSession& session, const std::vector<std::
 
 bool HasWatchpoints(const DebugSession& session)
 {
-    return std::any_of(session.Breaks.begin(), session.Breaks.end(),
-                       [](const DebugBreak& b) { return b.Kind == BreakKind::Watchpoint; });
+    return std::any_of(session.Stops.Breaks.begin(), session.Stops.Breaks.end(),
+                       [](const DebugBreak& b) { return b.Kind == BreakKind::Watchpoint && b.Enabled; });
 }
 
 StopReport DescribeRunStop(RunStop stop)
@@ -157,7 +157,7 @@ RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore&
 bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
 {
     const std::uint64_t now = CountSteps(session.Now);
-    if (!session.HasMap || !(session.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0)
+    if (!session.HasMap || !(session.Stops.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0)
         return false;
     if (previousPc >= 0 && !session.Places.Placed[static_cast<std::uint16_t>(previousPc)])
         return false;
@@ -190,20 +190,21 @@ bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
 
 void ClearOutsideMarks(DebugSession& session)
 {
-    for (std::uint8_t& mark : session.BreakTable)
+    for (std::uint8_t& mark : session.Stops.BreakTable)
         mark = static_cast<std::uint8_t>(mark & ~_OutsideBreak);
 }
 
-enum class Goal : std::uint8_t { None, Return, Finish };
+enum class Goal : std::uint8_t { None, Return, Finish, Advance };
 
 // Runs forward to a stop; Return stops where PC and SP are goalPc and goalSp
-// (back from a call), Finish when the current subroutine returns.
+// (back from a call), Finish when the current subroutine returns, Advance
+// at goalPc or when the current subroutine returns.
 StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::uint16_t goalSp, std::uint64_t until)
 {
-    const bool slow = HasWatchpoints(session) || goal == Goal::Finish;
+    const bool slow = HasWatchpoints(session) || goal == Goal::Finish || goal == Goal::Advance;
     session.StopAllowed = true;
     if (goal == Goal::Return)
-        session.BreakTable[goalPc] |= _GoalBreak;
+        session.Stops.BreakTable[goalPc] |= _GoalBreak;
     StopReport report;
     int depth = 0;
     bool outsideCleared = false;
@@ -220,12 +221,13 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                     report = {StopKind::Watchpoint, reason};
                     break;
                 }
-                if ((goal == Goal::Finish && depth < 0) ||
+                if (((goal == Goal::Finish || goal == Goal::Advance) && depth < 0) ||
+                    (goal == Goal::Advance && cpu.PC == goalPc) ||
                     (goal == Goal::Return && cpu.PC == goalPc && cpu.SP == goalSp)) {
                     report = {StopKind::Finished, ""};
                     break;
                 }
-                if ((session.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
+                if ((session.Stops.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
                     report = {StopKind::Breakpoint, reason};
                     break;
                 }
@@ -245,13 +247,13 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                     report = {StopKind::Finished, ""};
                     break;
                 }
-                if ((session.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
+                if ((session.Stops.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
                     report = {StopKind::Breakpoint, reason};
                     break;
                 }
                 if (LeftProgram(session, report))
                     break;
-                if (session.BreakTable[cpu.PC] & _OutsideBreak) {
+                if (session.Stops.BreakTable[cpu.PC] & _OutsideBreak) {
                     // Already outside the program: run on there without
                     // stopping at each instruction.
                     ClearOutsideMarks(session);
@@ -335,25 +337,29 @@ StopReport DepthBackward(DebugSession& session, int relative)
 
 void RebuildBreakTable(DebugSession& session)
 {
-    std::fill(session.BreakTable.begin(), session.BreakTable.end(), 0);
+    std::fill(session.Stops.BreakTable.begin(), session.Stops.BreakTable.end(), 0);
     if (session.HasMap) {
-        for (std::size_t address = 0; address < session.BreakTable.size(); ++address) {
+        for (std::size_t address = 0; address < session.Stops.BreakTable.size(); ++address) {
             if (!session.Places.Placed[address])
-                session.BreakTable[address] = _OutsideBreak;
+                session.Stops.BreakTable[address] = _OutsideBreak;
         }
     }
-    for (const DebugBreak& b : session.Breaks) {
-        if (b.Kind == BreakKind::Breakpoint)
-            session.BreakTable[b.Address] |= _UserBreak;
+    for (const DebugBreak& b : session.Stops.Breaks) {
+        if (b.Kind == BreakKind::Breakpoint && b.Enabled)
+            session.Stops.BreakTable[b.Address] |= _UserBreak;
     }
 }
 
 bool CheckBreakpoints(DebugSession& session, std::string& reason, bool count)
 {
-    const std::uint16_t pc = session.Now.Cpu.PC;
-    for (std::size_t i = 0; i < session.Breaks.size(); ++i) {
-        DebugBreak& b = session.Breaks[i];
-        if (b.Kind != BreakKind::Breakpoint || b.Address != pc)
+    const CpuState& cpu = session.Now.Cpu;
+    // Halted, PC is past the HLT: the instruction there is not about to run.
+    if (cpu.Halted)
+        return false;
+    const std::uint16_t pc = cpu.PC;
+    for (std::size_t i = 0; i < session.Stops.Breaks.size(); ++i) {
+        DebugBreak& b = session.Stops.Breaks[i];
+        if (b.Kind != BreakKind::Breakpoint || b.Address != pc || !b.Enabled)
             continue;
         std::string error;
         if (!b.Condition.empty()) {
@@ -365,12 +371,17 @@ bool CheckBreakpoints(DebugSession& session, std::string& reason, bool count)
         if (!count)
             return true;
         ++b.Hits;
+        if (b.Ignore > 0) {
+            --b.Ignore;
+            continue;
+        }
         reason = std::string(b.Temporary ? "temporary breakpoint " : "breakpoint ") + std::to_string(b.Number) + ", " +
                  DescribeAddress(session, pc);
         if (!error.empty())
             reason += " (condition: " + error + ")";
+        session.Stops.LastHit = b.Number;
         if (b.Temporary) {
-            session.Breaks.erase(session.Breaks.begin() + static_cast<std::ptrdiff_t>(i));
+            session.Stops.Breaks.erase(session.Stops.Breaks.begin() + static_cast<std::ptrdiff_t>(i));
             RebuildBreakTable(session);
         }
         return true;
@@ -393,7 +404,7 @@ StopReport StepForward(DebugSession& session, std::uint64_t count)
         StopReport left;
         if (LeftProgram(session, left, before.Pc))
             return left;
-        if (i + 1 < count && (session.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
+        if (i + 1 < count && (session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
             CheckBreakpoints(session, reason, true))
             return {StopKind::Breakpoint, reason};
     }
@@ -426,6 +437,29 @@ StopReport FinishForward(DebugSession& session)
     if (report.Kind == StopKind::Finished)
         report = {};
     return NoteHalt(session, report);
+}
+
+StopReport AdvanceForward(DebugSession& session, std::uint16_t address)
+{
+    StopReport report = Resume(session, Goal::Advance, address, 0, UINT64_MAX);
+    if (report.Kind == StopKind::Finished)
+        report = {};
+    return NoteHalt(session, report);
+}
+
+StopReport UntilForward(DebugSession& session)
+{
+    const std::uint16_t startPc = session.Now.Cpu.PC;
+    const std::uint16_t startSp = session.Now.Cpu.SP;
+    for (;;) {
+        const StopReport report = NextForward(session, 1);
+        const CpuState& cpu = session.Now.Cpu;
+        // Past the start in this frame, or out of it: a jump back (a loop) runs on.
+        if (report.Kind != StopKind::Step || cpu.PC > startPc || cpu.SP > startSp)
+            return report;
+        if (session.StopRequest && *session.StopRequest)
+            return {StopKind::Interrupted, "interrupted"};
+    }
 }
 
 StopReport ContinueForward(DebugSession& session, std::uint64_t until)
@@ -469,7 +503,7 @@ StopReport ContinueBackward(DebugSession& session)
         std::string watchReason;
         std::string unused;
         if (!slow) {
-            if ((session.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false))
+            if ((session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false))
                 best = static_cast<std::int64_t>(start);
             while (RunForward(session, end, true) == RunStop::Break) {
                 if (CheckBreakpoints(session, unused, false))
@@ -478,7 +512,7 @@ StopReport ContinueBackward(DebugSession& session)
         } else {
             while (CountSteps(session.Now) < end) {
                 const std::uint64_t t = CountSteps(session.Now);
-                if ((session.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false)) {
+                if ((session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false)) {
                     best = static_cast<std::int64_t>(t);
                     watchReason.clear();
                 }

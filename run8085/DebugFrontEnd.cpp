@@ -6,6 +6,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
 #include <string>
 #include <unistd.h>
 
@@ -65,6 +68,42 @@ bool ReadCommand(bool terminal, std::string& line)
 #endif
 }
 
+bool ReadCommandFile(const std::string& path, std::string& text, std::string& error)
+{
+    if (ReadWholeFile(path, text, error))
+        return true;
+    error = path + ": " + error;
+    return false;
+}
+
+bool WriteCommandFile(const std::string& path, const std::string& text, std::string& error)
+{
+    if (WriteWholeFile(path, text, error))
+        return true;
+    error = path + ": " + error;
+    return false;
+}
+
+#if RUN8085_LIBEDIT
+// Completion: command names, info's sub-commands, labels and $registers.
+std::vector<std::string> Completions;
+
+char* NextCompletion(const char*, int state)
+{
+    static std::size_t next;
+    if (state == 0)
+        next = 0;
+    return next < Completions.size() ? strdup(Completions[next++].c_str()) : nullptr;
+}
+
+char** CompleteWord(const char* text, int start, int)
+{
+    Completions = CompleteDebugWord(Session, std::string_view(rl_line_buffer, static_cast<std::size_t>(start)), text);
+    rl_attempted_completion_over = 1;
+    return rl_completion_matches(text, NextCompletion);
+}
+#endif
+
 bool LoadSourceMap(const std::string& path)
 {
     std::string text, error;
@@ -89,8 +128,16 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
     LoadDebugSession(Session, first, options.Machine);
     if (!options.MapFile.empty() && !LoadSourceMap(options.MapFile))
         return 1;
+    Session.Files.Read = ReadCommandFile;
+    Session.Files.Write = WriteCommandFile;
     const bool terminal = isatty(STDIN_FILENO) != 0;
-    Session.MarkChanges = isatty(STDOUT_FILENO) != 0;
+#if RUN8085_LIBEDIT
+    if (terminal) {
+        rl_attempted_completion_function = CompleteWord;
+        rl_basic_word_break_characters = const_cast<char*>(" \t[]()+-=<>!");
+    }
+#endif
+    Session.Prompt.MarkChanges = isatty(STDOUT_FILENO) != 0;
     if (terminal) {
         // Ctrl-C stops a long run and comes back to the prompt.
         Session.StopRequest = &StopRequested;
@@ -103,7 +150,7 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
     }
     std::fputs(StartText(Session).c_str(), stdout);
     std::string line;
-    while (!Session.Quit) {
+    while (!Session.Prompt.Quit) {
         std::fflush(stdout);
         if (!ReadCommand(terminal, line)) {
             if (terminal)

@@ -205,9 +205,9 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += number("sod", cpu.Sod ? 1 : 0) + number("sid", cpu.Lines.Sid ? 1 : 0);
     json += "\"halted\":" + std::string(cpu.Halted ? "true" : "false") + ",";
     json += number("instructions", cpu.Instructions) + number("states", cpu.States);
-    json += "\"lastWrite\":" + std::to_string(Session->LastWrite) + ",";
-    json += "\"stop\":\"" + std::string(StopName(Session->LastStop)) + "\",";
-    json += "\"stopText\":" + Quote(Session->LastStopText) + ",";
+    json += "\"lastWrite\":" + std::to_string(Session->Prompt.LastWrite) + ",";
+    json += "\"stop\":\"" + std::string(StopName(Session->Prompt.LastStop)) + "\",";
+    json += "\"stopText\":" + Quote(Session->Prompt.LastStopText) + ",";
     // Halted, PC is past the HLT: the line is the HLT's own, PC the machine's.
     const auto lineAddress = static_cast<std::uint16_t>(cpu.Halted ? cpu.PC - 1 : cpu.PC);
     json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLineAt(*Session, lineAddress)));
