@@ -497,9 +497,15 @@ bool ShowLine(DebugSession& session, const std::string& args, std::string& error
         error = "no source line covers " + FormatHex(address, 4);
         return false;
     }
+    const std::uint16_t last = static_cast<std::uint16_t>(found->Address + found->Size - 1);
+    const MappedLabel* label = nullptr;
+    for (const MappedLabel& l : session.Map.Labels) {
+        if (l.Address == found->Address && !label)
+            label = &l;
+    }
     session.Output += "line " + std::to_string(found->SourceLine) + " of " + session.Map.SourceName + " is at " +
-                      DescribeAddress(session, found->Address) + ", " + std::to_string(found->Size) + " byte" +
-                      (found->Size == 1 ? "" : "s") + (found->IsData ? " of data" : "") + "\n";
+                      FormatHex(found->Address, 4) + (last != found->Address ? "-" + FormatHex(last, 4) : "") +
+                      (label ? " (" + label->Name + ")" : "") + (found->IsData ? ", data" : "") + "\n";
     return true;
 }
 

@@ -328,8 +328,11 @@ std::string FormatBreakCommands(const DebugSession& session)
 {
     std::string text;
     for (const DebugBreak& b : session.Stops.Breaks) {
-        if (b.Kind == BreakKind::Watchpoint)
-            text += "watch " + b.Text + "\n";
+        // A watchpoint as resolved when set: M and [HL-1] name where HL pointed then.
+        if (b.Kind == BreakKind::Watchpoint && !b.Register.empty())
+            text += "watch $" + Lower(b.Register) + "\n";
+        else if (b.Kind == BreakKind::Watchpoint)
+            text += "watch " + FormatHex(b.From, 4) + (b.To != b.From ? "-" + FormatHex(b.To, 4) : "") + "\n";
         else
             text += (b.Temporary ? "tbreak " : "break ") + b.Text +
                     (b.Condition.empty() ? "" : " if " + b.Condition) + "\n";
