@@ -80,8 +80,8 @@ bool Continue(DebugSession& session, const std::string& args, std::string& error
         }
         auto& b = const_cast<DebugBreak&>(*FindBreak(session, session.Stops.LastHit));
         b.Ignore = static_cast<int>(std::min<std::uint64_t>(count - 1, 1 << 30));
-        session.Output += "passing breakpoint " + std::to_string(b.Number) + " " + std::to_string(b.Ignore) +
-                          " time" + (b.Ignore == 1 ? "" : "s") + "\n";
+        session.Output += "breakpoint " + std::to_string(b.Number) + " passes its next " + std::to_string(b.Ignore) +
+                          " hit" + (b.Ignore == 1 ? "" : "s") + "\n";
     }
     ShowStop(session, ContinueToStop(session));
     return true;
@@ -579,8 +579,6 @@ bool RunLine(DebugSession& session, const std::string& line, std::string& error)
         error = std::string(row->Name) + " takes no /FMT";
         return false;
     }
-    if (row->Does == Effect::Moves)
-        session.Stops.LastHit = 0;
     if (!RunRow(session, *row, args, error))
         return false;
     if (row->Does == Effect::Changes)
@@ -622,6 +620,8 @@ void ShowStop(DebugSession& session, const StopReport& report)
     }
     *prompt.LastShown = cpu;
     prompt.LastStop = report.Kind;
+    if (report.Kind != StopKind::Breakpoint)
+        session.Stops.LastHit = 0;
     prompt.LastStopText = report.Reason;
     prompt.ListNextLine = 0;
     prompt.Frame = 0;

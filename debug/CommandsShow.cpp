@@ -485,17 +485,35 @@ bool ShowLine(DebugSession& session, const std::string& args, std::string& error
         error = "no source map: 'info line' needs one";
         return false;
     }
-    std::uint16_t address = session.Now.Cpu.PC;
-    if (!args.empty() && !ResolveLocation(session, args, address, error))
-        return false;
     const MappedRecord* found = nullptr;
-    for (const MappedRecord& record : session.Map.Records) {
-        if (record.Size > 0 && address >= record.Address && address - record.Address < record.Size)
-            found = &record;
-    }
-    if (!found) {
-        error = "no source line covers " + FormatHex(address, 4);
-        return false;
+    // A line number names that line, data too (break takes the next instruction).
+    const std::string number = args.substr(args.rfind(':') == std::string::npos ? 0 : args.rfind(':') + 1);
+    if (!number.empty() && number.size() < 9 &&
+        std::all_of(number.begin(), number.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        std::uint16_t ignored;
+        if (!ResolveLocation(session, args, ignored, error) && error.starts_with("no source named"))
+            return false;
+        const int line = std::stoi(number);
+        for (const MappedRecord& record : session.Map.Records) {
+            if (record.SourceLine == line && record.Size > 0 && !found)
+                found = &record;
+        }
+        if (!found) {
+            error = "line " + number + " of " + session.Map.SourceName + " places no bytes";
+            return false;
+        }
+    } else {
+        std::uint16_t address = session.Now.Cpu.PC;
+        if (!args.empty() && !ResolveLocation(session, args, address, error))
+            return false;
+        for (const MappedRecord& record : session.Map.Records) {
+            if (record.Size > 0 && address >= record.Address && address - record.Address < record.Size)
+                found = &record;
+        }
+        if (!found) {
+            error = "no source line covers " + FormatHex(address, 4);
+            return false;
+        }
     }
     const std::uint16_t last = static_cast<std::uint16_t>(found->Address + found->Size - 1);
     const MappedLabel* label = nullptr;
