@@ -11,6 +11,7 @@
 #include "InstructionSet.h"
 #include "Options.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -212,6 +213,13 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     const auto lineAddress = static_cast<std::uint16_t>(cpu.Halted ? cpu.PC - 1 : cpu.PC);
     json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLineAt(*Session, lineAddress)));
     json += number("historyAvailable", CountSteps(machine) - FindOldestTime(*Session));
+    // The interrupt lines and the place in the history, as info interrupts and info record show them.
+    json += "\"pending\":{\"trap\":" + std::string(cpu.Lines.Trap ? "true" : "false") +
+            ",\"rst75\":" + (cpu.Lines.Rst75 ? "true" : "false") + ",\"rst65\":" + (cpu.Lines.Rst65 ? "true" : "false") +
+            ",\"rst55\":" + (cpu.Lines.Rst55 ? "true" : "false") + ",\"intr\":" + std::to_string(cpu.Lines.Intr) + "},";
+    json += "\"enablePending\":" + std::string(cpu.EnablePending ? "true" : "false") + ",";
+    json += number("moment", CountSteps(machine)) + number("oldestMoment", FindOldestTime(*Session)) +
+            number("latestMoment", std::max(Session->LatestTime, CountSteps(machine)));
     json += "\"outPorts\":[";
     bool any = false;
     for (unsigned port = 0; port < 256; ++port) {
