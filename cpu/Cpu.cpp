@@ -250,19 +250,16 @@ std::array<StoreKind, 256> BuildStoreKinds(CpuModel model)
     kinds[0x32] = StoreKind::Direct;
     kinds[0x22] = StoreKind::DirectTwo;
     kinds[0xE3] = StoreKind::AtSP;
-    for (int opcode = 0xC0; opcode <= 0xFF; ++opcode) {
-        const int low = opcode & 0x07;
-        if (low == 0x04 || low == 0x05 || low == 0x07) // the calls on a condition, PUSH, RST
+    kinds[0xC5] = kinds[0xD5] = kinds[0xE5] = kinds[0xF5] = StoreKind::Push; // PUSH
+    // The calls and restarts of the model, as the instruction table marks
+    // them (the 8080's duplicates of CALL, the 8085's RSTV).
+    for (int opcode = 0; opcode < 256; ++opcode) {
+        const ControlKind control = DescribeOpcode(model, static_cast<std::uint8_t>(opcode)).Control;
+        if (control == ControlKind::Call || control == ControlKind::Restart)
             kinds[opcode] = StoreKind::Push;
     }
-    kinds[0xCD] = StoreKind::Push; // CALL
-    if (model == CpuModel::I8085) {
-        kinds[0xCB] = StoreKind::Push; // RSTV
-        kinds[0xD9] = StoreKind::AtDETwo;
-        kinds[0xDD] = kinds[0xED] = kinds[0xFD] = StoreKind::None; // JNK, LHLX, JK
-    } else {
-        kinds[0xDD] = kinds[0xED] = kinds[0xFD] = StoreKind::Push; // CALL's duplicates
-    }
+    if (model == CpuModel::I8085)
+        kinds[0xD9] = StoreKind::AtDETwo; // SHLX
     return kinds;
 }
 

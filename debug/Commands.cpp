@@ -5,6 +5,7 @@
 
 #include "Display.h"
 #include "Interrupts.h"
+#include "Registers.h"
 #include "Simulation.h"
 
 #include <algorithm>
@@ -215,20 +216,20 @@ bool Set(DebugSession& session, const std::string& typed, std::string& error)
     const std::string name = dollar ? left.substr(1) : left;
     if (!dollar && FindLabel(session, left)) {
         error = "'" + left + "' is a label: set [" + left + "] = VALUE writes the byte there" +
-                (FindRegister(left).Name.empty() ? "" : ", set $" + Lower(left) + " = VALUE the machine's " + left);
+                (FindRegister(left) ? ", set $" + Lower(left) + " = VALUE the machine's " + left : "");
         return false;
     }
-    const RegisterName reg = FindRegister(name);
-    if (reg.Name.empty() || (cpu.Model == CpuModel::I8080 && (reg.Name == "K" || reg.Name == "V"))) {
+    const RegisterInfo* reg = FindRegister(name);
+    if (!reg || !HasRegister(*reg, cpu.Model) || !reg->Write) {
         error = "cannot set '" + left + "': give a register, pair, flag or [ADDR]";
         return false;
     }
-    const std::int64_t max = reg.Width == 0 ? 1 : reg.Width == 1 ? 0xFF : 0xFFFF;
-    if (value.Value < (reg.Width == 0 ? 0 : -max / 2 - 1) || value.Value > max) {
-        error = right + " does not fit in " + reg.Name;
+    const std::int64_t max = (std::int64_t{1} << reg->Bits) - 1;
+    if (value.Value < (reg->Bits == 1 ? 0 : -max / 2 - 1) || value.Value > max) {
+        error = right + " does not fit in " + reg->Name;
         return false;
     }
-    WriteRegister(cpu, reg.Name, static_cast<std::uint16_t>(value.Value));
+    reg->Write(cpu, static_cast<std::uint16_t>(value.Value));
     return true;
 }
 
@@ -698,7 +699,7 @@ std::vector<std::string> CompleteDebugWord(const DebugSession& session, std::str
         for (const CommandRow& row : _InfoCommands)
             add(row.Name);
     } else if (word.starts_with("$")) {
-        for (const RegisterRow& row : ListRegisterRows())
+        for (const RegisterInfo& row : ListRegisters())
             add("$" + Lower(row.Name));
     } else if (session.HasMap) {
         for (const MappedLabel& label : session.Map.Labels)

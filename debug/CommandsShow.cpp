@@ -69,9 +69,8 @@ std::string FormatItem(std::uint32_t value, char format, int bytes)
 bool IsCallOpcode(CpuModel model, std::uint8_t opcode, int& size)
 {
     const InstructionInfo& info = DescribeOpcode(model, opcode);
-    const std::string_view name = info.Mnemonic;
     size = info.Size;
-    return (name[0] == 'C' && info.Value == ValueKind::Address) || name == "RST" || name == "RSTV";
+    return info.Control == ControlKind::Call || info.Control == ControlKind::Restart;
 }
 
 struct Frame {

@@ -1,6 +1,8 @@
 // Breakpoints and watchpoints: setting, listing, changing and saving them.
 #include "CommandParts.h"
 
+#include "Registers.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -156,12 +158,11 @@ bool Watch(DebugSession& session, const std::string& args, std::string& error)
     std::string notes;
     const bool dollar = args[0] == '$';
     const std::string name = dollar ? args.substr(1) : args;
-    const RegisterName reg = IsPlainName(args) ? FindRegister(name) : RegisterName{};
-    const bool model8080 = session.Now.Cpu.Model == CpuModel::I8080;
-    const bool isRegister = !reg.Name.empty() && !(model8080 && (reg.Name == "K" || reg.Name == "V"));
+    const RegisterInfo* reg = IsPlainName(args) ? FindRegister(name) : nullptr;
+    const bool isRegister = reg && HasRegister(*reg, session.Now.Cpu.Model);
     const MappedLabel* label = dollar ? nullptr : FindLabel(session, args);
     if (isRegister && !label) {
-        b.Register = reg.Name;
+        b.Register = reg->Name;
     } else if (dollar && !isRegister) {
         error = "no register or flag named '" + args + "' to watch";
         return false;

@@ -1,6 +1,7 @@
 #include "Display.h"
 
 #include "Expression.h"
+#include "Registers.h"
 
 #include <cstdio>
 
@@ -41,31 +42,14 @@ std::string FormatLocationLine(const DebugSession& session)
 
 std::string FormatRegisterLine(const CpuState& cpu, const CpuState* before)
 {
-    struct Row {
-        const char* Name;
-        unsigned (*Read)(const CpuState&);
-        int Digits;
-    };
-    static constexpr Row rows[] = {
-        {"PC", [](const CpuState& c) -> unsigned { return c.PC; }, 4},
-        {"SP", [](const CpuState& c) -> unsigned { return c.SP; }, 4},
-        {"A", [](const CpuState& c) -> unsigned { return c.A; }, 2},
-        {"B", [](const CpuState& c) -> unsigned { return c.B; }, 2},
-        {"C", [](const CpuState& c) -> unsigned { return c.C; }, 2},
-        {"D", [](const CpuState& c) -> unsigned { return c.D; }, 2},
-        {"E", [](const CpuState& c) -> unsigned { return c.E; }, 2},
-        {"H", [](const CpuState& c) -> unsigned { return c.H; }, 2},
-        {"L", [](const CpuState& c) -> unsigned { return c.L; }, 2},
-        {"S", [](const CpuState& c) -> unsigned { return (c.F & _FlagS) ? 1 : 0; }, 1},
-        {"Z", [](const CpuState& c) -> unsigned { return (c.F & _FlagZ) ? 1 : 0; }, 1},
-        {"AC", [](const CpuState& c) -> unsigned { return (c.F & _FlagAC) ? 1 : 0; }, 1},
-        {"P", [](const CpuState& c) -> unsigned { return (c.F & _FlagP) ? 1 : 0; }, 1},
-        {"CY", [](const CpuState& c) -> unsigned { return (c.F & _FlagCY) ? 1 : 0; }, 1},
-    };
+    // The registers and the flags the two models share, in the table's
+    // order; the pairs repeat the registers, and V and K are left out.
     std::string text;
-    for (const Row& row : rows) {
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (row.Kind == RegisterKind::Pair || row.Only8085)
+            continue;
         const unsigned value = row.Read(cpu);
-        AddField(text, row.Name, value, row.Digits, before && row.Read(*before) != value);
+        AddField(text, row.Name, value, (row.Bits + 3) / 4, before && row.Read(*before) != value);
     }
     return text + "\n";
 }

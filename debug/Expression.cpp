@@ -5,13 +5,6 @@
 
 namespace {
 
-constexpr RegisterRow _Registers[] = {
-    {"A", 1, false},  {"B", 1, false},  {"C", 1, false},   {"D", 1, false},  {"E", 1, false},
-    {"H", 1, false},  {"L", 1, false},  {"BC", 2, false},  {"DE", 2, false}, {"HL", 2, false},
-    {"SP", 2, false}, {"PC", 2, false}, {"PSW", 2, false}, {"S", 0, false},  {"Z", 0, false},
-    {"AC", 0, false}, {"P", 0, false},  {"CY", 0, false},  {"K", 0, true},   {"V", 0, true},
-};
-
 std::string Upper(std::string_view text)
 {
     std::string result(text);
@@ -26,23 +19,6 @@ std::string Lower(std::string_view text)
     for (char& c : result)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return result;
-}
-
-std::uint8_t FlagBit(const std::string& name)
-{
-    if (name == "S")
-        return _FlagS;
-    if (name == "Z")
-        return _FlagZ;
-    if (name == "AC")
-        return _FlagAC;
-    if (name == "P")
-        return _FlagP;
-    if (name == "CY")
-        return _FlagCY;
-    if (name == "K")
-        return _FlagK;
-    return _FlagV;
 }
 
 bool IsNameChar(char c)
@@ -135,10 +111,10 @@ bool ReadMachineName(const CpuState& cpu, const std::string& name, ExprValue& va
         value.Width = 1;
         return true;
     }
-    const RegisterName reg = FindRegister(name);
-    if (!reg.Name.empty() && !(cpu.Model == CpuModel::I8080 && (name == "K" || name == "V"))) {
-        value.Value = ReadRegister(cpu, reg.Name);
-        value.Width = reg.Width;
+    const RegisterInfo* reg = FindRegisterInfo(name);
+    if (reg && HasRegister(*reg, cpu.Model)) {
+        value.Value = reg->Read(cpu);
+        value.Width = ExprWidth(*reg);
         return true;
     }
     for (const StateName& row : _StateNames) {
@@ -341,87 +317,14 @@ bool EvaluateExpression(const DebugSession& session, std::string_view text, Expr
     return true;
 }
 
-std::span<const RegisterRow> ListRegisterRows()
+const RegisterInfo* FindRegister(std::string_view text)
 {
-    return _Registers;
+    return FindRegisterInfo(Upper(Trim(text)));
 }
 
-RegisterName FindRegister(std::string_view text)
+int ExprWidth(const RegisterInfo& row)
 {
-    const std::string name = Upper(Trim(text));
-    for (const RegisterRow& row : _Registers) {
-        if (name == row.Name)
-            return {row.Name, row.Width};
-    }
-    return {};
-}
-
-std::int64_t ReadRegister(const CpuState& cpu, const std::string& name)
-{
-    const auto pair = [](std::uint8_t high, std::uint8_t low) { return (high << 8) | low; };
-    if (name == "A")
-        return cpu.A;
-    if (name == "B")
-        return cpu.B;
-    if (name == "C")
-        return cpu.C;
-    if (name == "D")
-        return cpu.D;
-    if (name == "E")
-        return cpu.E;
-    if (name == "H")
-        return cpu.H;
-    if (name == "L")
-        return cpu.L;
-    if (name == "BC")
-        return pair(cpu.B, cpu.C);
-    if (name == "DE")
-        return pair(cpu.D, cpu.E);
-    if (name == "HL")
-        return pair(cpu.H, cpu.L);
-    if (name == "SP")
-        return cpu.SP;
-    if (name == "PC")
-        return cpu.PC;
-    if (name == "PSW")
-        return pair(cpu.A, PswByte(cpu));
-    return (cpu.F & FlagBit(name)) ? 1 : 0;
-}
-
-void WriteRegister(CpuState& cpu, const std::string& name, std::uint16_t value)
-{
-    const auto high = static_cast<std::uint8_t>(value >> 8);
-    const auto low = static_cast<std::uint8_t>(value);
-    if (name == "A")
-        cpu.A = low;
-    else if (name == "B")
-        cpu.B = low;
-    else if (name == "C")
-        cpu.C = low;
-    else if (name == "D")
-        cpu.D = low;
-    else if (name == "E")
-        cpu.E = low;
-    else if (name == "H")
-        cpu.H = low;
-    else if (name == "L")
-        cpu.L = low;
-    else if (name == "BC")
-        cpu.B = high, cpu.C = low;
-    else if (name == "DE")
-        cpu.D = high, cpu.E = low;
-    else if (name == "HL")
-        cpu.H = high, cpu.L = low;
-    else if (name == "SP")
-        cpu.SP = value;
-    else if (name == "PC")
-        cpu.PC = value, cpu.Halted = false;
-    else if (name == "PSW")
-        cpu.A = high, cpu.F = low;
-    else if (value != 0)
-        cpu.F = static_cast<std::uint8_t>(cpu.F | FlagBit(name));
-    else
-        cpu.F = static_cast<std::uint8_t>(cpu.F & ~FlagBit(name));
+    return row.Bits == 1 ? 0 : row.Bits / 8;
 }
 
 bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error,

@@ -5,18 +5,18 @@
 //   TERM      := NUMBER | NAME | '[' EXPR ']' | '(' EXPR ')'
 //
 // A NUMBER is decimal (12), or hexadecimal with an H suffix (2050H, 0FFH) or
-// a 0x prefix. A NAME is a label of the source map, a register (A B C D E H
-// L, M for [HL]), a pair (BC DE HL SP PC PSW), a flag (S Z AC P CY, and K V
-// on the 8085) or the interrupt state (IE, and on the 8085 the masks M55 M65
-// M75, the pending I55 I65 I75, SID and SOD), in any case; a label comes
-// first, and $NAME is always the machine's ($A, $PC, $K). [ADDR] is the
-// memory byte at ADDR.
+// a 0x prefix. A NAME is a label of the source map, a row of the core's
+// register table (Registers.h: A B C D E H L, BC DE HL SP PC PSW, the flags
+// S Z AC P CY, and V K on the 8085), M for [HL], or the interrupt state (IE,
+// and on the 8085 the masks M55 M65 M75, the pending I55 I65 I75, SID and
+// SOD), in any case; a label comes first, and $NAME is always the
+// machine's ($A, $PC, $K). [ADDR] is the memory byte at ADDR.
 #pragma once
 
 #include "DebugSession.h"
+#include "Registers.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,24 +30,12 @@ struct ExprValue {
 bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error,
                         std::string* notes = nullptr);
 
-// A register, pair or flag that set and watch can name; Width as above,
-// empty name when text is none.
-struct RegisterName {
-    std::string Name; // canonical upper case
-    int Width = 0;
-};
-RegisterName FindRegister(std::string_view text);
+// The register, pair or flag that text names (in any case, spaces around
+// it ignored), from the core's register table; null when none.
+const RegisterInfo* FindRegister(std::string_view text);
 
-// The registers, pairs and flags that print, set and watch name, in the
-// order the page shows them; Width as above.
-struct RegisterRow {
-    const char* Name;
-    int Width;
-    bool Only8085;
-};
-std::span<const RegisterRow> ListRegisterRows();
-std::int64_t ReadRegister(const CpuState& cpu, const std::string& name);
-void WriteRegister(CpuState& cpu, const std::string& name, std::uint16_t value);
+// A register's width as ExprValue::Width counts it.
+int ExprWidth(const RegisterInfo& row);
 
 // The label named name, in any case; null when none.
 const MappedLabel* FindLabel(const DebugSession& session, std::string_view name);

@@ -29,18 +29,16 @@ StepBefore NoteBefore(const DebugSession& session)
     return {cpu.PC, cpu.SP, cpu.Memory[cpu.PC], IsInterruptWaiting(cpu) || cpu.EnablePending};
 }
 
+// A call or a restart: both push the address to come back to.
 bool IsCall(CpuModel model, std::uint8_t opcode)
 {
-    const InstructionInfo& info = DescribeOpcode(model, opcode);
-    const std::string_view name = info.Mnemonic;
-    return (name[0] == 'C' && info.Value == ValueKind::Address) || name == "RST" || name == "RSTV";
+    const ControlKind control = DescribeOpcode(model, opcode).Control;
+    return control == ControlKind::Call || control == ControlKind::Restart;
 }
 
 bool IsReturn(CpuModel model, std::uint8_t opcode)
 {
-    static constexpr std::string_view returns[] = {"RET", "RNZ", "RZ", "RNC", "RC", "RPO", "RPE", "RP", "RM"};
-    const std::string_view name = DescribeOpcode(model, opcode).Mnemonic;
-    return std::find(std::begin(returns), std::end(returns), name) != std::end(returns);
+    return DescribeOpcode(model, opcode).Control == ControlKind::Return;
 }
 
 std::uint16_t WordAt(const CpuState& cpu, std::uint16_t address)
@@ -74,7 +72,7 @@ std::vector<std::int64_t> ReadWatched(const DebugSession& session)
         if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled)
             continue;
         if (!watch.Register.empty()) {
-            values.push_back(ReadRegister(session.Now.Cpu, watch.Register));
+            values.push_back(FindRegisterInfo(watch.Register)->Read(session.Now.Cpu));
             continue;
         }
         for (unsigned address = watch.From; address <= watch.To; ++address)
@@ -91,7 +89,7 @@ std::string FindWatchChange(const DebugSession& session, const std::vector<std::
     for (const DebugBreak& watch : session.Stops.Breaks) {
         if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled)
             continue;
-        const int width = watch.Register.empty() ? 1 : FindRegister(watch.Register).Width;
+        const int width = watch.Register.empty() ? 1 : ExprWidth(*FindRegisterInfo(watch.Register));
         const unsigned count = watch.Register.empty() ? watch.To - watch.From + 1u : 1u;
         for (unsigned i = 0; i < count; ++i, ++at) {
             if (from[at] == to[at])

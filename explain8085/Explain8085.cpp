@@ -206,7 +206,8 @@ int main(int argc, char** argv)
         if (!Read(args[3], output)) {
             return 1;
         }
-        Print(PlaceMessagesOnSource(output, MapRun(args[1], files), args[1] + ".pass1", files.Listing));
+        Print(PlaceMessagesOnSource(output, MapRun(args[1], files), args[1] + ".pass1", files.Listing,
+                                    MakeSourceCopy(files.Source).Text));
     }
     return 0;
 }

@@ -73,20 +73,29 @@ std::string_view StatementWord(const std::vector<std::string_view>& words)
     return words[0];
 }
 
-// Advice for DS n: DB with n zeros where n is small, else the general form.
+// Advice for a DS the copy pass 1 reads could not place as DB zeros: a
+// count beyond one line of DB, or one not known above the line.
 std::string ReserveAdvice(const std::vector<std::string_view>& words, std::string_view keyword)
 {
     const auto at = std::find(words.begin(), words.end(), keyword);
-    std::string_view count = at != words.end() && at + 1 != words.end() ? *(at + 1) : std::string_view();
-    std::string zeros;
-    if (count.size() == 1 && count[0] >= '1' && count[0] <= '8') {
-        for (int i = 0; i < count[0] - '0'; ++i) {
-            zeros += i == 0 ? "0" : ", 0";
-        }
-        zeros = " (" + std::string(keyword) + " " + std::string(count) + " is DB " + zeros + ")";
+    const std::string_view count = at != words.end() && at + 1 != words.end() ? *(at + 1) : std::string_view();
+    const std::size_t most = words[0] == keyword ? 15 : 14;
+    const bool decimal = !count.empty() && std::all_of(count.begin(), count.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+    if (at + 2 < words.end()) {
+        return std::string(keyword) + " with a fill value is another assembler's: write DB and the values";
     }
-    return "this assembler has no " + std::string(keyword) + ": reserve space with DB and values" + zeros +
-           ", or move the address on with ORG";
+    if (decimal && count.size() < 6 && std::stoul(std::string(count)) <= most) {
+        return {};
+    }
+    if (decimal || (count.size() > 1 && (count.back() == 'H' || count.back() == 'h') && std::isdigit(count[0]))) {
+        return std::string(keyword) + " " + std::string(count) + " reserves more bytes than pass 1 places on one line (" +
+               std::to_string(most) +
+               " zeros of DB): split it over several lines, or move the address on with ORG on a line of its own";
+    }
+    return "the count of " + std::string(keyword) + " must be a number, or an EQU constant defined above it, of at most " +
+           std::to_string(most) + ": the bytes are placed as zeros of DB on this one line";
 }
 
 // A comment that begins with // or /*.
@@ -125,6 +134,46 @@ std::string AdviseOnReserve(const std::vector<std::string_view>& words)
         if (keyword == reserve) {
             return ReserveAdvice(words, StatementWord(words));
         }
+    }
+    return {};
+}
+
+// A string in DB or DW that the copy pass 1 reads could not give as codes.
+std::string AdviseOnString(const std::vector<std::string_view>& words)
+{
+    const std::string keyword = Upper(StatementWord(words));
+    if (keyword != "DB" && keyword != "DW") {
+        return {};
+    }
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        if (word.size() < 2 || (word[0] != '\'' && word[0] != '"') || word.back() != word[0]) {
+            continue;
+        }
+        if (keyword == "DW") {
+            return "a string in DW is in doubt (which character goes first): write it with DB";
+        }
+        if (word.size() == 2) {
+            return "an empty string places no byte: leave it out";
+        }
+        if (i + 1 < words.size() && words[i + 1][0] == word[0] && words[i + 1].data() == word.data() + word.size()) {
+            return std::string("a quote inside a string is in doubt: write it as its code, ") +
+                   (word[0] == '\'' ? "39" : "34");
+        }
+        if (std::any_of(word.begin(), word.end(), [](char c) { return c != '\t' && (c < ' ' || c >= 0x7F); })) {
+            return "a control character or one beyond ASCII in a string is in doubt: write its bytes as numbers";
+        }
+    }
+    std::size_t values = 0;
+    bool strings = false;
+    for (std::size_t i = words[0] == StatementWord(words) ? 1 : 2; i < words.size(); ++i) {
+        const bool string = words[i].size() > 2 && (words[i][0] == '\'' || words[i][0] == '"');
+        values += string ? words[i].size() - 2 : 1;
+        strings = strings || string;
+    }
+    if (strings && values > (words[0] == StatementWord(words) ? 15u : 14u)) {
+        return "pass 1 places at most 14 values on a line after a label (15 without): split the string over "
+               "several DB lines";
     }
     return {};
 }
@@ -198,10 +247,59 @@ std::string AdviseOnNumber(const std::vector<std::string_view>& words)
     return {};
 }
 
+// $ alone as the address of its own line, as other assemblers take it.
+std::string AdviseOnLocationCounter(const std::vector<std::string_view>& words)
+{
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (words[i] == "$" || words[i].substr(0, 2) == "$+" || words[i].substr(0, 2) == "$-") {
+            return "'$' starts a comment in this assembler, so '$' for the address of this line is lost: put a "
+                   "label on the line and name it";
+        }
+    }
+    return {};
+}
+
+// 101B and 10D: binary and decimal in other assemblers, hexadecimal here.
+std::string AdviseOnSuffix(const std::vector<std::string_view>& words)
+{
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string word = Upper(words[i]);
+        if (word.size() < 2 || word.size() > 10 || (word.back() != 'B' && word.back() != 'D')) {
+            continue;
+        }
+        const std::string digits = word.substr(0, word.size() - 1);
+        const bool binary = word.back() == 'B' && digits.find_first_not_of("01") == std::string::npos;
+        const bool decimal = word.back() == 'D' && digits.find_first_not_of("0123456789") == std::string::npos;
+        if (binary || decimal) {
+            return std::string(words[i]) + " is " + (binary ? "binary" : "decimal") +
+                   " in other assemblers and no number here: write " +
+                   std::to_string(std::stoul(digits, nullptr, binary ? 2 : 10)) + " in decimal, or " + word +
+                   "H for hexadecimal";
+        }
+    }
+    return {};
+}
+
+// IF, MACRO and their kin: lines of another assembler's language.
+std::string AdviseOnConditional(const std::vector<std::string_view>& words)
+{
+    const std::string keyword = Upper(StatementWord(words));
+    for (const char* other : {"IF", "IFDEF", "IFNDEF", "ELSE", "ENDIF", "MACRO", "ENDM", ".IF", ".ENDIF", ".MACRO",
+                              ".ENDM"}) {
+        if (keyword == other) {
+            return std::string(StatementWord(words)) +
+                   " belongs to another assembler's conditions and macros: this one assembles every line as "
+                   "written, so keep the lines you want and leave this one out";
+        }
+    }
+    return {};
+}
+
 // One row per construct: what finds it and says what to write instead, "" when the line has none.
 using AdviseFunction = std::string (*)(const std::vector<std::string_view>& words);
 constexpr AdviseFunction _Advice[] = {
-    AdviseOnComment, AdviseOnGluedLabel, AdviseOnReserve, AdviseOnDirective, AdviseOnNumber,
+    AdviseOnComment,   AdviseOnGluedLabel,      AdviseOnReserve, AdviseOnString,      AdviseOnDirective,
+    AdviseOnNumber,    AdviseOnLocationCounter, AdviseOnSuffix,  AdviseOnConditional,
 };
 
 } // namespace
@@ -223,7 +321,7 @@ std::string SpellAsHexadecimal(std::string_view token)
 {
     if (token.empty() || !std::all_of(token.begin(), token.end(), IsHexDigit) ||
         std::all_of(token.begin(), token.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
-        (IsNameStart(token[0]) && token.size() > 2)) {
+        (IsNameStart(token[0]) && token.size() > 2) || !AdviseOnSuffix({"", token}).empty()) {
         return {};
     }
     return SpellHexDigits(token);

@@ -323,7 +323,8 @@ void RelayPassTwoMessages(const Run& run, const ProgramRun& pass)
     std::string listing;
     std::string error;
     ReadWholeFile(run.Made.at(".pass1"), listing, error);
-    const std::string output = PlaceMessagesOnSource(pass.Stdout + pass.Stderr, run.Map, run.Base + ".pass1", listing);
+    const std::string output = PlaceMessagesOnSource(pass.Stdout + pass.Stderr, run.Map, run.Base + ".pass1", listing,
+                                                     run.Copy.Text);
     Relay(output, [&](const std::string& text) {
         if (text.compare(0, ownPrefix.size(), ownPrefix) == 0) {
             return run.Shown + text;

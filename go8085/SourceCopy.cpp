@@ -1,5 +1,7 @@
 #include "SourceCopy.h"
 
+#include "ForeignSyntax.h"
+
 #include <cctype>
 
 namespace {
@@ -55,12 +57,36 @@ std::string_view FindEquLabel(std::string_view line)
     return label.substr(0, label.size() - 1);
 }
 
+// Each kind of construct read is said once, at its first line, with the
+// number of other lines that hold it.
+struct KindSaid {
+    std::string Kind;
+    Problem First;
+    int LastLine = 0;
+    int OtherLines = 0;
+};
+
+void Count(std::vector<KindSaid>& said, int line, const ForeignReading& reading)
+{
+    for (KindSaid& kind : said) {
+        if (kind.Kind == reading.Kind) {
+            kind.OtherLines += kind.LastLine != line ? 1 : 0;
+            kind.LastLine = line;
+            return;
+        }
+    }
+    said.push_back({reading.Kind, {line, reading.Warning ? Severity::Warning : Severity::Note, reading.Text}, line, 0});
+}
+
 } // namespace
 
 SourceCopy MakeSourceCopy(std::string_view source)
 {
     SourceCopy copy;
     copy.Text.reserve(source.size());
+    ForeignState state;
+    state.Names = CollectNames(source);
+    std::vector<KindSaid> said;
     int number = 1;
     std::size_t start = 0;
     while (start < source.size()) {
@@ -73,6 +99,11 @@ SourceCopy MakeSourceCopy(std::string_view source)
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
             copy.HadCrLf = true;
+        }
+        std::vector<ForeignReading> readings;
+        line = ReadForeignLine(line, state, readings);
+        for (const ForeignReading& reading : readings) {
+            Count(said, number, reading);
         }
         const std::string_view name = FindEquLabel(line);
         if (!name.empty()) {
@@ -87,6 +118,13 @@ SourceCopy MakeSourceCopy(std::string_view source)
         }
         start = end + 1;
         ++number;
+    }
+    for (KindSaid& kind : said) {
+        if (kind.OtherLines > 0) {
+            kind.First.Text += " (" + std::to_string(kind.OtherLines) +
+                               (kind.OtherLines == 1 ? " other line too)" : " other lines too)");
+        }
+        copy.Notes.push_back(kind.First);
     }
     return copy;
 }

@@ -217,15 +217,21 @@ std::string QuoteSourceLine(int line, std::string_view text)
 }
 
 std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap& map, std::string_view listingName,
-                                  std::string_view listingText)
+                                  std::string_view listingText, std::string_view copyText)
 {
     const std::vector<std::string_view> listing = SplitLines(listingText);
+    const std::vector<std::string_view> copy = SplitLines(copyText);
+    auto adviceText = [&](int line) {
+        return copyText.empty() ? FindSourceText(map, line)
+               : line >= 1 && static_cast<std::size_t>(line) <= copy.size() ? copy[static_cast<std::size_t>(line) - 1]
+                                                                            : std::string_view();
+    };
     std::string placed;
     std::set<int> advised; // source lines that had their advice
     int pendingAdvice = 0; // the source line whose advice is due
     auto giveAdvice = [&](int nextLine) {
         if (pendingAdvice != 0 && pendingAdvice != nextLine && advised.insert(pendingAdvice).second) {
-            for (const std::string& advice : FindAdvice(FindSourceText(map, pendingAdvice))) {
+            for (const std::string& advice : FindAdvice(adviceText(pendingAdvice))) {
                 placed += map.SourceName + ":" + std::to_string(pendingAdvice) + ": note: " + advice + "\n";
             }
         }

@@ -19,6 +19,8 @@ std::string QuoteSourceLine(int line, std::string_view text);
 
 // Pass2's output with every message about a line of listingName put on its
 // source line. Other lines, and messages about records the map does not
-// know, stay as they were.
+// know, stay as they were. The advice is found on the line of copyText, the
+// copy pass 1 read, when given (what the copy reads as another tool does
+// needs none), else on the source line.
 std::string PlaceMessagesOnSource(std::string_view pass2Output, const SourceMap& map, std::string_view listingName,
-                                  std::string_view listingText);
+                                  std::string_view listingText, std::string_view copyText = {});

@@ -35,7 +35,17 @@ InstructionInfo Row(const char* mnemonic, ValueKind value, int size, int states,
                            static_cast<std::uint8_t>(size),
                            static_cast<std::uint8_t>(states),
                            static_cast<std::uint8_t>(taken < 0 ? states : taken),
-                           documented};
+                           documented,
+                           ControlKind::None,
+                           false};
+}
+
+// A transfer of control; conditional when it has a flag condition.
+InstructionInfo Transfer(InstructionInfo row, ControlKind kind, bool conditional = false)
+{
+    row.Control = kind;
+    row.Conditional = conditional;
+    return row;
 }
 
 InstructionInfo WithOperands(InstructionInfo row, const char* operand1, const char* operand2 = nullptr)
@@ -100,25 +110,31 @@ InstructionInfo DescribeHighQuarter(bool is8085, int y, int z)
     const int p = y >> 1;
     const bool q = (y & 1) != 0;
     switch (z) {
-    case 0: return is8085 ? Row(_Returns[y], ValueKind::None, 1, 6, 12) : Row(_Returns[y], ValueKind::None, 1, 5, 11);
+    case 0:
+        return Transfer(is8085 ? Row(_Returns[y], ValueKind::None, 1, 6, 12)
+                               : Row(_Returns[y], ValueKind::None, 1, 5, 11),
+                        ControlKind::Return, true);
     case 1:
         if (!q)
             return WithOperands(Row("POP", ValueKind::None, 1, 10), _StackPairs[p]);
         switch (p) {
-        case 0: return Row("RET", ValueKind::None, 1, 10);
+        case 0: return Transfer(Row("RET", ValueKind::None, 1, 10), ControlKind::Return);
         case 1:
             return is8085 ? Row("SHLX", ValueKind::None, 1, 10, -1, false)
-                          : Row("RET", ValueKind::None, 1, 10, -1, false);
-        case 2: return Row("PCHL", ValueKind::None, 1, is8085 ? 6 : 5);
+                          : Transfer(Row("RET", ValueKind::None, 1, 10, -1, false), ControlKind::Return);
+        case 2: return Transfer(Row("PCHL", ValueKind::None, 1, is8085 ? 6 : 5), ControlKind::Jump);
         default: return Row("SPHL", ValueKind::None, 1, is8085 ? 6 : 5);
         }
-    case 2: return is8085 ? Row(_Jumps[y], ValueKind::Address, 3, 7, 10) : Row(_Jumps[y], ValueKind::Address, 3, 10);
+    case 2:
+        return Transfer(is8085 ? Row(_Jumps[y], ValueKind::Address, 3, 7, 10)
+                               : Row(_Jumps[y], ValueKind::Address, 3, 10),
+                        ControlKind::Jump, true);
     case 3:
         switch (y) {
-        case 0: return Row("JMP", ValueKind::Address, 3, 10);
+        case 0: return Transfer(Row("JMP", ValueKind::Address, 3, 10), ControlKind::Jump);
         case 1:
-            return is8085 ? Row("RSTV", ValueKind::None, 1, 6, 12, false)
-                          : Row("JMP", ValueKind::Address, 3, 10, -1, false);
+            return is8085 ? Transfer(Row("RSTV", ValueKind::None, 1, 6, 12, false), ControlKind::Restart, true)
+                          : Transfer(Row("JMP", ValueKind::Address, 3, 10, -1, false), ControlKind::Jump);
         case 2: return Row("OUT", ValueKind::Port, 2, 10);
         case 3: return Row("IN", ValueKind::Port, 2, 10);
         case 4: return Row("XTHL", ValueKind::None, 1, is8085 ? 16 : 18);
@@ -127,21 +143,23 @@ InstructionInfo DescribeHighQuarter(bool is8085, int y, int z)
         default: return Row("EI", ValueKind::None, 1, 4);
         }
     case 4:
-        return is8085 ? Row(_Calls[y], ValueKind::Address, 3, 9, 18) : Row(_Calls[y], ValueKind::Address, 3, 11, 17);
+        return Transfer(is8085 ? Row(_Calls[y], ValueKind::Address, 3, 9, 18)
+                               : Row(_Calls[y], ValueKind::Address, 3, 11, 17),
+                        ControlKind::Call, true);
     case 5:
         if (!q)
             return WithOperands(Row("PUSH", ValueKind::None, 1, is8085 ? 12 : 11), _StackPairs[p]);
         if (p == 0)
-            return Row("CALL", ValueKind::Address, 3, is8085 ? 18 : 17);
+            return Transfer(Row("CALL", ValueKind::Address, 3, is8085 ? 18 : 17), ControlKind::Call);
         if (!is8085)
-            return Row("CALL", ValueKind::Address, 3, 17, -1, false);
+            return Transfer(Row("CALL", ValueKind::Address, 3, 17, -1, false), ControlKind::Call);
         switch (p) {
-        case 1: return Row("JNK", ValueKind::Address, 3, 7, 10, false);
+        case 1: return Transfer(Row("JNK", ValueKind::Address, 3, 7, 10, false), ControlKind::Jump, true);
         case 2: return Row("LHLX", ValueKind::None, 1, 10, -1, false);
-        default: return Row("JK", ValueKind::Address, 3, 7, 10, false);
+        default: return Transfer(Row("JK", ValueKind::Address, 3, 7, 10, false), ControlKind::Jump, true);
         }
     case 6: return Row(_AluOnByte[y], ValueKind::Byte, 2, 7);
-    default: return Row("RST", ValueKind::RstNumber, 1, is8085 ? 12 : 11);
+    default: return Transfer(Row("RST", ValueKind::RstNumber, 1, is8085 ? 12 : 11), ControlKind::Restart);
     }
 }
 
@@ -190,6 +208,18 @@ void AppendHex(std::string& text, unsigned value, int digits)
 const InstructionInfo& DescribeOpcode(CpuModel cpu, std::uint8_t opcode)
 {
     return TableOf(cpu)[opcode];
+}
+
+const char* NameControlKind(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::None: return "none";
+    case ControlKind::Jump: return "jump";
+    case ControlKind::Call: return "call";
+    case ControlKind::Return: return "return";
+    case ControlKind::Restart: return "restart";
+    }
+    return "none";
 }
 
 int CountRegisterOperands(std::string_view mnemonic)

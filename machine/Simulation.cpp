@@ -48,7 +48,7 @@ void StepPastStore(CpuState& cpu, const ProgramPlaces& places, PlaceFindings& fo
     StepCpu(cpu);
     found.LastAddress = from;
     // A call on a condition (or RSTV) stores only when it is taken.
-    const bool stored = info.States == info.StatesTaken || cpu.SP == static_cast<std::uint16_t>(sp - 2);
+    const bool stored = !info.Conditional || cpu.SP == static_cast<std::uint16_t>(sp - 2);
     for (int i = 0; i < count && stored; ++i) {
         if (!places.Code[addresses[i]])
             continue;

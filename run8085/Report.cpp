@@ -1,6 +1,7 @@
 #include "Report.h"
 
 #include "ImageState.h"
+#include "Registers.h"
 
 #include <cstdio>
 
@@ -78,23 +79,19 @@ std::string FormatReport(const CpuState& cpu, StopReason stop, const PortLog& po
     text += '\n';
     AddLine(text, "instructions", "%llu", cpu.Instructions);
     AddLine(text, "t-states", "%llu", cpu.States);
-    AddHex16(text, "PC", cpu.PC);
-    AddHex16(text, "SP", cpu.SP);
-    AddHex8(text, "A", cpu.A);
-    AddHex8(text, "B", cpu.B);
-    AddHex8(text, "C", cpu.C);
-    AddHex8(text, "D", cpu.D);
-    AddHex8(text, "E", cpu.E);
-    AddHex8(text, "H", cpu.H);
-    AddHex8(text, "L", cpu.L);
-    AddBit(text, "S", cpu.F & _FlagS);
-    AddBit(text, "Z", cpu.F & _FlagZ);
-    AddBit(text, "AC", cpu.F & _FlagAC);
-    AddBit(text, "P", cpu.F & _FlagP);
-    AddBit(text, "CY", cpu.F & _FlagCY);
-    if (is8085) {
-        AddBit(text, "V", cpu.F & _FlagV);
-        AddBit(text, "K", cpu.F & _FlagK);
+    // The registers and the flags of the model, in the table's order; the
+    // pairs repeat the registers. PSW is then the flag byte alone, as PUSH
+    // PSW pushes it.
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (row.Kind == RegisterKind::Pair || !HasRegister(row, cpu.Model))
+            continue;
+        const unsigned value = row.Read(cpu);
+        if (row.Bits == 16)
+            AddHex16(text, row.Name, value);
+        else if (row.Bits == 8)
+            AddHex8(text, row.Name, value);
+        else
+            AddBit(text, row.Name, value != 0);
     }
     AddHex8(text, "PSW", PswByte(cpu));
     AddBit(text, "IE", IsInterruptEnabled(cpu));

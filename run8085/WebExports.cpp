@@ -10,8 +10,10 @@
 #include "ImageState.h"
 #include "InstructionSet.h"
 #include "Options.h"
+#include "Registers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +35,8 @@ namespace {
 std::unique_ptr<DebugSession> Session;
 std::string Output;
 std::string StateJson;
+std::string RegisterTableJson;
+std::string InstructionTableJson;
 
 const char* StopName(StopKind kind)
 {
@@ -68,6 +72,29 @@ std::string Quote(const std::string& text)
         }
     }
     return quoted + "\"";
+}
+
+std::string Lower(const char* name)
+{
+    std::string text = name;
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+const char* NameRegisterKind(RegisterKind kind)
+{
+    switch (kind) {
+    case RegisterKind::Register: return "register";
+    case RegisterKind::Pair: return "pair";
+    case RegisterKind::Flag: return "flag";
+    }
+    return "register";
+}
+
+const char* Truth(bool value)
+{
+    return value ? "true" : "false";
 }
 
 std::vector<std::string> SplitLines(const char* text, std::size_t length)
@@ -192,13 +219,19 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     const auto number = [](const char* name, std::uint64_t value) {
         return std::string("\"") + name + "\":" + std::to_string(value) + ",";
     };
-    const auto flag = [&](const char* name, std::uint8_t bit) { return number(name, (cpu.F & bit) ? 1 : 0); };
+    // The registers by the table, under their names in lower case, then
+    // the flag byte, then the flags (all of them, whatever the model).
     std::string json = "{";
-    json += number("pc", cpu.PC) + number("sp", cpu.SP) + number("a", cpu.A) + number("b", cpu.B) + number("c", cpu.C) +
-            number("d", cpu.D) + number("e", cpu.E) + number("h", cpu.H) + number("l", cpu.L) +
-            number("f", PswByte(cpu));
-    json += "\"flags\":{" + flag("s", _FlagS) + flag("z", _FlagZ) + flag("ac", _FlagAC) + flag("p", _FlagP) +
-            flag("cy", _FlagCY) + flag("k", _FlagK) + flag("v", _FlagV);
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (row.Kind == RegisterKind::Register)
+            json += number(Lower(row.Name).c_str(), row.Read(cpu));
+    }
+    json += number("f", PswByte(cpu));
+    json += "\"flags\":{";
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (row.Kind == RegisterKind::Flag)
+            json += number(Lower(row.Name).c_str(), row.Read(cpu));
+    }
     json.back() = '}';
     json += ",\"ie\":" + std::string(IsInterruptEnabled(cpu) ? "true" : "false") + ",";
     json += number("masks", cpu.Masks);
@@ -233,66 +266,56 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     return StateJson.c_str();
 }
 
-// ----- The page's tables: what its panels and listing show, asked of the
-// C++ tables rather than kept in JavaScript (interim exports of the page;
-// to be reconciled with the register and instruction table exports) -----
-
-namespace {
-
-std::string PageJson;
-
-const char* Keep(std::string json)
+DEBUG_EXPORT(DebugRegistersJson) const char* DebugRegistersJson()
 {
-    PageJson = std::move(json);
-    return PageJson.c_str();
-}
-
-int WidthInBits(int width)
-{
-    return width == 0 ? 1 : width * 8;
-}
-
-} // namespace
-
-// [{"name":"A","width":8,"only8085":false,"writable":true}, ...]: every
-// register, pair (width 16) and flag (width 1) that set can change.
-DEBUG_EXPORT(PageRegisterTable) const char* PageRegisterTable()
-{
-    std::string json = "[";
-    for (const RegisterRow& row : ListRegisterRows()) {
-        json += (json.size() > 1 ? "," : "") + std::string("{\"name\":") + Quote(row.Name) +
-                ",\"width\":" + std::to_string(WidthInBits(row.Width)) +
-                ",\"only8085\":" + (row.Only8085 ? "true" : "false") + ",\"writable\":true}";
+    RegisterTableJson = "[";
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (RegisterTableJson.size() > 1)
+            RegisterTableJson += ",";
+        RegisterTableJson += std::string("{\"name\":") + Quote(row.Name) + ",\"kind\":\"" + NameRegisterKind(row.Kind) +
+                             "\",\"width\":" + std::to_string(row.Bits) + ",\"only8085\":" + Truth(row.Only8085) +
+                             ",\"writable\":" + Truth(row.Write != nullptr) + "}";
     }
-    return Keep(json + "]");
+    RegisterTableJson += "]";
+    return RegisterTableJson.c_str();
 }
 
-// {"A":5,"B":0,...,"K":0}: the value of every row of the register table
-// now; null when nothing is loaded.
-DEBUG_EXPORT(PageRegisterValues) const char* PageRegisterValues()
+// {"PC":8192,...,"K":0}: the value of every row of the register table now,
+// under the row's name; null before a load.
+DEBUG_EXPORT(DebugRegisterValuesJson) const char* DebugRegisterValuesJson()
 {
-    if (!Session)
-        return Keep("null");
-    std::string json = "{";
-    for (const RegisterRow& row : ListRegisterRows()) {
-        json += (json.size() > 1 ? "," : "") + Quote(row.Name) + ":" +
-                std::to_string(ReadRegister(Session->Now.Cpu, row.Name));
+    if (!Session) {
+        RegisterTableJson = "null";
+        return RegisterTableJson.c_str();
     }
-    return Keep(json + "}");
+    RegisterTableJson = "{";
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (RegisterTableJson.size() > 1)
+            RegisterTableJson += ",";
+        RegisterTableJson += Quote(row.Name) + ":" + std::to_string(row.Read(Session->Now.Cpu));
+    }
+    RegisterTableJson += "}";
+    return RegisterTableJson.c_str();
 }
 
-// [{"size":3,"states":10,"statesTaken":10}, ...]: the 256 opcodes of the
-// 8080 (model 8080) or the 8085 (any other), by opcode; statesTaken
-// differs from states for a conditional transfer.
-DEBUG_EXPORT(PageInstructionTable) const char* PageInstructionTable(int model)
+DEBUG_EXPORT(DebugInstructionsJson) const char* DebugInstructionsJson(int model)
 {
+    if (model != 8080 && model != 8085) {
+        InstructionTableJson = "null";
+        return InstructionTableJson.c_str();
+    }
     const CpuModel cpu = model == 8080 ? CpuModel::I8080 : CpuModel::I8085;
-    std::string json = "[";
-    for (unsigned opcode = 0; opcode < 256; ++opcode) {
+    InstructionTableJson = "[";
+    for (int opcode = 0; opcode < 256; ++opcode) {
         const InstructionInfo& row = DescribeOpcode(cpu, static_cast<std::uint8_t>(opcode));
-        json += (opcode > 0 ? ",\n" : "") + std::string("{\"size\":") + std::to_string(row.Size) +
-                ",\"states\":" + std::to_string(row.States) + ",\"statesTaken\":" + std::to_string(row.StatesTaken) +
-                "}";
+        if (opcode != 0)
+            InstructionTableJson += ",";
+        InstructionTableJson += std::string("{\"mnemonic\":") + Quote(row.Mnemonic) +
+                                ",\"size\":" + std::to_string(row.Size) + ",\"states\":" + std::to_string(row.States) +
+                                ",\"statesTaken\":" + std::to_string(row.StatesTaken) + ",\"control\":\"" +
+                                NameControlKind(row.Control) + "\",\"conditional\":" + Truth(row.Conditional) +
+                                ",\"documented\":" + Truth(row.Documented) + "}";
     }
-    return Keep(json + "]");
+    InstructionTableJson += "]";
+    return InstructionTableJson.c_str();
 }

@@ -663,4 +663,35 @@ TEST(RunCpuWatched, StopsBeforeTheWatchedInstruction)
     EXPECT_EQ(cpu->Instructions, 4u);
 }
 
+// The two bytes below SP for what pushes, on the model that has it: the
+// 8080's duplicates of CALL at DDH, EDH, FDH are the 8085's JNK, LHLX, JK;
+// the 8080's JMP at CBH is the 8085's RSTV; its RET at D9H the 8085's SHLX,
+// which stores at DE.
+TEST(FindStoreAddresses, ForEachModel)
+{
+    const struct {
+        CpuModel Model;
+        std::uint8_t Opcode;
+        int Count;
+        std::uint16_t First;
+    } rows[] = {
+        {_8085, 0xCD, 2, 0x2FFF}, {_8085, 0xC4, 2, 0x2FFF}, {_8085, 0xC5, 2, 0x2FFF}, {_8085, 0xF5, 2, 0x2FFF},
+        {_8085, 0xFF, 2, 0x2FFF}, {_8085, 0xCB, 2, 0x2FFF}, {_8085, 0xDD, 0, 0},      {_8085, 0xED, 0, 0},
+        {_8085, 0xFD, 0, 0},      {_8085, 0xD9, 2, 0x1234}, {_8085, 0xC3, 0, 0},      {_8085, 0xC9, 0, 0},
+        {_8080, 0xDD, 2, 0x2FFF}, {_8080, 0xED, 2, 0x2FFF}, {_8080, 0xFD, 2, 0x2FFF}, {_8080, 0xCB, 0, 0},
+        {_8080, 0xD9, 0, 0},      {_8080, 0xFC, 2, 0x2FFF}, {_8080, 0xC7, 2, 0x2FFF}, {_8080, 0xE9, 0, 0},
+    };
+    for (const auto& row : rows) {
+        auto cpu = MakeCpu(row.Model, {row.Opcode, 0x00, 0x20});
+        cpu->SP = 0x3001;
+        cpu->D = 0x12;
+        cpu->E = 0x34;
+        std::uint16_t addresses[2] = {};
+        EXPECT_EQ(FindStoreAddresses(*cpu, addresses), row.Count) << int(row.Opcode);
+        if (row.Count > 0) {
+            EXPECT_TRUE(addresses[0] == row.First || addresses[1] == row.First) << int(row.Opcode);
+        }
+    }
+}
+
 } // namespace

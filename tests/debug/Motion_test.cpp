@@ -115,4 +115,147 @@ TEST(Motion, LocationsThroughTheSourceMap)
               "PC=2003 SP=3000 A=00 B=00 C=00 D=00 E=00 H=00 L=00 S=0 Z=0 AC=0 P=0 CY=0\n");
 }
 
+// The subroutine every call below reaches: INR B; RET, at 2010H, at each
+// restart vector (0000H, 0008H, ... 0038H), and at RSTV's 0040H.
+std::unique_ptr<DebugSession> MakeTransferSession(CpuModel model, const std::uint8_t code[3], std::uint8_t flags)
+{
+    auto first = std::make_unique<CpuState>();
+    ResetCpu(*first, model);
+    std::memcpy(first->Memory + 0x2003, code, 3);
+    first->Memory[0x2006] = 0x76; // HLT
+    for (const std::uint16_t entry : {0x2010, 0x00, 0x08, 0x10, 0x18, 0x20, 0x28, 0x30, 0x38, 0x40}) {
+        first->Memory[entry] = 0x04;     // INR B
+        first->Memory[entry + 1] = 0xC9; // RET
+    }
+    first->PC = 0x2003;
+    first->SP = 0x3000;
+    first->F = flags;
+    MachineOptions options;
+    options.Model = model;
+    auto session = std::make_unique<DebugSession>();
+    LoadDebugSession(*session, *first, options);
+    return session;
+}
+
+struct TransferRow {
+    CpuModel Cpu;
+    const char* Name;
+    std::uint8_t Opcode;
+    std::uint8_t Flags; // F before it
+    std::uint16_t Pc;   // where the command stops
+    std::uint64_t Steps;
+    std::uint8_t B; // 1 when the subroutine ran
+};
+
+constexpr CpuModel _8080 = CpuModel::I8080;
+constexpr CpuModel _8085 = CpuModel::I8085;
+
+// next on a call (at 2003H, to 2010H): taken, it runs the whole subroutine
+// and stops after the call; not taken, it is one step. F: S 80H, Z 40H,
+// P 04H, V 02H, CY 01H.
+TEST(Motion, NextRunsOverEveryCallTakenAndStepsPastOneNotTaken)
+{
+    const TransferRow rows[] = {
+        {_8085, "CALL", 0xCD, 0x00, 0x2006, 3, 1},
+        {_8085, "CNZ taken", 0xC4, 0x00, 0x2006, 3, 1},
+        {_8085, "CNZ not taken", 0xC4, 0x40, 0x2006, 1, 0},
+        {_8085, "CZ taken", 0xCC, 0x40, 0x2006, 3, 1},
+        {_8085, "CZ not taken", 0xCC, 0x00, 0x2006, 1, 0},
+        {_8085, "CNC taken", 0xD4, 0x00, 0x2006, 3, 1},
+        {_8085, "CNC not taken", 0xD4, 0x01, 0x2006, 1, 0},
+        {_8085, "CC taken", 0xDC, 0x01, 0x2006, 3, 1},
+        {_8085, "CC not taken", 0xDC, 0x00, 0x2006, 1, 0},
+        {_8085, "CPO taken", 0xE4, 0x00, 0x2006, 3, 1},
+        {_8085, "CPO not taken", 0xE4, 0x04, 0x2006, 1, 0},
+        {_8085, "CPE taken", 0xEC, 0x04, 0x2006, 3, 1},
+        {_8085, "CPE not taken", 0xEC, 0x00, 0x2006, 1, 0},
+        {_8085, "CP taken", 0xF4, 0x00, 0x2006, 3, 1},
+        {_8085, "CP not taken", 0xF4, 0x80, 0x2006, 1, 0},
+        {_8085, "CM taken", 0xFC, 0x80, 0x2006, 3, 1},
+        {_8085, "CM not taken", 0xFC, 0x00, 0x2006, 1, 0},
+        {_8080, "8080 CALL", 0xCD, 0x00, 0x2006, 3, 1},
+        {_8080, "8080 CZ taken", 0xCC, 0x40, 0x2006, 3, 1},
+        {_8080, "8080 CZ not taken", 0xCC, 0x00, 0x2006, 1, 0},
+        {_8080, "8080 CALL at DDH", 0xDD, 0x00, 0x2006, 3, 1},
+        {_8080, "8080 CALL at EDH", 0xED, 0x00, 0x2006, 3, 1},
+        {_8080, "8080 CALL at FDH", 0xFD, 0x00, 0x2006, 3, 1},
+        {_8085, "RST 0", 0xC7, 0x00, 0x2004, 3, 1},
+        {_8085, "RST 1", 0xCF, 0x00, 0x2004, 3, 1},
+        {_8085, "RST 2", 0xD7, 0x00, 0x2004, 3, 1},
+        {_8085, "RST 3", 0xDF, 0x00, 0x2004, 3, 1},
+        {_8085, "RST 4", 0xE7, 0x00, 0x2004, 3, 1},
+        {_8085, "RST 5", 0xEF, 0x00, 0x2004, 3, 1},
+        {_8085, "RST 6", 0xF7, 0x00, 0x2004, 3, 1},
+        {_8085, "RST 7", 0xFF, 0x00, 0x2004, 3, 1},
+        {_8080, "8080 RST 7", 0xFF, 0x00, 0x2004, 3, 1},
+        {_8085, "RSTV taken", 0xCB, 0x02, 0x2004, 3, 1},
+        {_8085, "RSTV not taken", 0xCB, 0x00, 0x2004, 1, 0},
+        // Jumps are steps, even to a subroutine.
+        {_8085, "JMP", 0xC3, 0x00, 0x2010, 1, 0},
+        {_8085, "JNK taken", 0xDD, 0x00, 0x2010, 1, 0},
+        {_8080, "8080 JMP at CBH", 0xCB, 0x00, 0x2010, 1, 0},
+    };
+    for (const TransferRow& row : rows) {
+        const std::uint8_t code[3] = {row.Opcode, 0x10, 0x20};
+        auto session = MakeTransferSession(row.Cpu, code, row.Flags);
+        const CommandResult result = RunDebugCommand(*session, "next");
+        EXPECT_FALSE(result.Refused) << row.Name;
+        EXPECT_EQ(session->Now.Cpu.PC, row.Pc) << row.Name << ": " << result.Text;
+        EXPECT_EQ(CountSteps(session->Now), row.Steps) << row.Name;
+        EXPECT_EQ(session->Now.Cpu.B, row.B) << row.Name;
+    }
+}
+
+// finish from a subroutine entered by CALL 2010H at 2003H, whose first
+// instruction is the return: taken, finish stops after it; not taken, after
+// the INR B and the RET that follow. next on the return steps once, back to
+// 2006H when taken, on to 2011H when not.
+TEST(Motion, FinishAndNextOnEveryReturnTakenAndNot)
+{
+    const TransferRow rows[] = {
+        {_8085, "RET", 0xC9, 0x00, 0x2006, 2, 0},
+        {_8085, "RNZ taken", 0xC0, 0x00, 0x2006, 2, 0},
+        {_8085, "RNZ not taken", 0xC0, 0x40, 0x2006, 4, 1},
+        {_8085, "RZ taken", 0xC8, 0x40, 0x2006, 2, 0},
+        {_8085, "RZ not taken", 0xC8, 0x00, 0x2006, 4, 1},
+        {_8085, "RNC taken", 0xD0, 0x00, 0x2006, 2, 0},
+        {_8085, "RNC not taken", 0xD0, 0x01, 0x2006, 4, 1},
+        {_8085, "RC taken", 0xD8, 0x01, 0x2006, 2, 0},
+        {_8085, "RC not taken", 0xD8, 0x00, 0x2006, 4, 1},
+        {_8085, "RPO taken", 0xE0, 0x00, 0x2006, 2, 0},
+        {_8085, "RPO not taken", 0xE0, 0x04, 0x2006, 4, 1},
+        {_8085, "RPE taken", 0xE8, 0x04, 0x2006, 2, 0},
+        {_8085, "RPE not taken", 0xE8, 0x00, 0x2006, 4, 1},
+        {_8085, "RP taken", 0xF0, 0x00, 0x2006, 2, 0},
+        {_8085, "RP not taken", 0xF0, 0x80, 0x2006, 4, 1},
+        {_8085, "RM taken", 0xF8, 0x80, 0x2006, 2, 0},
+        {_8085, "RM not taken", 0xF8, 0x00, 0x2006, 4, 1},
+        {_8080, "8080 RET", 0xC9, 0x00, 0x2006, 2, 0},
+        {_8080, "8080 RC taken", 0xD8, 0x01, 0x2006, 2, 0},
+        {_8080, "8080 RC not taken", 0xD8, 0x00, 0x2006, 4, 1},
+        {_8080, "8080 RET at D9H", 0xD9, 0x00, 0x2006, 2, 0},
+        {_8085, "SHLX at D9H: no return", 0xD9, 0x00, 0x2006, 4, 1},
+    };
+    for (const TransferRow& row : rows) {
+        const std::uint8_t call[3] = {0xCD, 0x10, 0x20};
+        for (const char* command : {"finish", "next"}) {
+            auto session = MakeTransferSession(row.Cpu, call, row.Flags);
+            session->Now.Cpu.Memory[0x2010] = row.Opcode;
+            session->Now.Cpu.Memory[0x2011] = 0x04; // INR B
+            session->Now.Cpu.Memory[0x2012] = 0xC9; // RET
+            ASSERT_FALSE(RunDebugCommand(*session, "step").Refused);
+            ASSERT_EQ(session->Now.Cpu.PC, 0x2010);
+            const CommandResult result = RunDebugCommand(*session, command);
+            EXPECT_FALSE(result.Refused) << row.Name;
+            const bool next = std::string(command) == "next";
+            const bool taken = row.Steps == 2;
+            // next is one step: back to the caller, or on to INR B.
+            const std::uint16_t pc = next && !taken ? 0x2011 : row.Pc;
+            EXPECT_EQ(session->Now.Cpu.PC, pc) << command << " " << row.Name << ": " << result.Text;
+            EXPECT_EQ(CountSteps(session->Now), next ? 2 : row.Steps) << command << " " << row.Name;
+            EXPECT_EQ(session->Now.Cpu.B, next ? 0 : row.B) << command << " " << row.Name;
+        }
+    }
+}
+
 } // namespace

@@ -18,11 +18,18 @@ TEST(FindAdvice, OneNotePerConstructOfAnotherAssembler)
         {"next:inx h", "put a blank after the colon: next: inx"},
         {"A::", ""},
         {"        MVI A, ':'", ""},
-        {"BUF:    DS 4",
-         "this assembler has no DS: reserve space with DB and values (DS 4 is DB 0, 0, 0, 0), or move the address "
-         "on with ORG"},
-        {"        ds 100",
-         "this assembler has no ds: reserve space with DB and values, or move the address on with ORG"},
+        {"BUF:    DS 4", ""},
+        {"        ds 100", "ds 100 reserves more bytes than pass 1 places on one line (15 zeros of DB): split it over "
+                           "several lines, or move the address on with ORG on a line of its own"},
+        {"BUF:    DS LATER", "the count of DS must be a number, or an EQU constant defined above it, of at most 14: "
+                             "the bytes are placed as zeros of DB on this one line"},
+        {"        DEFS 4, 0FFH", "DEFS with a fill value is another assembler's: write DB and the values"},
+        {"MSG:    DB 'A string of more than fourteen', 0", "pass 1 places at most 14 values on a line after a label "
+                                                           "(15 without): split the string over several DB lines"},
+        {"        DB 'A', 'B'", ""},
+        {"        DB 'IT''S'", "a quote inside a string is in doubt: write it as its code, 39"},
+        {"        DW 'AB'", "a string in DW is in doubt (which character goes first): write it with DB"},
+        {"        DB ''", "an empty string places no byte: leave it out"},
         {"        .title \"adder\"",
          ".title is a directive of another assembler: this one knows ORG, EQU, DB and DW only, so leave it out"},
         {"        .area CODE (ABS)",
@@ -39,7 +46,15 @@ TEST(FindAdvice, OneNotePerConstructOfAnotherAssembler)
                                 "without '#'"},
         {"        LXI H, $2050",
          "'$' starts a comment in this assembler, so the value after it is lost: write 2050H for hexadecimal"},
-        {"        JMP $", ""},
+        {"        JMP $", "'$' starts a comment in this assembler, so '$' for the address of this line is lost: put a "
+                            "label on the line and name it"},
+        {"        DB 101B, 10D", "101B is binary in other assemblers and no number here: write 5 in decimal, or 101BH "
+                                 "for hexadecimal"},
+        {"        DB 11111111111111111111111111111111111111111111111111111111111111111B", ""},
+        {"        MVI A, 1B", "1B is binary in other assemblers and no number here: write 1 in decimal, or 1BH for "
+                              "hexadecimal"},
+        {"        if DEBUG", "if belongs to another assembler's conditions and macros: this one assembles every "
+                             "line as written, so keep the lines you want and leave this one out"},
         {"        MVI A, 0xff", "hexadecimal is written with an H after the digits in this assembler: write 0FFH"},
     };
     for (const auto& row : rows) {

@@ -130,13 +130,13 @@ const Row _Rows[] = {
      "p.asm:1: error: unable to parse this line: LOOP:mov a, m\n"
      "p.asm:1: note: put a blank after the colon: LOOP: mov\n"},
     {"DS after a label: the advice takes the place of the note on the label",
-     "-----------\nRead one line from InFile : BUF: DS 4\nTokenizing BUF: DS 4\nFound Token BUF:\n"
-     "Found Token DS\nFound Token 4\nTokenized to 3 Tokens\nLabel Found: BUF\n"
+     "-----------\nRead one line from InFile : BUF: DS 40\nTokenizing BUF: DS 40\nFound Token BUF:\n"
+     "Found Token DS\nFound Token 40\nTokenized to 3 Tokens\nLabel Found: BUF\n"
      "Added Symbol: BUF to Symbol List\nSymbol Count: 1\n"
      "Parse Error: Unable to parse the rest of this line after the label\n",
-     "p.asm:1: error: unable to parse this line: BUF: DS 4\n"
-     "p.asm:1: note: this assembler has no DS: reserve space with DB and values (DS 4 is DB 0, 0, 0, 0), or "
-     "move the address on with ORG\n"},
+     "p.asm:1: error: unable to parse this line: BUF: DS 40\n"
+     "p.asm:1: note: DS 40 reserves more bytes than pass 1 places on one line (14 zeros of DB): split it over "
+     "several lines, or move the address on with ORG on a line of its own\n"},
 
     {"DB value beyond a byte",
      "-----------\nRead one line from InFile : DB 300\nTokenizing DB 300\nFound Token DB\n"

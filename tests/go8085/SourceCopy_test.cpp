@@ -18,7 +18,7 @@ TEST(MakeSourceCopy, LineEndsAndTheColonBeforeEqu)
         {"\n\nCOUNT: EQU 5\n", "\n\nCOUNT  EQU 5\n", false, 3},
         {"count:\tequ\t5\r\n", "count \tequ\t5\n", true, 1},
         {" ,X: EqU 1", " ,X  EqU 1", false, 1},
-        {"COUNT:EQU 5\n", "COUNT:EQU 5\n", false, 0},
+        {"COUNT:EQU 5\n", "COUNT  EQU 5\n", false, 1},
         {"LOOP: MOV A, B\n", "LOOP: MOV A, B\n", false, 0},
         {"COUNT: EQUATE 5\n", "COUNT: EQUATE 5\n", false, 0},
         {"; COUNT: EQU 5\n", "; COUNT: EQU 5\n", false, 0},
@@ -32,7 +32,7 @@ TEST(MakeSourceCopy, LineEndsAndTheColonBeforeEqu)
         const SourceCopy copy = MakeSourceCopy(row.Source);
         EXPECT_EQ(copy.Text, row.Copy) << row.Source;
         EXPECT_EQ(copy.HadCrLf, row.HadCrLf) << row.Source;
-        ASSERT_EQ(copy.Notes.size(), row.NoteLine == 0 ? 0u : 1u) << row.Source;
+        ASSERT_EQ(copy.Notes.empty(), row.NoteLine == 0) << row.Source;
         if (row.NoteLine != 0) {
             EXPECT_EQ(copy.Notes[0].Line, row.NoteLine) << row.Source;
             EXPECT_EQ(copy.Notes[0].Kind, Severity::Note) << row.Source;

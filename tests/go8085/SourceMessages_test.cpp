@@ -67,6 +67,24 @@ TEST(PlaceMessagesOnSource, AddsTheAdviceOfALineOnceAfterItsMessages)
                       "    5 | LOOP:MOV A, M // copy\n");
 }
 
+// Under Go8085 the advice comes from the copy pass 1 read: what the copy
+// reads as another tool does gets none, what it leaves gets its advice.
+TEST(PlaceMessagesOnSource, FindsTheAdviceOnTheCopyPassOneRead)
+{
+    SourceMap map = Program();
+    map.Records[2].SourceLine = 5;
+    map.SourceLines[2] = "START:  MVI A, $C0";
+    const std::string_view copy = "; p.asm\n        ORG 2000H\nSTART:  MVI A, $C0\n\tDB 44\nLOOP: MOV A, M ;  copy\n";
+    const std::string placed = PlaceMessagesOnSource("p.asm.pass1:3: error: two\np.asm.pass1:1: error: missing byte\n",
+                                                     map, "p.asm.pass1", _Listing, copy);
+    EXPECT_EQ(placed, "dir/p.asm:5: error: two\n"
+                      "    5 | LOOP:MOV A, M // copy\n"
+                      "dir/p.asm:3: error: missing byte\n"
+                      "    3 | START:  MVI A, $C0\n"
+                      "dir/p.asm:3: note: '$' starts a comment in this assembler, so the value after it is lost: write "
+                      "0C0H for hexadecimal\n");
+}
+
 TEST(PlaceMessagesOnSource, QuotesOperandsAsWrittenAndACarriageReturnAsAStrayOne)
 {
     SourceMap map;

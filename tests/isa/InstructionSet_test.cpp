@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -48,6 +49,93 @@ TEST(InstructionSet, SizesAndStatesFollowTheManuals)
         EXPECT_EQ(info.States, row.States);
         EXPECT_EQ(info.StatesTaken, row.StatesTaken);
     }
+}
+
+// Every opcode that transfers control, written out by hand; every opcode
+// not listed here runs on to the next instruction on that model, those that
+// touch the stack or PC otherwise among them (HLT, XTHL, SPHL, PUSH, POP,
+// the 8085's SHLX and LHLX where the 8080 has RET and CALL).
+struct ControlRow {
+    CpuModel Cpu;
+    std::uint8_t Opcode;
+    ControlKind Control;
+    bool Conditional;
+};
+
+constexpr CpuModel _Both[] = {CpuModel::I8080, CpuModel::I8085};
+
+// The same on both models.
+const struct {
+    std::uint8_t Opcode;
+    ControlKind Control;
+    bool Conditional;
+} _SharedControl[] = {
+    {0xCD, ControlKind::Call, false},                                         // CALL
+    {0xC4, ControlKind::Call, true},                                          // CNZ
+    {0xCC, ControlKind::Call, true},                                          // CZ
+    {0xD4, ControlKind::Call, true},                                          // CNC
+    {0xDC, ControlKind::Call, true},                                          // CC
+    {0xE4, ControlKind::Call, true},                                          // CPO
+    {0xEC, ControlKind::Call, true},                                          // CPE
+    {0xF4, ControlKind::Call, true},                                          // CP
+    {0xFC, ControlKind::Call, true},                                          // CM
+    {0xC9, ControlKind::Return, false},                                       // RET
+    {0xC0, ControlKind::Return, true},                                        // RNZ
+    {0xC8, ControlKind::Return, true},                                        // RZ
+    {0xD0, ControlKind::Return, true},                                        // RNC
+    {0xD8, ControlKind::Return, true},                                        // RC
+    {0xE0, ControlKind::Return, true},                                        // RPO
+    {0xE8, ControlKind::Return, true},                                        // RPE
+    {0xF0, ControlKind::Return, true},                                        // RP
+    {0xF8, ControlKind::Return, true},                                        // RM
+    {0xC3, ControlKind::Jump, false},                                         // JMP
+    {0xC2, ControlKind::Jump, true},                                          // JNZ
+    {0xCA, ControlKind::Jump, true},                                          // JZ
+    {0xD2, ControlKind::Jump, true},                                          // JNC
+    {0xDA, ControlKind::Jump, true},                                          // JC
+    {0xE2, ControlKind::Jump, true},                                          // JPO
+    {0xEA, ControlKind::Jump, true},                                          // JPE
+    {0xF2, ControlKind::Jump, true},                                          // JP
+    {0xFA, ControlKind::Jump, true},                                          // JM
+    {0xE9, ControlKind::Jump, false},                                         // PCHL
+    {0xC7, ControlKind::Restart, false}, {0xCF, ControlKind::Restart, false}, // RST 0, RST 1
+    {0xD7, ControlKind::Restart, false}, {0xDF, ControlKind::Restart, false}, // RST 2, RST 3
+    {0xE7, ControlKind::Restart, false}, {0xEF, ControlKind::Restart, false}, // RST 4, RST 5
+    {0xF7, ControlKind::Restart, false}, {0xFF, ControlKind::Restart, false}, // RST 6, RST 7
+};
+
+// Where the models differ: the 8080's duplicates, the 8085's undocumented ones.
+const ControlRow _ModelControl[] = {
+    {CpuModel::I8080, 0xCB, ControlKind::Jump, false},   // JMP
+    {CpuModel::I8080, 0xD9, ControlKind::Return, false}, // RET
+    {CpuModel::I8080, 0xDD, ControlKind::Call, false},   // CALL
+    {CpuModel::I8080, 0xED, ControlKind::Call, false},   // CALL
+    {CpuModel::I8080, 0xFD, ControlKind::Call, false},   // CALL
+    {CpuModel::I8085, 0xCB, ControlKind::Restart, true}, // RSTV: on V
+    {CpuModel::I8085, 0xDD, ControlKind::Jump, true},    // JNK
+    {CpuModel::I8085, 0xFD, ControlKind::Jump, true},    // JK
+};
+
+TEST(InstructionSet, SaysWhatEachOpcodeDoesToControl)
+{
+    for (const CpuModel cpu : _Both) {
+        ControlRow expected[256];
+        for (int opcode = 0; opcode < 256; ++opcode)
+            expected[opcode] = {cpu, static_cast<std::uint8_t>(opcode), ControlKind::None, false};
+        for (const auto& row : _SharedControl)
+            expected[row.Opcode] = {cpu, row.Opcode, row.Control, row.Conditional};
+        for (const ControlRow& row : _ModelControl) {
+            if (row.Cpu == cpu)
+                expected[row.Opcode] = row;
+        }
+        for (const ControlRow& row : expected) {
+            const InstructionInfo& info = DescribeOpcode(cpu, row.Opcode);
+            SCOPED_TRACE(std::string(cpu == CpuModel::I8085 ? "8085 " : "8080 ") + info.Mnemonic);
+            EXPECT_EQ(info.Control, row.Control) << NameControlKind(info.Control);
+            EXPECT_EQ(info.Conditional, row.Conditional);
+        }
+    }
+    EXPECT_STREQ(NameControlKind(ControlKind::Restart), "restart");
 }
 
 TEST(InstructionSet, CountsRegisterOperands)

@@ -18,9 +18,9 @@ std::size_t DebugOutputLength();
 const char* DebugStateJson();
 const std::uint8_t* DebugMemoryPointer();
 int DebugContinueSlice(std::uint32_t maxInstructions);
-const char* PageRegisterTable();
-const char* PageRegisterValues();
-const char* PageInstructionTable(int model);
+const char* DebugRegistersJson();
+const char* DebugRegisterValuesJson();
+const char* DebugInstructionsJson(int model);
 }
 
 namespace {
@@ -112,21 +112,71 @@ bool Has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST(PageTables, TheRegisterTableHasEveryRegisterPairAndFlagOnce)
+// The page builds its register and flag panels from this table, and finds
+// each value in the state under the row's name in lower case.
+TEST(WebExports, TheRegisterTableAsJson)
 {
-    const std::string table = PageRegisterTable();
-    EXPECT_EQ(table.rfind("[{\"name\":\"A\",\"width\":8,\"only8085\":false,\"writable\":true},", 0), 0u) << table;
-    for (const char* row :
-         {"{\"name\":\"L\",\"width\":8,", "{\"name\":\"HL\",\"width\":16,", "{\"name\":\"PC\",\"width\":16,",
-          "{\"name\":\"PSW\",\"width\":16,", "{\"name\":\"CY\",\"width\":1,\"only8085\":false,",
-          "{\"name\":\"K\",\"width\":1,\"only8085\":true,",
-          "{\"name\":\"V\",\"width\":1,\"only8085\":true,\"writable\":true}]"}) {
-        EXPECT_TRUE(Has(table, row)) << row << " in " << table;
-    }
-    std::size_t rows = 0;
-    for (std::size_t at = table.find("\"name\""); at != std::string::npos; at = table.find("\"name\"", at + 1))
-        ++rows;
-    EXPECT_EQ(rows, 20u) << table; // A-L, BC DE HL SP PC PSW, S Z AC P CY K V
+    EXPECT_EQ(std::string(DebugRegistersJson()),
+              "[{\"name\":\"PC\",\"kind\":\"register\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"SP\",\"kind\":\"register\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"A\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"B\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"C\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"D\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"E\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"H\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"L\",\"kind\":\"register\",\"width\":8,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"BC\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"DE\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"HL\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"PSW\",\"kind\":\"pair\",\"width\":16,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"S\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"Z\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"AC\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"P\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"CY\",\"kind\":\"flag\",\"width\":1,\"only8085\":false,\"writable\":true},"
+              "{\"name\":\"V\",\"kind\":\"flag\",\"width\":1,\"only8085\":true,\"writable\":true},"
+              "{\"name\":\"K\",\"kind\":\"flag\",\"width\":1,\"only8085\":true,\"writable\":true}]");
+    ASSERT_EQ(LoadLoop(""), 0);
+    Command("set BC = 1234H");
+    Command("set K = 1");
+    const std::string json = DebugStateJson();
+    EXPECT_NE(json.find("{\"pc\":8192,\"sp\":0,\"a\":0,\"b\":18,\"c\":52,\"d\":0,\"e\":0,\"h\":0,\"l\":0,\"f\":32,"
+                        "\"flags\":{\"s\":0,\"z\":0,\"ac\":0,\"p\":0,\"cy\":0,\"v\":0,\"k\":1},"),
+              std::string::npos)
+        << json;
+}
+
+// One object per opcode, in opcode order, for the model asked for.
+TEST(WebExports, TheInstructionTableAsJson)
+{
+    const std::string table8085 = DebugInstructionsJson(8085);
+    const std::string table8080 = DebugInstructionsJson(8080);
+    const struct {
+        const std::string& Table;
+        const char* Row;
+    } rows[] = {
+        {table8085, "[{\"mnemonic\":\"NOP\",\"size\":1,\"states\":4,\"statesTaken\":4,\"control\":\"none\","
+                    "\"conditional\":false,\"documented\":true},"},
+        {table8085, "{\"mnemonic\":\"CNZ\",\"size\":3,\"states\":9,\"statesTaken\":18,\"control\":\"call\","
+                    "\"conditional\":true,\"documented\":true}"},
+        {table8080, "{\"mnemonic\":\"RZ\",\"size\":1,\"states\":5,\"statesTaken\":11,\"control\":\"return\","
+                    "\"conditional\":true,\"documented\":true}"},
+        {table8085, "{\"mnemonic\":\"PCHL\",\"size\":1,\"states\":6,\"statesTaken\":6,\"control\":\"jump\","
+                    "\"conditional\":false,\"documented\":true}"},
+        {table8085, "{\"mnemonic\":\"RSTV\",\"size\":1,\"states\":6,\"statesTaken\":12,\"control\":\"restart\","
+                    "\"conditional\":true,\"documented\":false}"},
+        {table8080, "{\"mnemonic\":\"RST\",\"size\":1,\"states\":11,\"statesTaken\":11,\"control\":\"restart\","
+                    "\"conditional\":false,\"documented\":true}]"},
+    };
+    for (const auto& row : rows)
+        EXPECT_NE(row.Table.find(row.Row), std::string::npos) << row.Row;
+    std::size_t objects = 0;
+    for (std::size_t at = table8080.find("{\"mnemonic\""); at != std::string::npos;
+         at = table8080.find("{\"mnemonic\"", at + 1))
+        ++objects;
+    EXPECT_EQ(objects, 256u);
+    EXPECT_EQ(std::string(DebugInstructionsJson(8086)), "null");
 }
 
 TEST(PageTables, RegisterValuesFollowTheMachine)
@@ -135,7 +185,7 @@ TEST(PageTables, RegisterValuesFollowTheMachine)
     Command("step");
     Command("set HL = 1234H");
     Command("set CY = 1");
-    const std::string values = PageRegisterValues();
+    const std::string values = DebugRegisterValuesJson();
     for (const char* value :
          {"\"A\":5,", "\"H\":18,", "\"L\":52,", "\"HL\":4660,", "\"PC\":8194,", "\"CY\":1,", "\"Z\":0,"}) {
         EXPECT_TRUE(Has(values, value)) << value << " in " << values;
@@ -144,15 +194,16 @@ TEST(PageTables, RegisterValuesFollowTheMachine)
 
 TEST(PageTables, TheInstructionTableOfEachModel)
 {
-    const std::string i8085 = PageInstructionTable(8085);
-    const std::string i8080 = PageInstructionTable(8080);
-    // The row of an opcode is the opcode-th line; values from the makers' manuals.
+    const std::string i8085 = DebugInstructionsJson(8085);
+    const std::string i8080 = DebugInstructionsJson(8080);
+    // The size and times of the opcode-th object; values from the makers' manuals.
     const auto row = [](const std::string& table, int opcode) {
-        std::size_t at = 0;
+        std::size_t at = table.find("{\"mnemonic\"");
         for (int i = 0; i < opcode; ++i)
-            at = table.find('\n', at) + 1;
-        at = table.find('{', at);
-        return table.substr(at, table.find('}', at) + 1 - at);
+            at = table.find("{\"mnemonic\"", at + 1);
+        at = table.find("\"size\"", at);
+        const std::size_t end = table.find(",\"control\"", at);
+        return "{" + table.substr(at, end - at) + "}";
     };
     const struct {
         int Opcode;

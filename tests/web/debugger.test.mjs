@@ -93,6 +93,16 @@ async function LoadDebugger() {
         Memory() {
             return Buffer.from(api.memory.buffer, api.DebugMemoryPointer(), 65536);
         },
+        Json(pointer) {
+            const memory = new Uint8Array(api.memory.buffer);
+            return JSON.parse(Buffer.from(memory.subarray(pointer, memory.indexOf(0, pointer))).toString('latin1'));
+        },
+        Registers() {
+            return this.Json(api.DebugRegistersJson());
+        },
+        Instructions(model) {
+            return this.Json(api.DebugInstructionsJson(model));
+        },
     };
 }
 
@@ -147,4 +157,33 @@ test('continue to the end: the registers, and memory as in the final image', asy
     AssertSameMachine(state, NativeReport(1000, ['--out', 'final.img']));
     const final = fs.readFileSync(path.join(work, 'final.img'));
     assert.ok(session.Memory().equals(final.subarray(0, 65536)), 'memory differs from the final image');
+});
+
+// The page builds its panels from the module's register table and finds each
+// value in the state by the row's name: every register and flag the native
+// report shows is there, with the report's value.
+test('the register table names the state as the report names it', async () => {
+    const session = await LoadDebugger();
+    session.Command('step 7');
+    const state = session.State();
+    const report = NativeReport(7);
+    const rows = session.Registers();
+    assert.deepEqual(rows.map((row) => row.name),
+        ['PC', 'SP', 'A', 'B', 'C', 'D', 'E', 'H', 'L', 'BC', 'DE', 'HL', 'PSW', 'S', 'Z', 'AC', 'P', 'CY', 'V', 'K']);
+    for (const row of rows.filter((r) => r.kind !== 'pair')) {
+        const key = row.name.toLowerCase();
+        const value = row.kind === 'flag' ? state.flags[key] : state[key];
+        assert.equal(Hex(value, Math.ceil(row.width / 4)), report.get(row.name), row.name);
+    }
+});
+
+test('the instruction table: 256 rows a model, with the control column', async () => {
+    const session = await LoadDebugger();
+    const [i8080, i8085] = [session.Instructions(8080), session.Instructions(8085)];
+    assert.equal(i8080.length, 256);
+    assert.equal(i8085.length, 256);
+    assert.deepEqual(i8085[0xCD], { mnemonic: 'CALL', size: 3, states: 18, statesTaken: 18, control: 'call',
+        conditional: false, documented: true });
+    assert.deepEqual([i8080[0xDD].control, i8085[0xDD].control, i8085[0xDD].conditional], ['call', 'jump', true]);
+    assert.equal(session.Instructions(8086), null);
 });

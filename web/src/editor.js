@@ -18,6 +18,7 @@ export function CreateEditor({ textarea, highlight, gutter, onChange, onToggleBr
     {
         const lines = textarea.value.split('\n');
         lineCount = lines.length;
+        const state = {}; // a /* comment runs on over lines
         highlight.innerHTML = lines.map((line, i) => {
             const classes = ['line'];
             const problem = marks.problems.get(i + 1);
@@ -27,7 +28,7 @@ export function CreateEditor({ textarea, highlight, gutter, onChange, onToggleBr
             if (marks.current === i + 1) {
                 classes.push('current');
             }
-            const pieces = HighlightLine(line, mnemonics)
+            const pieces = HighlightLine(line, mnemonics, state)
                 .map((p) => (p.kind ? `<span class="t-${p.kind}">${Escape(p.text)}</span>` : Escape(p.text)))
                 .join('');
             return `<div class="${classes.join(' ')}">${pieces}</div>`;

@@ -49,13 +49,14 @@ export function CreateWasmDebugger(module)
             return decoder.decode(bytes().slice(p, p + x.DebugOutputLength()));
         },
         State() { return Json(x.DebugStateJson()); },
-        // [{name, width, only8085, writable}]: registers (8 bits), pairs
-        // (16) and flags (1), in the order the panels show them.
-        RegisterTable() { return Json(x.PageRegisterTable()); },
-        // { A: 5, ..., K: 0 }: every row's value now (null before a load).
-        RegisterValues() { return Json(x.PageRegisterValues()); },
-        // [{size, states, statesTaken}] by opcode, for '8080' or '8085'.
-        InstructionTable(cpu) { return Json(x.PageInstructionTable(Number(cpu))); },
+        // [{name, kind, width, only8085, writable}]: the core's register
+        // table, registers and pairs (width in bits) and flags (1).
+        RegisterTable() { return Json(x.DebugRegistersJson()); },
+        // { PC: 8192, ..., K: 0 }: every row's value now (null before a load).
+        RegisterValues() { return Json(x.DebugRegisterValuesJson()); },
+        // [{mnemonic, size, states, statesTaken, control, conditional,
+        // documented}] by opcode, for '8080' or '8085'.
+        InstructionTable(cpu) { return Json(x.DebugInstructionsJson(Number(cpu))); },
         Memory()
         {
             const p = x.DebugMemoryPointer();

@@ -46,3 +46,30 @@ test('a share link carries any source and nothing else opens', () => {
     assert.equal(ReadShareLink(''), null);
     assert.equal(ReadShareLink('#other'), null);
 });
+<<<<<<< HEAD
+=======
+
+test('the other study tools\' constructs are coloured as Go8085 reads them', () => {
+    const cases = [
+        ['LOOP:MVI A, 3A // count', [['LOOP:', 'label'], ['MVI', 'mnemonic'], ['A', 'register'], ['3A', 'number'],
+            ['// count', 'comment']]],
+        ['sum: ds 1', [['sum:', 'label'], ['ds', 'directive'], ['1', 'number']]],
+        ['  .title "adder"', [['.title', 'directive'], ['"adder"', 'string']]],
+        ['  MVI A, #0x3C /* mask */ ; end', [['MVI', 'mnemonic'], ['A', 'register'], ['#0x3C', 'number'],
+            ['/* mask */', 'comment'], ['; end', 'comment']]],
+        ['  ADI #12', [['ADI', 'name'], ['#12', 'number']]],
+        ['  MVI A, #$C0', [['MVI', 'mnemonic'], ['A', 'register'], ['#$C0', 'comment']]],
+        ['  LXI H, 20FF', [['LXI', 'name'], ['H', 'register'], ['20FF', 'number']]],
+        ['A::', [['A::', 'label']]],
+    ];
+    for (const [line, expected] of cases) {
+        const pieces = HighlightLine(line, mnemonics);
+        assert.equal(pieces.map((p) => p.text).join(''), line);
+        assert.deepEqual(pieces.filter((p) => p.kind).map((p) => [p.text, p.kind]), expected, line);
+    }
+    const state = {};
+    const lines = ['/* a comment', 'over lines */ HLT', 'HLT'].map((line) => HighlightLine(line, mnemonics, state));
+    assert.deepEqual(lines.map((pieces) => pieces.filter((p) => p.kind).map((p) => p.kind)),
+        [['comment'], ['comment', 'mnemonic'], ['mnemonic']]);
+});
+>>>>>>> i24
