@@ -37,6 +37,8 @@ std::string Lower(std::string text);
 bool Break(DebugSession& session, const std::string& args, std::string& error);
 bool TemporaryBreak(DebugSession& session, const std::string& args, std::string& error);
 bool Watch(DebugSession& session, const std::string& args, std::string& error);
+bool ReadWatch(DebugSession& session, const std::string& args, std::string& error);
+bool AccessWatch(DebugSession& session, const std::string& args, std::string& error);
 bool Delete(DebugSession& session, const std::string& args, std::string& error);
 bool Clear(DebugSession& session, const std::string& args, std::string& error);
 bool Enable(DebugSession& session, const std::string& args, std::string& error);

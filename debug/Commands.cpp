@@ -20,7 +20,7 @@ constexpr int _MostNesting = 8; // source and breakpoint commands inside each ot
 enum class Effect : std::uint8_t {
     Reads,    // looks only
     Moves,    // moves the machine along its history (forward runs anew past its end)
-    Changes,  // changes the machine: the history after now is cut
+    Changes,  // changes the machine: the history after now is cut (given an argument; without one it looks)
     Restarts, // back to the first state
 };
 
@@ -255,6 +255,8 @@ bool Input(DebugSession& session, const std::string& args, std::string& error)
 
 bool Interrupt(DebugSession& session, const std::string& args, std::string& error)
 {
+    if (args.empty())
+        return ShowInterrupts(session, args, error);
     std::string name;
     for (char c : args) {
         if (c != ' ')
@@ -339,6 +341,8 @@ const CommandRow _Commands[] = {
     {"break",            "b br",       Break,                       _May,  false, _Reads,          false, false, "break [LOCATION] [if EXPR]", "stop before LOCATION: a label (LOOP), a source line (12, prog.asm:12) or an address (2010H); with 'if', only when EXPR holds (B == 0, [2050H] > 7)"},
     {"tbreak",           "",           TemporaryBreak,              _May,  false, _Reads,          false, false, "tbreak [LOCATION] [if EXPR]", "a breakpoint deleted when first hit"},
     {"watch",            "",           Watch,                       _Must, false, _Reads,          false, false, "watch REG | ADDR | [EXPR] | FROM-TO", "stop after an instruction changes that register or memory, showing old and new value"},
+    {"rwatch",           "",           ReadWatch,                   _Must, false, _Reads,          false, false, "rwatch ADDR | [EXPR] | FROM-TO", "stop after an instruction reads that memory"},
+    {"awatch",           "",           AccessWatch,                 _Must, false, _Reads,          false, false, "awatch ADDR | [EXPR] | FROM-TO", "stop after an instruction reads or writes that memory"},
     {"delete",           "d",          Delete,                      _May,  false, _Reads,          false, false, "delete [N...]", "delete breakpoints or watchpoints N, or all of them"},
     {"clear",            "",           Clear,                       _May,  false, _Reads,          false, false, "clear [LOCATION]", "delete the breakpoints at LOCATION (default PC)"},
     {"enable",           "en",         Enable,                      _May,  false, _Reads,          false, false, "enable [N...]", "enable breakpoints or watchpoints N, or all"},
@@ -362,7 +366,7 @@ const CommandRow _Commands[] = {
     {"regs",             "",           ShowRegisters,               _No,   false, _Reads,          false, false, "regs", "the register line"},
     {"set",              "",           Set,                         _Must, false, _Changes,        false, false, "set REG = VALUE | set [ADDR] = VALUE", "change the machine; back in the history, this discards what came after"},
     {"input",            "",           Input,                       _Must, false, _Changes,        false, false, "input PORT = VALUE", "IN PORT reads VALUE from now on"},
-    {"interrupt",        "",           Interrupt,                   _Must, false, _Changes,        false, false, "interrupt SOURCE", "raise TRAP, RST5.5, RST6.5, RST7.5 or INTR:n now"},
+    {"interrupt",        "",           Interrupt,                   _May,  false, _Changes,        false, false, "interrupt [SOURCE]", "raise TRAP, RST5.5, RST6.5, RST7.5 or INTR:n now; without SOURCE, as info interrupts"},
     {"run",              "r",          Run,                         _May,  false, Effect::Restarts, false, false, "run [MOMENT]", "start again from the first state; with MOMENT, go to that moment"},
     {"help",             "h",          Help,                        _May,  false, _Reads,          false, false, "help [COMMAND]", "list the commands, or say what one does"},
     {"quit",             "q",          Quit,                        _No,   false, _Reads,          false, false, "quit", "end the session"},
@@ -582,7 +586,7 @@ bool RunLine(DebugSession& session, const std::string& line, std::string& error)
     }
     if (!RunRow(session, *row, args, error))
         return false;
-    if (row->Does == Effect::Changes)
+    if (row->Does == Effect::Changes && !args.empty())
         AddCut(session, NoteMachineChanged(session));
     if (!row->KeepsList)
         session.Prompt.ListNextLine = 0;

@@ -16,6 +16,16 @@ std::string DescribeWatched(const DebugBreak& b)
     return "[" + FormatHex(b.From, 4) + (b.To != b.From ? "-" + FormatHex(b.To, 4) : "") + "]";
 }
 
+std::string WatchName(WatchKind kind)
+{
+    return kind == WatchKind::Write ? "watchpoint" : kind == WatchKind::Read ? "read watchpoint" : "access watchpoint";
+}
+
+const char* WatchCommand(WatchKind kind)
+{
+    return kind == WatchKind::Write ? "watch " : kind == WatchKind::Read ? "rwatch " : "awatch ";
+}
+
 bool IsPlainName(const std::string& text)
 {
     return !text.empty() && !std::isdigit(static_cast<unsigned char>(text[0])) &&
@@ -144,9 +154,12 @@ bool TemporaryBreak(DebugSession& session, const std::string& args, std::string&
     return AddBreakpoint(session, args, error, true);
 }
 
+namespace {
+
 // watch REG, watch $REG, watch M (the byte HL points at now), watch [EXPR]
-// or watch EXPR (the byte there), watch FROM-TO (a range).
-bool Watch(DebugSession& session, const std::string& args, std::string& error)
+// or watch EXPR (the byte there), watch FROM-TO (a range); rwatch and
+// awatch take memory only.
+bool AddWatchpoint(DebugSession& session, const std::string& args, std::string& error, WatchKind kind)
 {
     if (args.empty()) {
         error = "watch what? a register, an address, [EXPR], or a range FROM-TO";
@@ -161,7 +174,10 @@ bool Watch(DebugSession& session, const std::string& args, std::string& error)
     const RegisterInfo* reg = IsPlainName(args) ? FindRegister(name) : nullptr;
     const bool isRegister = reg && HasRegister(*reg, session.Now.Cpu.Model);
     const MappedLabel* label = dollar ? nullptr : FindLabel(session, args);
-    if (isRegister && !label) {
+    if (isRegister && !label && kind != WatchKind::Write) {
+        error = "every instruction reads the registers: rwatch and awatch take memory";
+        return false;
+    } else if (isRegister && !label) {
         b.Register = reg->Name;
     } else if (dollar && !isRegister) {
         error = "no register or flag named '" + args + "' to watch";
@@ -202,10 +218,28 @@ bool Watch(DebugSession& session, const std::string& args, std::string& error)
         b.From = from;
         b.To = to;
     }
+    b.Watches = kind;
     b.Number = session.Stops.NextBreakNumber++;
     session.Stops.Breaks.push_back(b);
-    session.Output += notes + "watchpoint " + std::to_string(b.Number) + ": " + DescribeWatched(b) + "\n";
+    session.Output += notes + WatchName(kind) + " " + std::to_string(b.Number) + ": " + DescribeWatched(b) + "\n";
     return true;
+}
+
+} // namespace
+
+bool Watch(DebugSession& session, const std::string& args, std::string& error)
+{
+    return AddWatchpoint(session, args, error, WatchKind::Write);
+}
+
+bool ReadWatch(DebugSession& session, const std::string& args, std::string& error)
+{
+    return AddWatchpoint(session, args, error, WatchKind::Read);
+}
+
+bool AccessWatch(DebugSession& session, const std::string& args, std::string& error)
+{
+    return AddWatchpoint(session, args, error, WatchKind::Access);
 }
 
 bool Delete(DebugSession& session, const std::string& args, std::string& error)
@@ -333,7 +367,8 @@ std::string FormatBreakCommands(const DebugSession& session)
         if (b.Kind == BreakKind::Watchpoint && !b.Register.empty())
             text += "watch $" + Lower(b.Register) + "\n";
         else if (b.Kind == BreakKind::Watchpoint)
-            text += "watch " + FormatHex(b.From, 4) + (b.To != b.From ? "-" + FormatHex(b.To, 4) : "") + "\n";
+            text += WatchCommand(b.Watches) + FormatHex(b.From, 4) + (b.To != b.From ? "-" + FormatHex(b.To, 4) : "") +
+                    "\n";
         else
             text += (b.Temporary ? "tbreak " : "break ") + b.Text +
                     (b.Condition.empty() ? "" : " if " + b.Condition) + "\n";
@@ -375,7 +410,10 @@ bool ShowBreakpoints(DebugSession& session, const std::string&, std::string&)
     }
     std::string text = "Num  Type        Hits  Where\n";
     for (const DebugBreak& b : session.Stops.Breaks) {
-        const char* type = b.Kind == BreakKind::Watchpoint ? "watchpoint" : b.Temporary ? "tbreak" : "breakpoint";
+        const char* type = b.Kind == BreakKind::Breakpoint ? (b.Temporary ? "tbreak" : "breakpoint")
+                           : b.Watches == WatchKind::Write ? "watchpoint"
+                           : b.Watches == WatchKind::Read  ? "rwatch"
+                                                           : "awatch";
         std::string where;
         if (b.Kind == BreakKind::Breakpoint) {
             where = DescribeAddress(session, b.Address);

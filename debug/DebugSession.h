@@ -47,6 +47,9 @@ struct DebugMachine {
 std::uint64_t CountSteps(const DebugMachine& machine);
 
 enum class BreakKind : std::uint8_t { Breakpoint, Watchpoint };
+// What stops a watchpoint: a change of the value (watch), a read (rwatch),
+// or any read or store (awatch).
+enum class WatchKind : std::uint8_t { Write, Read, Access };
 
 struct DebugBreak {
     int Number = 0;
@@ -59,6 +62,7 @@ struct DebugBreak {
     // Watchpoint: a memory range or a register (Register non-empty).
     std::uint16_t From = 0, To = 0;
     std::string Register;
+    WatchKind Watches = WatchKind::Write;
     std::string Text; // as the user wrote what is watched
     int Hits = 0;
     int Ignore = 0;                    // hits still to pass over without stopping

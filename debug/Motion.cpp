@@ -5,6 +5,7 @@
 #include "Interrupts.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -69,7 +70,7 @@ std::vector<std::int64_t> ReadWatched(const DebugSession& session)
 {
     std::vector<std::int64_t> values;
     for (const DebugBreak& watch : session.Stops.Breaks) {
-        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled)
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled || watch.Watches != WatchKind::Write)
             continue;
         if (!watch.Register.empty()) {
             values.push_back(FindRegisterInfo(watch.Register)->Read(session.Now.Cpu));
@@ -87,7 +88,7 @@ std::string FindWatchChange(const DebugSession& session, const std::vector<std::
 {
     std::size_t at = 0;
     for (const DebugBreak& watch : session.Stops.Breaks) {
-        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled)
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled || watch.Watches != WatchKind::Write)
             continue;
         const int width = watch.Register.empty() ? 1 : ExprWidth(*FindRegisterInfo(watch.Register));
         const unsigned count = watch.Register.empty() ? watch.To - watch.From + 1u : 1u;
@@ -137,14 +138,94 @@ StopReport ReportStartOfHistory()
     return {StopKind::StartOfHistory, "start of history"};
 }
 
+// --- Read and access watchpoints ---
+
+// What the next step may read and store, noted before it.
+struct Accesses {
+    std::uint16_t Loads[2] = {};
+    int LoadCount = 0;
+    std::uint16_t Stores[2] = {};
+    std::uint8_t Old[2] = {}; // the bytes at Stores before
+    int StoreCount = 0;
+    std::uint16_t Pc = 0;
+    std::uint8_t Opcode = 0;
+    std::uint64_t Interrupted = 0; // LastInterrupt.Step before
+};
+
+bool HasAccessWatches(const DebugSession& session)
+{
+    return std::any_of(session.Stops.Breaks.begin(), session.Stops.Breaks.end(), [](const DebugBreak& b) {
+        return b.Kind == BreakKind::Watchpoint && b.Enabled && b.Watches != WatchKind::Write;
+    });
+}
+
+Accesses NoteAccesses(const DebugSession& session)
+{
+    const CpuState& cpu = session.Now.Cpu;
+    Accesses a;
+    a.Pc = cpu.PC;
+    a.Opcode = cpu.Memory[cpu.PC];
+    a.Interrupted = cpu.LastInterrupt.Step;
+    a.LoadCount = FindLoadAddresses(cpu, a.Loads);
+    a.StoreCount = FindStoreAddresses(cpu, a.Stores);
+    for (int i = 0; i < a.StoreCount; ++i)
+        a.Old[i] = cpu.Memory[a.Stores[i]];
+    return a;
+}
+
+// The stop line of the first read or access watchpoint the step just run
+// touched, or "".
+std::string FindAccessHit(const DebugSession& session, Accesses a)
+{
+    const CpuState& cpu = session.Now.Cpu;
+    if (cpu.LastInterrupt.Step != a.Interrupted) {
+        // An interrupt was taken instead: it pushed PC, and read nothing.
+        a.LoadCount = 0;
+        a.StoreCount = 2;
+        a.Stores[0] = cpu.SP;
+        a.Stores[1] = static_cast<std::uint16_t>(cpu.SP + 1);
+        a.Old[0] = a.Old[1] = 0;
+    } else {
+        const InstructionInfo& info = DescribeOpcode(cpu.Model, a.Opcode);
+        if (info.Conditional && info.Control != ControlKind::Jump && cpu.PC == a.Pc + info.Size)
+            a.LoadCount = a.StoreCount = 0; // a call or return whose condition failed
+    }
+    for (const DebugBreak& watch : session.Stops.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled || watch.Watches == WatchKind::Write)
+            continue;
+        const auto inside = [&](std::uint16_t address) { return address >= watch.From && address <= watch.To; };
+        const char* kind = watch.Watches == WatchKind::Read ? "read watchpoint " : "access watchpoint ";
+        for (int i = 0; i < a.LoadCount; ++i) {
+            if (!inside(a.Loads[i]))
+                continue;
+            char text[16];
+            std::snprintf(text, sizeof text, "= %02X", cpu.Memory[a.Loads[i]]);
+            return kind + std::to_string(watch.Number) + ": [" + FormatHex(a.Loads[i], 4) + "] " + text;
+        }
+        for (int i = 0; watch.Watches == WatchKind::Access && i < a.StoreCount; ++i) {
+            if (!inside(a.Stores[i]))
+                continue;
+            char text[32];
+            std::snprintf(text, sizeof text, "%02X -> %02X", a.Old[i], cpu.Memory[a.Stores[i]]);
+            return kind + std::to_string(watch.Number) + ": [" + FormatHex(a.Stores[i], 4) + "] " + text;
+        }
+    }
+    return "";
+}
+
 // One step with the watchpoints checked; Reached when it stepped.
 RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore& before)
 {
     const std::vector<std::int64_t> old = ReadWatched(session);
+    const bool access = HasAccessWatches(session);
+    const Accesses accesses = access ? NoteAccesses(session) : Accesses{};
     before = NoteBefore(session);
     const RunStop stop = RunForward(session, CountSteps(session.Now) + 1, false);
-    if (stop == RunStop::Reached)
+    if (stop == RunStop::Reached) {
         watchReason = FindWatchChange(session, old, ReadWatched(session));
+        if (watchReason.empty() && access)
+            watchReason = FindAccessHit(session, accesses);
+    }
     return stop;
 }
 
@@ -515,10 +596,14 @@ StopReport ContinueBackward(DebugSession& session)
                     watchReason.clear();
                 }
                 const std::vector<std::int64_t> before = ReadWatched(session);
+                const bool access = HasAccessWatches(session);
+                const Accesses accesses = access ? NoteAccesses(session) : Accesses{};
                 if (RunForward(session, t + 1, false) != RunStop::Reached)
                     break;
                 // Going backwards, the value changes from what it is after the step to what it was before.
-                const std::string change = FindWatchChange(session, ReadWatched(session), before);
+                std::string change = FindWatchChange(session, ReadWatched(session), before);
+                if (change.empty() && access)
+                    change = FindAccessHit(session, accesses);
                 if (!change.empty()) {
                     best = static_cast<std::int64_t>(t);
                     watchReason = change;

@@ -243,6 +243,19 @@ TEST(Commands, AnEmptyLineRepeatsMotionsListAndXButNothingThatChangesOrSets)
     EXPECT_EQ(Type(*session, ""), "2029: 03 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  |................|\n");
 }
 
+TEST(Commands, OnlyACommandThatChangesTheMachineCutsTheHistory)
+{
+    const auto session = MakeCalls(true);
+    Type(*session, "step 3");
+    Type(*session, "reverse-step 2");
+    for (const char* look : {"interrupt", "print A", "info record", "x/2i $pc", "backtrace", "when"})
+        EXPECT_FALSE(Has(Type(*session, look), "discarded")) << look;
+    EXPECT_TRUE(Has(Type(*session, "record goto end"), "PC=2006")) << "the history still reaches moment 3";
+    Type(*session, "reverse-step 2");
+    EXPECT_EQ(Type(*session, "interrupt TRAP"), "the history after this point is discarded\n");
+    EXPECT_TRUE(Has(Type(*session, "info record"), "the history holds moments 0 to 1\n"));
+}
+
 TEST(Commands, UniquePrefixesAliasesAndAmbiguity)
 {
     struct Row {
@@ -318,6 +331,48 @@ TEST(Commands, BreakpointCommandsIgnoreDisableAndSavedBreakpointsReadBack)
     EXPECT_EQ(session->Stops.Breaks[0].Commands, std::vector<std::string>{"print B"});
     EXPECT_EQ(session->Stops.Breaks[1].From, 0x2029);
     EXPECT_TRUE(session->Stops.Breaks[2].Temporary);
+}
+
+TEST(Commands, ReadAndAccessWatchpointsSeeWhatEachKindOfInstructionReadsAndStores)
+{
+    struct Row {
+        const char* What;
+        std::vector<std::uint8_t> Code; // at 2000H
+        const char* Setup;              // one command
+        const char* Watch;
+        bool Stops;
+    };
+    const Row rows[] = {
+        {"MOV A, M", {0x7E}, "set HL = 2100H", "rwatch 2100H", true},
+        {"MOV M, A stores only", {0x77}, "set HL = 2100H", "rwatch 2100H", false},
+        {"MOV M, A is an access", {0x77}, "set HL = 2100H", "awatch 2100H", true},
+        {"CMP M", {0xBE}, "set HL = 2100H", "rwatch 2100H", true},
+        {"LDAX D", {0x1A}, "set DE = 2100H", "rwatch 2100H", true},
+        {"LDAX B elsewhere", {0x0A}, "set BC = 2101H", "rwatch 2100H", false},
+        {"LDA", {0x3A, 0x00, 0x21}, "set A = 0", "rwatch 2100H", true},
+        {"LHLD's second byte", {0x2A, 0xFF, 0x20}, "set A = 0", "rwatch 2100H", true},
+        {"STA reads nothing", {0x32, 0x00, 0x21}, "set A = 0", "rwatch 2100H", false},
+        {"POP B", {0xC1}, "set SP = 2100H", "rwatch 2100H", true},
+        {"XTHL", {0xE3}, "set SP = 20FFH", "rwatch 2100H", true},
+        {"RNZ taken", {0xC0}, "set $z = 0", "rwatch 0", true},
+        {"RNZ not taken", {0xC0}, "set $z = 1", "rwatch 0", false},
+        {"CALL pushes", {0xCD, 0x00, 0x30}, "set SP = 2102H", "awatch 2100H", true},
+        {"CNZ not taken", {0xC4, 0x00, 0x30}, "set $z = 1", "awatch 0FFFEH", false},
+        {"LHLX (8085)", {0xED}, "set DE = 2100H", "rwatch 2100H", true},
+        {"INX H reads no memory", {0x23}, "set HL = 2100H", "awatch 2100H", false},
+    };
+    for (const Row& row : rows) {
+        auto first = std::make_unique<CpuState>();
+        ResetCpu(*first, CpuModel::I8085);
+        std::memcpy(first->Memory + 0x2000, row.Code.data(), row.Code.size());
+        first->PC = 0x2000;
+        auto session = std::make_unique<DebugSession>();
+        LoadDebugSession(*session, *first, MachineOptions{});
+        ASSERT_FALSE(RunDebugCommand(*session, row.Setup).Refused) << row.What;
+        ASSERT_FALSE(RunDebugCommand(*session, row.Watch).Refused) << row.What;
+        const std::string stop = Type(*session, "step");
+        EXPECT_EQ(Has(stop, "watchpoint 1: ["), row.Stops) << row.What << "\n" << stop;
+    }
 }
 
 } // namespace
