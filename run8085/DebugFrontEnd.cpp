@@ -19,6 +19,7 @@
 namespace {
 
 constexpr const char* _Prompt = "(8085) ";
+constexpr const char* _CommandsPrompt = ">"; // the lines of commands N, up to end
 
 // The session: static rather than on the stack, for its 64 KiB machines.
 // Written by RunDebugger alone.
@@ -46,14 +47,15 @@ bool ReadPlainLine(std::string& line)
 
 bool ReadCommand(bool terminal, std::string& line)
 {
+    const char* prompt = Session.Prompt.CommandsFor != 0 ? _CommandsPrompt : _Prompt;
     if (!terminal) {
         if (!ReadPlainLine(line))
             return false;
-        std::printf("%s%s\n", _Prompt, line.c_str());
+        std::printf("%s%s\n", prompt, line.c_str());
         return true;
     }
 #if RUN8085_LIBEDIT
-    char* typed = readline(_Prompt);
+    char* typed = readline(prompt);
     if (!typed)
         return false;
     line = typed;
@@ -62,7 +64,7 @@ bool ReadCommand(bool terminal, std::string& line)
         add_history(line.c_str());
     return true;
 #else
-    std::fputs(_Prompt, stdout);
+    std::fputs(prompt, stdout);
     std::fflush(stdout);
     return ReadPlainLine(line);
 #endif
