@@ -114,7 +114,7 @@ bool GoToMoment(DebugSession& session, const std::string& args, std::string& err
     if (what == "begin" || what == "start") {
         time = FindOldestTime(session);
     } else if (what == "end") {
-        time = std::max(session.LatestTime, CountSteps(session.Now));
+        time = std::max(session.History.LatestTime, CountSteps(session.Now));
     } else {
         ExprValue value;
         if (std::all_of(args.begin(), args.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&

@@ -213,7 +213,7 @@ TEST(Commands, WatchMIsTheByteHlPointsAtAndWatchOfABracketIsOneByte)
 TEST(Commands, TheHistoryMessageCountsTheInstructionsHeld)
 {
     const auto session = MakeCalls(true);
-    session->HistoryBytes = 0; // two copies
+    session->History.HistoryBytes = 0; // two copies
     Type(*session, "step 5");
     Type(*session, "set C = 1"); // a copy at 5
     Type(*session, "step 9");
