@@ -46,8 +46,6 @@ test('a share link carries any source and nothing else opens', () => {
     assert.equal(ReadShareLink(''), null);
     assert.equal(ReadShareLink('#other'), null);
 });
-<<<<<<< HEAD
-=======
 
 test('the other study tools\' constructs are coloured as Go8085 reads them', () => {
     const cases = [
@@ -72,4 +70,3 @@ test('the other study tools\' constructs are coloured as Go8085 reads them', () 
     assert.deepEqual(lines.map((pieces) => pieces.filter((p) => p.kind).map((p) => p.kind)),
         [['comment'], ['comment', 'mnemonic'], ['mnemonic']]);
 });
->>>>>>> i24
