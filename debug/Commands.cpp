@@ -737,10 +737,8 @@ void SetDebugSourceMap(DebugSession& session, SourceMap map)
     session.HasMap = true;
     session.Places = FindProgramPlaces(session.Map);
     session.Places.Map = &session.Map;
-    if (session.Options.Cpm) {
-        AddPlacedBytes(session.Places, 0x0000, 8);     // the warm boot jump and the BDOS entry
-        AddPlacedBytes(session.Places, 0xFE00, 0x200); // the console's traps
-    }
+    if (session.Options.Cpm)
+        AddCpmPlaces(session.Places);
     RebuildBreakTable(session);
 }
 

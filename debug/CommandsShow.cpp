@@ -118,7 +118,7 @@ std::string FormatFrame(const DebugSession& session, const std::vector<Frame>& f
 {
     const CpuState& cpu = session.Now.Cpu;
     const Frame& frame = frames[static_cast<std::size_t>(number)];
-    std::string text = "#" + std::to_string(number) + "  " + DescribeAddress(session, frame.Pc);
+    std::string text = "#" + std::to_string(number) + "  " + DescribeAddress(session.Map, frame.Pc, true);
     const std::string routine = FindRoutine(session, frame.Pc);
     if (!routine.empty() && FindLabel(session, routine)->Address != frame.Pc)
         text += " in " + routine;
@@ -141,7 +141,7 @@ bool ShowChosenFrame(DebugSession& session, int number, std::string& error)
     }
     session.Prompt.Frame = number;
     session.Output += FormatFrame(session, frames, number);
-    const int line = FindSourceLineAt(session, frames[static_cast<std::size_t>(number)].Pc);
+    const int line = FindSourceLine(session.Map, frames[static_cast<std::size_t>(number)].Pc);
     if (line != 0 && line <= static_cast<int>(session.Map.SourceLines.size()))
         session.Output += session.Map.SourceName + ":" + std::to_string(line) + ": " +
                           session.Map.SourceLines[static_cast<std::size_t>(line - 1)] + "\n";
@@ -308,7 +308,7 @@ bool List(DebugSession& session, const std::string& args, std::string& error)
         std::uint16_t address = session.Now.Cpu.PC;
         if (!args.empty() && !ResolveLocation(session, args, address, error))
             return false;
-        const int line = std::max(1, FindSourceLineAt(session, address));
+        const int line = std::max(1, FindSourceLine(session.Map, address));
         first = std::max(1, line - _ListLines / 2 + 1);
     }
     if (first > lines) {

@@ -128,7 +128,7 @@ bool AddBreakpoint(DebugSession& session, const std::string& args, std::string& 
     session.Stops.Breaks.push_back(b);
     RebuildBreakTable(session);
     session.Output += notes + (temporary ? "temporary breakpoint " : "breakpoint ") + std::to_string(b.Number) +
-                      " at " + DescribeAddress(session, address) + (condition.empty() ? "" : " if " + condition) +
+                      " at " + DescribeAddress(session.Map, address, true) + (condition.empty() ? "" : " if " + condition) +
                       "\n";
     return true;
 }
@@ -273,7 +273,7 @@ bool Clear(DebugSession& session, const std::string& args, std::string& error)
         return true;
     });
     if (numbers.empty()) {
-        error = "no breakpoint at " + DescribeAddress(session, address);
+        error = "no breakpoint at " + DescribeAddress(session.Map, address, true);
         return false;
     }
     RebuildBreakTable(session);
@@ -416,7 +416,7 @@ bool ShowBreakpoints(DebugSession& session, const std::string&, std::string&)
                                                            : "awatch";
         std::string where;
         if (b.Kind == BreakKind::Breakpoint) {
-            where = DescribeAddress(session, b.Address);
+            where = DescribeAddress(session.Map, b.Address, true);
             if (!b.Condition.empty())
                 where += " if " + b.Condition;
         } else {
