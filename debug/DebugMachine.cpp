@@ -16,21 +16,21 @@ void PrintConsoleByte(DebugSession& session, std::uint8_t byte)
 {
     // Output that was shown before the machine went back is not shown again.
     const std::uint64_t index = session.Now.ConsoleWrites++;
-    if (index < session.ConsolePrinted)
+    if (index < session.History.ConsolePrinted)
         return;
     session.Output += static_cast<char>(byte);
-    session.ConsolePrinted = index + 1;
+    session.History.ConsolePrinted = index + 1;
 }
 
 std::uint8_t ReadSessionConsole(void* context, std::uint8_t)
 {
     DebugSession& session = *static_cast<DebugSession*>(context);
     const std::uint64_t index = session.Now.ConsoleReads++;
-    if (index < session.ConsoleInputLog.size())
-        return static_cast<std::uint8_t>(session.ConsoleInputLog[index]);
+    if (index < session.History.ConsoleInputLog.size())
+        return static_cast<std::uint8_t>(session.History.ConsoleInputLog[index]);
     const int c = session.ReadConsole ? session.ReadConsole(session.ReadConsoleContext) : -1;
     const std::uint8_t byte = c < 0 ? _ConsoleEndOfInput : static_cast<std::uint8_t>(c);
-    session.ConsoleInputLog += static_cast<char>(byte);
+    session.History.ConsoleInputLog += static_cast<char>(byte);
     return byte;
 }
 
@@ -79,13 +79,13 @@ IoPorts SessionPorts(DebugSession& session)
 
 std::size_t SnapshotCapacity(const DebugSession& session)
 {
-    return std::max<std::size_t>(2, session.HistoryBytes / sizeof(DebugMachine));
+    return std::max<std::size_t>(2, session.History.HistoryBytes / sizeof(DebugMachine));
 }
 
 // The first copy later than time, or end.
 auto FindLaterSnapshot(const DebugSession& session, std::uint64_t time)
 {
-    return std::upper_bound(session.Snapshots.begin(), session.Snapshots.end(), time,
+    return std::upper_bound(session.History.Snapshots.begin(), session.History.Snapshots.end(), time,
                             [](std::uint64_t t, const std::unique_ptr<DebugMachine>& m) { return t < CountSteps(*m); });
 }
 
@@ -97,12 +97,12 @@ void Restore(DebugSession& session, const DebugMachine& machine)
 
 void TakeSnapshot(DebugSession& session)
 {
-    session.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
-    if (session.Snapshots.size() <= SnapshotCapacity(session))
+    session.History.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
+    if (session.History.Snapshots.size() <= SnapshotCapacity(session))
         return;
-    session.Snapshots.pop_front();
-    if (!session.HistoryLossSaid) {
-        session.HistoryLossSaid = true;
+    session.History.Snapshots.pop_front();
+    if (!session.History.HistoryLossSaid) {
+        session.History.HistoryLossSaid = true;
         session.Output +=
             "history holds the last " + std::to_string(CountHistoryInstructions(session)) + " instructions\n";
     }
@@ -113,9 +113,9 @@ void TakeSnapshot(DebugSession& session)
 std::uint64_t NextBoundary(const DebugSession& session, std::uint64_t now)
 {
     const auto later = FindLaterSnapshot(session, now);
-    if (later != session.Snapshots.end())
+    if (later != session.History.Snapshots.end())
         return CountSteps(**later);
-    const std::uint64_t last = session.Snapshots.empty() ? 0 : CountSteps(*session.Snapshots.back());
+    const std::uint64_t last = session.History.Snapshots.empty() ? 0 : CountSteps(*session.History.Snapshots.back());
     return std::max(now + 1, last + _SnapshotInterval);
 }
 
@@ -124,15 +124,15 @@ std::uint64_t NextBoundary(const DebugSession& session, std::uint64_t now)
 void ArriveAtBoundary(DebugSession& session, std::uint64_t boundary)
 {
     const std::uint64_t now = CountSteps(session.Now);
-    session.LatestTime = std::max(session.LatestTime, now);
+    session.History.LatestTime = std::max(session.History.LatestTime, now);
     if (now != boundary)
         return;
     const auto later = FindLaterSnapshot(session, now);
-    if (later != session.Snapshots.begin() && CountSteps(**std::prev(later)) == now) {
+    if (later != session.History.Snapshots.begin() && CountSteps(**std::prev(later)) == now) {
         Restore(session, **std::prev(later));
         return;
     }
-    if (later == session.Snapshots.end())
+    if (later == session.History.Snapshots.end())
         TakeSnapshot(session);
 }
 
@@ -172,11 +172,11 @@ void LoadDebugSession(DebugSession& session, const CpuState& first, const Machin
     for (const PortInput& input : options.Inputs)
         session.First.Inputs[input.Port] = input.Value;
     session.First.Cpu.Io = SessionPorts(session);
-    session.Snapshots.clear();
-    session.ConsoleInputLog.clear();
-    session.ConsolePrinted = 0;
-    session.LatestTime = 0;
-    session.HistoryLossSaid = false;
+    session.History.Snapshots.clear();
+    session.History.ConsoleInputLog.clear();
+    session.History.ConsolePrinted = 0;
+    session.History.LatestTime = 0;
+    session.History.HistoryLossSaid = false;
     Restore(session, session.First);
     TakeSnapshot(session);
 }
@@ -188,13 +188,15 @@ bool IsStuck(const DebugSession& session)
 
 std::uint64_t CountHistoryInstructions(const DebugSession& session)
 {
-    return (SnapshotCapacity(session) - 1) * _SnapshotInterval;
+    // The copies need not be _SnapshotInterval apart: commands that change
+    // the machine take one where they are.
+    return CountSteps(session.Now) - FindOldestTime(session);
 }
 
 RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
 {
     SimulationSetup& setup = session.Setup;
-    setup.Breaks = useBreaks ? session.BreakTable.data() : nullptr;
+    setup.Breaks = useBreaks ? session.Stops.BreakTable.data() : nullptr;
     setup.StopRequest = session.StopAllowed ? session.StopRequest : nullptr;
     for (bool first = true;; first = false) {
         // The machine runs to the next copy of the history at the latest.
@@ -221,7 +223,7 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
 
 std::uint64_t FindOldestTime(const DebugSession& session)
 {
-    return session.Snapshots.empty() ? 0 : CountSteps(*session.Snapshots.front());
+    return session.History.Snapshots.empty() ? 0 : CountSteps(*session.History.Snapshots.front());
 }
 
 bool GoToTime(DebugSession& session, std::uint64_t time)
@@ -237,13 +239,13 @@ bool GoToTime(DebugSession& session, std::uint64_t time)
 bool NoteMachineChanged(DebugSession& session)
 {
     const std::uint64_t now = CountSteps(session.Now);
-    const bool cut = session.LatestTime > now;
-    while (!session.Snapshots.empty() && CountSteps(*session.Snapshots.back()) >= now)
-        session.Snapshots.pop_back();
-    if (session.ConsoleInputLog.size() > session.Now.ConsoleReads)
-        session.ConsoleInputLog.resize(session.Now.ConsoleReads);
-    session.ConsolePrinted = session.Now.ConsoleWrites;
-    session.LatestTime = now;
+    const bool cut = session.History.LatestTime > now;
+    while (!session.History.Snapshots.empty() && CountSteps(*session.History.Snapshots.back()) >= now)
+        session.History.Snapshots.pop_back();
+    if (session.History.ConsoleInputLog.size() > session.Now.ConsoleReads)
+        session.History.ConsoleInputLog.resize(session.Now.ConsoleReads);
+    session.History.ConsolePrinted = session.Now.ConsoleWrites;
+    session.History.LatestTime = now;
     TakeSnapshot(session);
     return cut;
 }

@@ -6,6 +6,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
 #include <string>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 namespace {
 
 constexpr const char* _Prompt = "(8085) ";
+constexpr const char* _CommandsPrompt = ">"; // the lines of commands N, up to end
 
 // The session: static rather than on the stack, for its 64 KiB machines.
 // Written by RunDebugger alone.
@@ -43,17 +47,18 @@ bool ReadPlainLine(std::string& line)
 
 bool ReadCommand(bool terminal, std::string& line)
 {
+    const char* prompt = Session.Prompt.CommandsFor != 0 ? _CommandsPrompt : _Prompt;
     if (!terminal) {
         if (!ReadPlainLine(line))
             return false;
-        std::string echo = _Prompt;
+        std::string echo = prompt;
         AppendVisible(echo, line); // the line as typed, a NUL or ESC in it shown, not sent
         echo += '\n';
         std::fwrite(echo.data(), 1, echo.size(), stdout);
         return true;
     }
 #if RUN8085_LIBEDIT
-    char* typed = readline(_Prompt);
+    char* typed = readline(prompt);
     if (!typed)
         return false;
     line = typed;
@@ -62,7 +67,7 @@ bool ReadCommand(bool terminal, std::string& line)
         add_history(line.c_str());
     return true;
 #else
-    std::fputs(_Prompt, stdout);
+    std::fputs(prompt, stdout);
     std::fflush(stdout);
     return ReadPlainLine(line);
 #endif
@@ -73,6 +78,42 @@ void WriteText(const std::string& text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
+
+bool ReadCommandFile(const std::string& path, std::string& text, std::string& error)
+{
+    if (ReadWholeFile(path, text, error))
+        return true;
+    error = path + ": " + error;
+    return false;
+}
+
+bool WriteCommandFile(const std::string& path, const std::string& text, std::string& error)
+{
+    if (WriteWholeFile(path, text, error))
+        return true;
+    error = path + ": " + error;
+    return false;
+}
+
+#if RUN8085_LIBEDIT
+// Completion: command names, info's sub-commands, labels and $registers.
+std::vector<std::string> Completions;
+
+char* NextCompletion(const char*, int state)
+{
+    static std::size_t next;
+    if (state == 0)
+        next = 0;
+    return next < Completions.size() ? strdup(Completions[next++].c_str()) : nullptr;
+}
+
+char** CompleteWord(const char* text, int start, int)
+{
+    Completions = CompleteDebugWord(Session, std::string_view(rl_line_buffer, static_cast<std::size_t>(start)), text);
+    rl_attempted_completion_over = 1;
+    return rl_completion_matches(text, NextCompletion);
+}
+#endif
 
 bool LoadSourceMap(const std::string& path)
 {
@@ -94,12 +135,20 @@ bool LoadSourceMap(const std::string& path)
 
 int RunDebugger(const CpuState& first, const RunOptions& options)
 {
-    Session.HistoryBytes = options.HistoryMiB << 20;
+    Session.History.HistoryBytes = options.HistoryMiB << 20;
     LoadDebugSession(Session, first, options.Machine);
     if (!options.MapFile.empty() && !LoadSourceMap(options.MapFile))
         return 1;
+    Session.Files.Read = ReadCommandFile;
+    Session.Files.Write = WriteCommandFile;
     const bool terminal = isatty(STDIN_FILENO) != 0;
-    Session.MarkChanges = isatty(STDOUT_FILENO) != 0;
+#if RUN8085_LIBEDIT
+    if (terminal) {
+        rl_attempted_completion_function = CompleteWord;
+        rl_basic_word_break_characters = const_cast<char*>(" \t[]()+-=<>!");
+    }
+#endif
+    Session.Prompt.MarkChanges = isatty(STDOUT_FILENO) != 0;
     if (terminal) {
         // Ctrl-C stops a long run and comes back to the prompt.
         Session.StopRequest = &StopRequested;
@@ -112,7 +161,7 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
     }
     WriteText(StartText(Session));
     std::string line;
-    while (!Session.Quit) {
+    while (!Session.Prompt.Quit) {
         std::fflush(stdout);
         if (!ReadCommand(terminal, line)) {
             if (terminal)

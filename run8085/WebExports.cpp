@@ -12,6 +12,7 @@
 #include "Options.h"
 #include "Registers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -159,7 +160,7 @@ int DebugLoad(const char* image, std::size_t imageLength, const char* map, std::
         Output += "warning: " + warning + "\n";
     FinishFirstState(*first, run.Machine, true);
     Session = std::make_unique<DebugSession>();
-    Session->HistoryBytes = run.HistoryMiB << 20;
+    Session->History.HistoryBytes = run.HistoryMiB << 20;
     LoadDebugSession(*Session, *first, run.Machine);
     if (mapLength != 0)
         SetDebugSourceMap(*Session, std::move(sourceMap));
@@ -233,11 +234,18 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += number("sod", cpu.Sod ? 1 : 0) + number("sid", cpu.Lines.Sid ? 1 : 0);
     json += "\"halted\":" + std::string(cpu.Halted ? "true" : "false") + ",";
     json += number("instructions", cpu.Instructions) + number("states", cpu.States);
-    json += "\"lastWrite\":" + std::to_string(Session->LastWrite) + ",";
-    json += "\"stop\":\"" + std::string(StopName(Session->LastStop)) + "\",";
-    json += "\"stopText\":" + Quote(Session->LastStopText) + ",";
+    json += "\"lastWrite\":" + std::to_string(Session->Prompt.LastWrite) + ",";
+    json += "\"stop\":\"" + std::string(StopName(Session->Prompt.LastStop)) + "\",";
+    json += "\"stopText\":" + Quote(Session->Prompt.LastStopText) + ",";
     json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLine(Session->Map, FindStopAddress(cpu))));
     json += number("historyAvailable", CountSteps(machine) - FindOldestTime(*Session));
+    // The interrupt lines and the place in the history, as info interrupts and info record show them.
+    json += "\"pending\":{\"trap\":" + std::string(cpu.Lines.Trap ? "true" : "false") +
+            ",\"rst75\":" + (cpu.Lines.Rst75 ? "true" : "false") + ",\"rst65\":" + (cpu.Lines.Rst65 ? "true" : "false") +
+            ",\"rst55\":" + (cpu.Lines.Rst55 ? "true" : "false") + ",\"intr\":" + std::to_string(cpu.Lines.Intr) + "},";
+    json += "\"enablePending\":" + std::string(cpu.EnablePending ? "true" : "false") + ",";
+    json += number("moment", CountSteps(machine)) + number("oldestMoment", FindOldestTime(*Session)) +
+            number("latestMoment", std::max(Session->History.LatestTime, CountSteps(machine)));
     json += "\"outPorts\":[";
     bool any = false;
     for (unsigned port = 0; port < 256; ++port) {
