@@ -1,0 +1,89 @@
+// The kit profiles. docs/kits.md names the source of every value.
+#include "KitProfile.h"
+
+namespace {
+
+// Segment codes with segment a in bit 0 to g in bit 6 and the point in bit 7.
+constexpr std::uint8_t _SegmentsAbcdefg[16] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07,
+                                               0x7F, 0x6F, 0x77, 0x7C, 0x39, 0x5E, 0x79, 0x71};
+
+// The hex keys give their own value; the command keys follow them.
+#define HEX_KEYS                                                                                                  \
+    {"0", 0x00, 0x00}, {"1", 0x01, 0x01}, {"2", 0x02, 0x02}, {"3", 0x03, 0x03}, {"4", 0x04, 0x04},               \
+        {"5", 0x05, 0x05}, {"6", 0x06, 0x06}, {"7", 0x07, 0x07}, {"8", 0x08, 0x08}, {"9", 0x09, 0x09},           \
+        {"A", 0x0A, 0x0A}, {"B", 0x0B, 0x0B}, {"C", 0x0C, 0x0C}, {"D", 0x0D, 0x0D}, {"E", 0x0E, 0x0E},           \
+        {"F", 0x0F, 0x0F}
+
+// --- Intel SDK-85 ----------------------------------------------------------
+constexpr MemoryRange _Sdk85Rom[] = {{0x0000, 0x07FF}};
+constexpr MemoryRange _Sdk85Ram[] = {{0x2000, 0x20FF}, {0x2800, 0x28FF}};
+constexpr ChipPlacement _Sdk85Chips[] = {
+    {"8279", DeviceKind::I8279, true, 0x1800, 0x0100, -1, 0, 0, InterruptSource::Rst55, "sdk85-manual"},
+    {"8155", DeviceKind::I8155, false, 0x20, 1, 0x20, 1, -1, InterruptSource::Trap, "sdk85-manual"},
+    {"8155 (expansion)", DeviceKind::I8155, false, 0x28, 1, 0x28, 1, -1, InterruptSource::Trap, "sdk85-manual"},
+};
+constexpr MonitorEntry _Sdk85Entries[] = {
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, "A, H, L, flags", "lab-collection"},
+    {"UPDAD", 0x0363, MonitorService::ShowAddressField, "all registers and flags", "unconfirmed"},
+    {"UPDDT", 0x036E, MonitorService::ShowDataField, "all registers and flags", "issue-22, lab-collection"},
+    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "lab-collection"},
+};
+constexpr KitKey _Sdk85Keys[] = {
+    HEX_KEYS,
+    {"EXEC", 0x10, 0x10}, {"NEXT", 0x11, 0x11}, {"GO", 0x12, 0x12},
+    {"SUBST", 0x13, 0x13}, {"EXAM", 0x14, 0x14}, {"STEP", 0x15, 0x15},
+};
+
+// --- Dynalog Microfriend Dyna-85 ------------------------------------------
+constexpr MemoryRange _Dyna85Rom[] = {{0x0000, 0x1FFF}};
+constexpr MemoryRange _Dyna85Ram[] = {{0x2000, 0x3FFF}};
+constexpr ChipPlacement _Dyna85Chips[] = {
+    {"8279", DeviceKind::I8279, false, 0x40, 1, -1, 0, -1, InterruptSource::Rst55, "unconfirmed"},
+    {"8255", DeviceKind::I8255, false, 0x00, 1, -1, 0, -1, InterruptSource::Rst55, "unconfirmed"},
+    {"8253", DeviceKind::I8253, false, 0x10, 1, -1, 2, -1, InterruptSource::Rst65, "unconfirmed"},
+    {"8251", DeviceKind::I8251, false, 0x20, 1, -1, 20, -1, InterruptSource::Rst65, "unconfirmed"},
+};
+constexpr MonitorEntry _Dyna85Entries[] = {
+    {"MODIDT", 0x036E, MonitorService::ShowDataField, "A and flags", "lab-collection"},
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, "A and flags", "unconfirmed"},
+    {"RST 5", 0x0028, MonitorService::ReturnToMonitor, "", "unconfirmed"},
+};
+constexpr KitKey _Dyna85Keys[] = {
+    HEX_KEYS,
+    {"EXEC", 0x10, 0x10}, {"NEXT", 0x11, 0x11}, {"GO", 0x12, 0x12},
+    {"SET", 0x13, 0x13}, {"REG", 0x14, 0x14}, {"STEP", 0x15, 0x15},
+};
+
+// --- ALS 8085 trainer -----------------------------------------------------
+constexpr MemoryRange _AlsRom[] = {{0x0000, 0x3FFF}};
+constexpr MemoryRange _AlsRam[] = {{0xC000, 0xFFFF}};
+constexpr ChipPlacement _AlsChips[] = {
+    {"8279", DeviceKind::I8279, false, 0x40, 1, -1, 0, -1, InterruptSource::Rst55, "unconfirmed"},
+    {"8255", DeviceKind::I8255, false, 0x00, 1, -1, 0, -1, InterruptSource::Rst55, "unconfirmed"},
+    {"8253", DeviceKind::I8253, false, 0x10, 1, -1, 2, -1, InterruptSource::Rst65, "unconfirmed"},
+};
+constexpr MonitorEntry _AlsEntries[] = {
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, "A and flags", "lab-collection"},
+    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "lab-collection"},
+};
+
+constexpr KitProfile _Profiles[] = {
+    {"sdk85", "Intel SDK-85 System Design Kit", "SDK-85 System Design Kit User's Manual", 3072000, _Sdk85Rom, _Sdk85Ram,
+     _Sdk85Chips, _Sdk85Entries, _Sdk85Keys, _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 1"},
+    {"dyna85", "Dynalog Microfriend Dyna-85", "Microfriend Dyna-85 User's Manual", 3072000, _Dyna85Rom, _Dyna85Ram,
+     _Dyna85Chips, _Dyna85Entries, _Dyna85Keys, _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 5"},
+    {"als85", "ALS 8085 trainer", "none found", 3072000, _AlsRom, _AlsRam, _AlsChips, _AlsEntries, _Sdk85Keys,
+     _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 1"},
+};
+
+} // namespace
+
+const std::span<const KitProfile> _KitProfiles{_Profiles};
+
+const KitProfile* FindKitProfile(std::string_view name)
+{
+    for (const auto& profile : _KitProfiles)
+        if (name == profile.Name)
+            return &profile;
+    return nullptr;
+}
