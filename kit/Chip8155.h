@@ -1,7 +1,8 @@
 // The 8155: 256 bytes of RAM, ports A and B (8 bits) and C (6 bits), and a
 // 14-bit timer. Registers (the low three address bits): 0 command (write) and
 // status (read), 1 port A, 2 port B, 3 port C, 4 the timer's count length,
-// low byte, 5 its high six bits with the two mode bits above them.
+// low byte, 5 its high six bits with the two mode bits above them. The RAM
+// is reached by memory address; on a kit it is the machine's memory (Kit.h).
 #pragma once
 
 #include <cstdint>

@@ -68,19 +68,6 @@ void WriteDevice(Device& device, int offset, std::uint8_t value)
         Write8251(*chip, offset, value);
 }
 
-std::uint8_t ReadDeviceRam(const Device& device, int offset)
-{
-    if (const auto* chip = std::get_if<Chip8155>(&device.Chip))
-        return chip->Ram[offset & 0xFF];
-    return 0xFF;
-}
-
-void WriteDeviceRam(Device& device, int offset, std::uint8_t value)
-{
-    if (auto* chip = std::get_if<Chip8155>(&device.Chip))
-        chip->Ram[offset & 0xFF] = value;
-}
-
 void ClockDevice(Device& device, std::uint64_t pulses)
 {
     if (auto* chip = std::get_if<Chip8155>(&device.Chip))

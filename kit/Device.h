@@ -1,5 +1,5 @@
 // A chip of a kit as the machine sees it: registers read and written by
-// offset, RAM (the 8155's) by offset, a clock advanced in pulses, parallel
+// offset, a clock advanced in pulses, parallel
 // ports that boards attach to, and interrupt outputs. One row per kind of
 // chip in _DeviceKinds; each kind's own record and functions are in its
 // Chip file, and the functions here only choose among them.
@@ -48,8 +48,6 @@ void ResetDevice(Device& device);
 
 std::uint8_t ReadDevice(Device& device, int offset);
 void WriteDevice(Device& device, int offset, std::uint8_t value);
-std::uint8_t ReadDeviceRam(const Device& device, int offset);
-void WriteDeviceRam(Device& device, int offset, std::uint8_t value);
 
 // Advances the chip's clock input by pulses: the 8155's TIMER IN, the
 // 8253's CLK 0-2, the 8251's TxC. The 8255 and 8279 take no count.

@@ -3,8 +3,6 @@
 
 namespace {
 
-constexpr std::uint8_t _RamOffset = 0xFF;
-
 bool InRanges(std::span<const MemoryRange> ranges, std::uint16_t address)
 {
     for (const auto& range : ranges)
@@ -102,10 +100,6 @@ void SetUpKit(Kit& kit, const KitProfile& profile)
                 kit.PortOffset[address] = static_cast<std::uint8_t>(offset);
             }
         }
-        if (place.RamPage >= 0) {
-            kit.PageDevice[place.RamPage] = static_cast<std::int16_t>(index);
-            kit.PageOffset[place.RamPage] = _RamOffset;
-        }
     }
 }
 
@@ -131,9 +125,7 @@ KitAccess ReadKitMemory(Kit& kit, std::uint16_t address, std::uint8_t& value)
 {
     const int device = kit.PageDevice[address >> 8];
     if (device >= 0) {
-        const std::uint8_t offset = kit.PageOffset[address >> 8];
-        value = offset == _RamOffset ? ReadDeviceRam(kit.Devices[device].Chip, address & 0xFF)
-                                     : ReadRegister(kit, device, offset);
+        value = ReadRegister(kit, device, kit.PageOffset[address >> 8]);
         return KitAccess::Device;
     }
     if (InRanges(kit.Profile->Rom, address))
@@ -147,11 +139,7 @@ KitAccess WriteKitMemory(Kit& kit, std::uint16_t address, std::uint8_t value)
 {
     const int device = kit.PageDevice[address >> 8];
     if (device >= 0) {
-        const std::uint8_t offset = kit.PageOffset[address >> 8];
-        if (offset == _RamOffset)
-            WriteDeviceRam(kit.Devices[device].Chip, address & 0xFF, value);
-        else
-            WriteRegister(kit, device, offset, value);
+        WriteRegister(kit, device, kit.PageOffset[address >> 8], value);
         return KitAccess::Device;
     }
     if (InRanges(kit.Profile->Rom, address))

@@ -47,8 +47,8 @@ struct Kit {
     std::vector<AttachedBoard> Boards;
     std::int16_t PortDevice[256];  // device index per I/O port, -1 for none
     std::uint8_t PortOffset[256];
-    std::int16_t PageDevice[256];  // device index per memory page (registers or RAM), -1 for none
-    std::uint8_t PageOffset[256];  // register offset, or 0xFF for the device's RAM
+    std::int16_t PageDevice[256];  // device index per memory page of a memory-mapped chip, -1 for none
+    std::uint8_t PageOffset[256];  // the register that page reaches
     std::uint64_t States = 0;      // T-states the kit has been clocked
 };
 
