@@ -166,6 +166,10 @@ void ClockKit(Kit& kit, std::uint64_t tStates)
 
 void DriveKitInterrupts(Kit& kit, InterruptLines& lines)
 {
+    if (kit.VectorKeyPressed) {
+        RaiseInterruptLine(lines, kit.Profile->VectorLine, 7);
+        kit.VectorKeyPressed = false;
+    }
     for (auto& placed : kit.Devices) {
         const ChipPlacement& place = *placed.Place;
         if (place.WiredOutput < 0)
@@ -222,6 +226,10 @@ Chip8279* FindKitDisplay(Kit& kit)
 
 bool PressKitKey(Kit& kit, std::string_view name)
 {
+    if (kit.Profile->VectorKey && name == kit.Profile->VectorKey) {
+        kit.VectorKeyPressed = true;
+        return true;
+    }
     Chip8279* display = FindKitDisplay(kit);
     if (!display)
         return false;

@@ -50,6 +50,7 @@ struct Kit {
     std::int16_t PageDevice[256];  // device index per memory page of a memory-mapped chip, -1 for none
     std::uint8_t PageOffset[256];  // the register that page reaches
     std::uint64_t States = 0;      // T-states the kit has been clocked
+    bool VectorKeyPressed = false; // the profile's VectorKey, until DriveKitInterrupts raises its line
 };
 
 enum class KitAccess : std::uint8_t {
@@ -80,6 +81,8 @@ void DriveKitInterrupts(Kit& kit, InterruptLines& lines);
 bool AttachBoard(Kit& kit, BoardKind kind, std::string_view chip, int port, int secondPort = -1);
 
 // Presses a key of the keypad by its name; false for a name the kit lacks.
+// The profile's VectorKey raises its interrupt line (at the next
+// DriveKitInterrupts) instead of entering the 8279's FIFO.
 bool PressKitKey(Kit& kit, std::string_view name);
 
 // The six digits as text, "2050 3A": the address field, a space, the data

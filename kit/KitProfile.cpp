@@ -69,11 +69,11 @@ constexpr MonitorEntry _AlsEntries[] = {
 
 constexpr KitProfile _Profiles[] = {
     {"sdk85", "Intel SDK-85 System Design Kit", "SDK-85 System Design Kit User's Manual", 3072000, _Sdk85Rom, _Sdk85Ram,
-     _Sdk85Chips, _Sdk85Entries, _Sdk85Keys, _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 1"},
+     _Sdk85Chips, _Sdk85Entries, _Sdk85Keys, _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 1", "VECT", InterruptSource::Rst75},
     {"dyna85", "Dynalog Microfriend Dyna-85", "Microfriend Dyna-85 User's Manual", 3072000, _Dyna85Rom, _Dyna85Ram,
-     _Dyna85Chips, _Dyna85Entries, _Dyna85Keys, _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 5"},
+     _Dyna85Chips, _Dyna85Entries, _Dyna85Keys, _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 5", "VI", InterruptSource::Rst75},
     {"als85", "ALS 8085 trainer", "none found", 3072000, _AlsRom, _AlsRam, _AlsChips, _AlsEntries, _Sdk85Keys,
-     _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 1"},
+     _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 1", nullptr, InterruptSource::Rst75},
 };
 
 } // namespace

@@ -74,6 +74,8 @@ struct KitProfile {
     int AddressDigits[4];       // display RAM positions, left to right
     int DataDigits[2];
     const char* ReturnInstruction; // how a program ends: "RST 1"
+    const char* VectorKey;         // the key wired to an interrupt input (not the 8279), or nullptr
+    InterruptSource VectorLine;
 };
 
 extern const std::span<const KitProfile> _KitProfiles;

@@ -144,4 +144,24 @@ TEST(KitRun, KeyInterruptThroughThe8279)
     EXPECT_EQ(run->Last, MonitorEvent::Returned);
 }
 
+// The Dyna-85's VI key is wired to RST 7.5, not to the 8279.
+TEST(KitRun, VectorInterruptKey)
+{
+    auto run = Load("dyna85", 0x2000,
+                    {
+                        0x31, 0x00, 0x30, // LXI SP,3000H
+                        0x3E, 0x0B,       // MVI A,0BH    ; unmask RST 7.5 only
+                        0x30,             // SIM
+                        0xFB,             // EI
+                        0xC3, 0x07, 0x20, // WAIT: JMP WAIT
+                    });
+    run->Cpu->Memory[0x003C] = 0xEF; // RST 5 at the RST 7.5 vector
+    Go(*run, 50);
+    EXPECT_EQ(run->Last, MonitorEvent::NotEntry);
+    EXPECT_TRUE(PressKitKey(run->TheKit, "VI"));
+    EXPECT_EQ(FindKitDisplay(run->TheKit)->FifoCount, 0);
+    Go(*run, 50);
+    EXPECT_EQ(run->Last, MonitorEvent::Returned);
+}
+
 } // namespace
