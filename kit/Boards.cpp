@@ -64,7 +64,7 @@ const BoardKindInfo* FindBoardKind(const std::string& name)
     return nullptr;
 }
 
-void OnBoardOutput(Board& board, std::uint8_t value, std::uint64_t state, bool second)
+void DriveBoard(Board& board, std::uint8_t value, std::uint64_t state, bool second)
 {
     switch (board.Kind) {
     case BoardKind::TrafficLight:
@@ -84,7 +84,7 @@ void OnBoardOutput(Board& board, std::uint8_t value, std::uint64_t state, bool s
     }
 }
 
-bool BoardInput(const Board& board, std::uint8_t& value)
+bool ReadBoardInput(const Board& board, std::uint8_t& value)
 {
     if (board.Kind != BoardKind::LedsSwitches && board.Kind != BoardKind::Adc)
         return false;
@@ -92,7 +92,7 @@ bool BoardInput(const Board& board, std::uint8_t& value)
     return true;
 }
 
-int StepperAngleTenths(const Board& board)
+int MeasureStepperAngle(const Board& board)
 {
     // A half step is 0.9 degrees.
     const int tenths = (board.StepperPosition * 9) % 3600;

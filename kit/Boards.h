@@ -1,7 +1,7 @@
 // The add-on boards of a lab, on a parallel port of a chip: LEDs and
 // switches, a traffic light, a stepper motor, a DAC and an ADC. A board sees
-// the byte the port drives (OnBoardOutput) and may drive the port's pins
-// (BoardInput); the kit calls both as the program writes and reads the port.
+// the byte the port drives (DriveBoard) and may drive the port's pins
+// (ReadBoardInput); the kit calls both as the program writes and reads the port.
 #pragma once
 
 #include <cstdint>
@@ -48,13 +48,13 @@ struct Board {
 
 // The board sees a byte driven on its port (second: the traffic light's
 // second port) at T-state count state.
-void OnBoardOutput(Board& board, std::uint8_t value, std::uint64_t state, bool second = false);
+void DriveBoard(Board& board, std::uint8_t value, std::uint64_t state, bool second = false);
 
 // Whether the board drives the port's pins, and with what.
-bool BoardInput(const Board& board, std::uint8_t& value);
+bool ReadBoardInput(const Board& board, std::uint8_t& value);
 
 // The stepper's angle in tenths of a degree, 0 to 3599.
-int StepperAngleTenths(const Board& board);
+int MeasureStepperAngle(const Board& board);
 
 // The lamps lit, as "N:R E:G S:R W:G" (R, A, G, or - when none; several
 // letters when several are lit), with "walk NS" and "walk EW" when lit.

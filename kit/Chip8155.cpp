@@ -213,7 +213,7 @@ void Clock8155(Chip8155& chip, std::uint64_t pulses)
     }
 }
 
-std::uint8_t Output8155(const Chip8155& chip, int port)
+std::uint8_t ReadOutputPins8155(const Chip8155& chip, int port)
 {
     if (port == 2)
         return ComposePortC(chip, false);

@@ -36,7 +36,7 @@ void Write8155(Chip8155& chip, int offset, std::uint8_t value);
 void Clock8155(Chip8155& chip, std::uint64_t pulses);
 
 // The value the chip drives on a port's output pins (0 on input pins).
-std::uint8_t Output8155(const Chip8155& chip, int port);
+std::uint8_t ReadOutputPins8155(const Chip8155& chip, int port);
 
 // The outside's side of the strobed ports (port C in ALT 3 and ALT 4): a
 // strobe on A STB or B STB, latching value on an input port or taking the

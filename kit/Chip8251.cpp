@@ -19,7 +19,7 @@ void StartSending(Chip8251& chip)
     chip.TxShift = chip.TxBuffer;
     chip.TxBufferFull = false;
     chip.TxShifting = true;
-    chip.TxLeft = CharacterPulses8251(chip);
+    chip.TxLeft = CountCharacterPulses8251(chip);
 }
 
 } // namespace
@@ -31,7 +31,7 @@ void Reset8251(Chip8251& chip)
     chip.Sent = std::move(sent);
 }
 
-std::uint64_t CharacterPulses8251(const Chip8251& chip)
+std::uint64_t CountCharacterPulses8251(const Chip8251& chip)
 {
     const int bits = CharacterBits(chip) + ((chip.ModeWord & 0x10) ? 1 : 0);
     if (IsSync(chip))
@@ -118,9 +118,9 @@ void Receive8251(Chip8251& chip, std::uint8_t byte)
     chip.RxReady = true;
 }
 
-bool TxReadyPin8251(const Chip8251& chip)
+bool IsTxReadyPin8251(const Chip8251& chip)
 {
     return !chip.TxBufferFull && chip.Cts && (chip.CommandWord & _TxEnable);
 }
 
-bool RxReadyPin8251(const Chip8251& chip) { return chip.RxReady; }
+bool IsRxReadyPin8251(const Chip8251& chip) { return chip.RxReady; }

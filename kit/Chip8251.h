@@ -40,8 +40,8 @@ void Clock8251(Chip8251& chip, std::uint64_t pulses);
 void Receive8251(Chip8251& chip, std::uint8_t byte);
 
 // The TxRDY and RxRDY pins.
-bool TxReadyPin8251(const Chip8251& chip);
-bool RxReadyPin8251(const Chip8251& chip);
+bool IsTxReadyPin8251(const Chip8251& chip);
+bool IsRxReadyPin8251(const Chip8251& chip);
 
 // Clock pulses one character takes in the present mode.
-std::uint64_t CharacterPulses8251(const Chip8251& chip);
+std::uint64_t CountCharacterPulses8251(const Chip8251& chip);

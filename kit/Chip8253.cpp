@@ -58,7 +58,7 @@ void StartSquare(Counter8253& counter)
 
 void ClockOnce(Counter8253& counter)
 {
-    const int mode = ModeOfCounter(counter);
+    const int mode = DecodeCounterMode(counter);
     switch (mode) {
     case 0: // interrupt on terminal count
     case 4: // software triggered strobe
@@ -149,7 +149,7 @@ void WriteControl(Chip8253& chip, std::uint8_t value)
             Counter8253& counter = chip.Counters[i];
             if (!(value & 0x20) && !counter.CountLatched) {
                 counter.CountLatched = true;
-                counter.LatchedCount = CountOfCounter(counter);
+                counter.LatchedCount = ReadCountingElement(counter);
                 counter.LatchedMsbNext = false;
             }
             if (!(value & 0x10) && !counter.StatusLatched) {
@@ -165,7 +165,7 @@ void WriteControl(Chip8253& chip, std::uint8_t value)
         // The counter latch command; a second one before the read is ignored.
         if (!counter.CountLatched) {
             counter.CountLatched = true;
-            counter.LatchedCount = CountOfCounter(counter);
+            counter.LatchedCount = ReadCountingElement(counter);
             counter.LatchedMsbNext = false;
         }
         return;
@@ -174,7 +174,7 @@ void WriteControl(Chip8253& chip, std::uint8_t value)
     counter = Counter8253{};
     counter.Gate = gate;
     counter.Control = value & 0x3F;
-    counter.Out = ModeOfCounter(counter) != 0; // mode 0 puts OUT low, the others high
+    counter.Out = DecodeCounterMode(counter) != 0; // mode 0 puts OUT low, the others high
 }
 
 void WriteCount(Counter8253& counter, std::uint8_t value)
@@ -186,7 +186,7 @@ void WriteCount(Counter8253& counter, std::uint8_t value)
         if (!counter.WriteMsbNext) {
             counter.Written = static_cast<std::uint16_t>((counter.Written & 0xFF00) | value);
             counter.WriteMsbNext = true;
-            if (ModeOfCounter(counter) == 0) {
+            if (DecodeCounterMode(counter) == 0) {
                 counter.Counting = false; // the first byte stops the count
                 counter.Out = false;
             }
@@ -197,7 +197,7 @@ void WriteCount(Counter8253& counter, std::uint8_t value)
         break;
     }
     counter.NullCount = true;
-    const int mode = ModeOfCounter(counter);
+    const int mode = DecodeCounterMode(counter);
     if (mode == 0) {
         counter.Out = false;
         counter.Counting = false;
@@ -217,7 +217,7 @@ std::uint8_t ReadCount(Counter8253& counter)
         return counter.LatchedStatus;
     }
     const bool latched = counter.CountLatched;
-    const std::uint16_t value = latched ? counter.LatchedCount : CountOfCounter(counter);
+    const std::uint16_t value = latched ? counter.LatchedCount : ReadCountingElement(counter);
     std::uint8_t byte = 0;
     switch (ReadLoad(counter)) {
     case 1: byte = value & 0xFF; counter.CountLatched = false; break;
@@ -242,15 +242,15 @@ void Reset8253(Chip8253& chip, bool is8254)
     chip.ReadBack = is8254;
 }
 
-int ModeOfCounter(const Counter8253& counter)
+int DecodeCounterMode(const Counter8253& counter)
 {
     const int mode = (counter.Control >> 1) & 7;
     return mode >= 6 ? mode - 4 : mode; // 110 and 111 are modes 2 and 3
 }
 
-std::uint16_t CountOfCounter(const Counter8253& counter)
+std::uint16_t ReadCountingElement(const Counter8253& counter)
 {
-    if (ModeOfCounter(counter) == 3 && counter.Counting)
+    if (DecodeCounterMode(counter) == 3 && counter.Counting)
         return Encode(counter, counter.HalfLeft * 2); // mode 3 counts down by twos
     return Encode(counter, counter.Counting ? counter.Count : 0);
 }
@@ -288,7 +288,7 @@ void SetGate8253(Chip8253& chip, int counter, bool level)
     Counter8253& c = chip.Counters[counter];
     const bool rising = level && !c.Gate;
     c.Gate = level;
-    const int mode = ModeOfCounter(c);
+    const int mode = DecodeCounterMode(c);
     if ((mode == 2 || mode == 3) && !level)
         c.Out = true;
     if (!rising)

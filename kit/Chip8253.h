@@ -45,5 +45,5 @@ void Clock8253(Chip8253& chip, int counter, std::uint64_t pulses);
 void SetGate8253(Chip8253& chip, int counter, bool level);
 
 // The counter's mode (0-5) and its count as a read without a latch shows it.
-int ModeOfCounter(const Counter8253& counter);
-std::uint16_t CountOfCounter(const Counter8253& counter);
+int DecodeCounterMode(const Counter8253& counter);
+std::uint16_t ReadCountingElement(const Counter8253& counter);

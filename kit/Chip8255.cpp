@@ -15,15 +15,15 @@ std::uint8_t Bit(int n, bool on) { return on ? static_cast<std::uint8_t>(1u << n
 bool IsStrobedInput(const Chip8255& chip, int port)
 {
     if (port == _PortA)
-        return ModeOfGroupA(chip) == 2 || (ModeOfGroupA(chip) == 1 && (chip.Control & _AInput));
-    return ModeOfGroupB(chip) == 1 && (chip.Control & _BInput);
+        return DecodeGroupAMode(chip) == 2 || (DecodeGroupAMode(chip) == 1 && (chip.Control & _AInput));
+    return DecodeGroupBMode(chip) == 1 && (chip.Control & _BInput);
 }
 
 bool IsStrobedOutput(const Chip8255& chip, int port)
 {
     if (port == _PortA)
-        return ModeOfGroupA(chip) == 2 || (ModeOfGroupA(chip) == 1 && !(chip.Control & _AInput));
-    return ModeOfGroupB(chip) == 1 && !(chip.Control & _BInput);
+        return DecodeGroupAMode(chip) == 2 || (DecodeGroupAMode(chip) == 1 && !(chip.Control & _AInput));
+    return DecodeGroupBMode(chip) == 1 && !(chip.Control & _BInput);
 }
 
 // Port C's bits that carry handshake signals in the present modes: a bit set
@@ -31,12 +31,12 @@ bool IsStrobedOutput(const Chip8255& chip, int port)
 std::uint8_t HandshakeBits(const Chip8255& chip)
 {
     std::uint8_t bits = 0;
-    switch (ModeOfGroupA(chip)) {
+    switch (DecodeGroupAMode(chip)) {
     case 1: bits |= (chip.Control & _AInput) ? 0x38 : 0xC8; break; // PC3-5 or PC3, PC6, PC7
     case 2: bits |= 0xF8; break;                                   // PC3-7
     default: break;
     }
-    if (ModeOfGroupB(chip) == 1)
+    if (DecodeGroupBMode(chip) == 1)
         bits |= 0x07;
     return bits;
 }
@@ -52,9 +52,9 @@ std::uint8_t ComposePortC(const Chip8255& chip, bool forRead)
         value |= source & (1u << bit);
     }
     value &= static_cast<std::uint8_t>(~HandshakeBits(chip));
-    const int modeA = ModeOfGroupA(chip);
+    const int modeA = DecodeGroupAMode(chip);
     if (modeA == 1 || modeA == 2) {
-        value |= Bit(3, Interrupt8255(chip, _PortA));
+        value |= Bit(3, IsRequesting8255(chip, _PortA));
         if (modeA == 2 || (chip.Control & _AInput)) {
             value |= Bit(5, chip.InputFull[_PortA]);
             value |= Bit(4, forRead && chip.EnableIn[_PortA]);
@@ -64,8 +64,8 @@ std::uint8_t ComposePortC(const Chip8255& chip, bool forRead)
             value |= Bit(6, forRead && chip.EnableOut);
         }
     }
-    if (ModeOfGroupB(chip) == 1) {
-        value |= Bit(0, Interrupt8255(chip, _PortB));
+    if (DecodeGroupBMode(chip) == 1) {
+        value |= Bit(0, IsRequesting8255(chip, _PortB));
         if (chip.Control & _BInput)
             value |= Bit(1, chip.InputFull[_PortB]);
         else
@@ -93,7 +93,7 @@ void SetResetBit(Chip8255& chip, std::uint8_t value)
 {
     const int bit = (value >> 1) & 7;
     const bool set = value & 1;
-    const int modeA = ModeOfGroupA(chip);
+    const int modeA = DecodeGroupAMode(chip);
     const bool aIn = modeA == 2 || (modeA == 1 && (chip.Control & _AInput));
     const bool aOut = modeA == 2 || (modeA == 1 && !(chip.Control & _AInput));
     // The INTE flip-flops sit behind the STB and ACK bits.
@@ -105,7 +105,7 @@ void SetResetBit(Chip8255& chip, std::uint8_t value)
         chip.EnableOut = set;
         return;
     }
-    if (bit == 2 && ModeOfGroupB(chip) == 1) {
+    if (bit == 2 && DecodeGroupBMode(chip) == 1) {
         chip.EnableIn[_PortB] = set;
         return;
     }
@@ -124,13 +124,13 @@ void Reset8255(Chip8255& chip)
     chip = Chip8255{};
 }
 
-int ModeOfGroupA(const Chip8255& chip)
+int DecodeGroupAMode(const Chip8255& chip)
 {
     const int bits = (chip.Control >> 5) & 3;
     return bits >= 2 ? 2 : bits;
 }
 
-int ModeOfGroupB(const Chip8255& chip)
+int DecodeGroupBMode(const Chip8255& chip)
 {
     return (chip.Control & _BMode1) ? 1 : 0;
 }
@@ -189,7 +189,7 @@ void Write8255(Chip8255& chip, int offset, std::uint8_t value)
     }
 }
 
-std::uint8_t Output8255(const Chip8255& chip, int port)
+std::uint8_t ReadOutputPins8255(const Chip8255& chip, int port)
 {
     if (port == _PortC)
         return ComposePortC(chip, false);
@@ -213,17 +213,17 @@ void Acknowledge8255(Chip8255& chip, int port)
         chip.OutputFull[port] = false;
 }
 
-bool Interrupt8255(const Chip8255& chip, int port)
+bool IsRequesting8255(const Chip8255& chip, int port)
 {
     if (port == _PortA) {
-        const int mode = ModeOfGroupA(chip);
+        const int mode = DecodeGroupAMode(chip);
         if (mode == 0)
             return false;
         const bool in = (mode == 2 || (chip.Control & _AInput)) && chip.EnableIn[_PortA] && chip.InputFull[_PortA];
         const bool out = (mode == 2 || !(chip.Control & _AInput)) && chip.EnableOut && !chip.OutputFull[_PortA];
         return in || out;
     }
-    if (ModeOfGroupB(chip) != 1)
+    if (DecodeGroupBMode(chip) != 1)
         return false;
     if (chip.Control & _BInput)
         return chip.EnableIn[_PortB] && chip.InputFull[_PortB];

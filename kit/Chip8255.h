@@ -28,12 +28,12 @@ void Write8255(Chip8255& chip, int offset, std::uint8_t value);
 
 // Group A's mode (0, 1 or 2) and group B's mode (0 or 1), and whether a
 // port (A, B, C lower half as 2, C upper half as 3) is an input.
-int ModeOfGroupA(const Chip8255& chip);
-int ModeOfGroupB(const Chip8255& chip);
+int DecodeGroupAMode(const Chip8255& chip);
+int DecodeGroupBMode(const Chip8255& chip);
 bool IsInput8255(const Chip8255& chip, int port);
 
 // The value the chip drives on a port's output pins (0 on input pins).
-std::uint8_t Output8255(const Chip8255& chip, int port);
+std::uint8_t ReadOutputPins8255(const Chip8255& chip, int port);
 
 // The outside's side of the handshakes of modes 1 and 2: a strobe (STB low,
 // then high) latching value into port A or B, and an acknowledge (ACK low,
@@ -42,4 +42,4 @@ void Strobe8255(Chip8255& chip, int port, std::uint8_t value);
 void Acknowledge8255(Chip8255& chip, int port);
 
 // INTR A or INTR B as the pins show it.
-bool Interrupt8255(const Chip8255& chip, int port);
+bool IsRequesting8255(const Chip8255& chip, int port);

@@ -27,7 +27,7 @@ void WriteDisplayByte(Chip8279& chip, std::uint8_t value)
     if (IsRightEntry8279(chip)) {
         // Right entry, as on a calculator: the digits move one place left
         // and the new one enters at the right.
-        const int digits = DigitCount8279(chip) < 8 ? 8 : DigitCount8279(chip);
+        const int digits = CountDigits8279(chip) < 8 ? 8 : CountDigits8279(chip);
         for (int i = 0; i + 1 < digits; ++i)
             chip.Display[i] = chip.Display[i + 1];
         std::uint8_t& last = chip.Display[digits - 1];
@@ -101,7 +101,7 @@ bool IsDecodedScan8279(const Chip8279& chip)
 
 bool IsRightEntry8279(const Chip8279& chip) { return chip.Mode & 0x10; }
 
-int DigitCount8279(const Chip8279& chip)
+int CountDigits8279(const Chip8279& chip)
 {
     if (IsDecodedScan8279(chip))
         return 4;
@@ -152,7 +152,7 @@ void PressKey8279(Chip8279& chip, std::uint8_t code)
     chip.Irq = true;
 }
 
-std::uint8_t ShownDigit8279(const Chip8279& chip, int digit)
+std::uint8_t ReadShownDigit8279(const Chip8279& chip, int digit)
 {
     std::uint8_t value = chip.Display[digit & 15];
     if (chip.InhibitBlank & 0x02)

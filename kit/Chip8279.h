@@ -37,9 +37,9 @@ void Write8279(Chip8279& chip, int offset, std::uint8_t value);
 void PressKey8279(Chip8279& chip, std::uint8_t code);
 
 // The display as the digits show it: a blanked nibble shows the clear code.
-std::uint8_t ShownDigit8279(const Chip8279& chip, int digit);
+std::uint8_t ReadShownDigit8279(const Chip8279& chip, int digit);
 
 // Digits the scan drives: 8 or 16 with an encoded scan, 4 with a decoded one.
-int DigitCount8279(const Chip8279& chip);
+int CountDigits8279(const Chip8279& chip);
 bool IsDecodedScan8279(const Chip8279& chip);
 bool IsRightEntry8279(const Chip8279& chip);

@@ -78,27 +78,27 @@ void ClockDevice(Device& device, std::uint64_t pulses)
         Clock8251(*chip, pulses);
 }
 
-bool DeviceOutput(const Device& device, int output)
+bool ReadDeviceOutput(const Device& device, int output)
 {
     if (const auto* chip = std::get_if<Chip8155>(&device.Chip))
         return !chip->Out;
     if (const auto* chip = std::get_if<Chip8255>(&device.Chip))
-        return Interrupt8255(*chip, output == 0 ? _PortA : _PortB);
+        return IsRequesting8255(*chip, output == 0 ? _PortA : _PortB);
     if (const auto* chip = std::get_if<Chip8253>(&device.Chip))
         return output >= 0 && output < 3 && chip->Counters[output].Out;
     if (const auto* chip = std::get_if<Chip8279>(&device.Chip))
         return chip->Irq;
     if (const auto* chip = std::get_if<Chip8251>(&device.Chip))
-        return output == 0 ? RxReadyPin8251(*chip) : TxReadyPin8251(*chip);
+        return output == 0 ? IsRxReadyPin8251(*chip) : IsTxReadyPin8251(*chip);
     return false;
 }
 
-std::uint8_t DevicePortOutput(const Device& device, int port)
+std::uint8_t ReadDevicePort(const Device& device, int port)
 {
     if (const auto* chip = std::get_if<Chip8155>(&device.Chip))
-        return Output8155(*chip, port);
+        return ReadOutputPins8155(*chip, port);
     if (const auto* chip = std::get_if<Chip8255>(&device.Chip))
-        return Output8255(*chip, port);
+        return ReadOutputPins8255(*chip, port);
     return 0;
 }
 

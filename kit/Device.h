@@ -22,7 +22,7 @@ struct DeviceKindInfo {
     int Registers;           // register offsets 0 to Registers-1
     int RamBytes;            // RAM on the chip, 0 for none
     int Ports;               // parallel ports a board can attach to (A, B, C)
-    int Outputs;             // interrupt outputs (see DeviceOutput)
+    int Outputs;             // interrupt outputs (see ReadDeviceOutput)
     const char* Description;
 };
 
@@ -56,8 +56,8 @@ void ClockDevice(Device& device, std::uint64_t pulses);
 // The level of an output the kit may wire to an interrupt input, as "the
 // request is on": the 8155's TIMER OUT low, an 8255 INTR, an 8253 OUT high,
 // the 8279's IRQ, the 8251's RxRDY or TxRDY.
-bool DeviceOutput(const Device& device, int output);
+bool ReadDeviceOutput(const Device& device, int output);
 
 // A parallel port: the byte the chip drives, and the pins the outside drives.
-std::uint8_t DevicePortOutput(const Device& device, int port);
+std::uint8_t ReadDevicePort(const Device& device, int port);
 void SetDevicePortPins(Device& device, int port, std::uint8_t value);

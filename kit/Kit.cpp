@@ -18,9 +18,9 @@ void UpdateBoards(Kit& kit, int device)
         if (board.Device != device)
             continue;
         const Device& chip = kit.Devices[device].Chip;
-        OnBoardOutput(board.State, DevicePortOutput(chip, board.Port), kit.States);
+        DriveBoard(board.State, ReadDevicePort(chip, board.Port), kit.States);
         if (board.SecondPort >= 0)
-            OnBoardOutput(board.State, DevicePortOutput(chip, board.SecondPort), kit.States, true);
+            DriveBoard(board.State, ReadDevicePort(chip, board.SecondPort), kit.States, true);
     }
 }
 
@@ -29,7 +29,7 @@ void DrivePins(Kit& kit, int device)
 {
     for (auto& board : kit.Boards) {
         std::uint8_t value = 0;
-        if (board.Device == device && BoardInput(board.State, value))
+        if (board.Device == device && ReadBoardInput(board.State, value))
             SetDevicePortPins(kit.Devices[device].Chip, board.Port, value);
     }
 }
@@ -174,7 +174,7 @@ void DriveKitInterrupts(Kit& kit, InterruptLines& lines)
         const ChipPlacement& place = *placed.Place;
         if (place.WiredOutput < 0)
             continue;
-        const bool level = DeviceOutput(placed.Chip, place.WiredOutput);
+        const bool level = ReadDeviceOutput(placed.Chip, place.WiredOutput);
         const bool rising = level && !placed.LastOutput;
         placed.LastOutput = level;
         switch (place.Line) {
@@ -252,10 +252,10 @@ std::string DescribeKitDisplay(const Kit& kit)
     if (!display)
         return text;
     for (int position : kit.Profile->AddressDigits)
-        text += HexDigitOf(kit, ShownDigit8279(*display, position));
+        text += HexDigitOf(kit, ReadShownDigit8279(*display, position));
     text += ' ';
     for (int position : kit.Profile->DataDigits)
-        text += HexDigitOf(kit, ShownDigit8279(*display, position));
+        text += HexDigitOf(kit, ReadShownDigit8279(*display, position));
     return text;
 }
 

@@ -29,7 +29,7 @@ struct ChipPlacement {
     int RamPage;               // the page (high byte) of an 8155's 256 bytes, -1 for none; the kit
                                // leaves them in the machine's memory (a profile's Ram range)
     std::uint32_t StatesPerPulse; // T-states per pulse of its clock input; 0: not clocked
-    int WiredOutput;           // its output (DeviceOutput) wired to an interrupt input, -1: none
+    int WiredOutput;           // its output (ReadDeviceOutput) wired to an interrupt input, -1: none
     InterruptSource Line;
     const char* Source;
 };

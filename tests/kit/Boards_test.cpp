@@ -17,8 +17,8 @@ int AngleAfter(std::initializer_list<std::uint8_t> patterns)
 {
     Board board = Stepper();
     for (std::uint8_t pattern : patterns)
-        OnBoardOutput(board, pattern, 0);
-    return StepperAngleTenths(board);
+        DriveBoard(board, pattern, 0);
+    return MeasureStepperAngle(board);
 }
 
 TEST(Boards, StepperAngleFromTheWindingSequence)
@@ -38,10 +38,10 @@ TEST(Boards, DacKeepsASampleForEachChange)
 {
     Board board;
     board.Kind = BoardKind::Dac;
-    OnBoardOutput(board, 0x00, 10);
-    OnBoardOutput(board, 0x00, 20);
-    OnBoardOutput(board, 0x80, 30);
-    OnBoardOutput(board, 0xFF, 45);
+    DriveBoard(board, 0x00, 10);
+    DriveBoard(board, 0x00, 20);
+    DriveBoard(board, 0x80, 30);
+    DriveBoard(board, 0xFF, 45);
     ASSERT_EQ(board.Samples.size(), 3u);
     EXPECT_EQ(board.Samples[1].State, 30u);
     EXPECT_EQ(board.Samples[1].Value, 0x80);
@@ -52,12 +52,12 @@ TEST(Boards, TrafficLightLamps)
 {
     Board board;
     board.Kind = BoardKind::TrafficLight;
-    OnBoardOutput(board, 0x0C, 0);        // north green, east red
-    OnBoardOutput(board, 0x21, 0, true);  // south red, west green
+    DriveBoard(board, 0x0C, 0);        // north green, east red
+    DriveBoard(board, 0x21, 0, true);  // south red, west green
     EXPECT_EQ(DescribeTrafficLight(board), "N:G E:R S:R W:G");
-    OnBoardOutput(board, 0x4A, 0); // north amber, east red, walk north-south
+    DriveBoard(board, 0x4A, 0); // north amber, east red, walk north-south
     EXPECT_EQ(DescribeTrafficLight(board), "N:A E:R S:R W:G walk NS");
-    OnBoardOutput(board, 0x00, 0);
+    DriveBoard(board, 0x00, 0);
     EXPECT_EQ(DescribeTrafficLight(board), "N:- E:- S:R W:G");
 }
 
@@ -68,13 +68,13 @@ TEST(Boards, SwitchesAndAdcDriveTheirPort)
         board.Kind = kind;
         board.Input = 0x5C;
         std::uint8_t value = 0;
-        EXPECT_TRUE(BoardInput(board, value));
+        EXPECT_TRUE(ReadBoardInput(board, value));
         EXPECT_EQ(value, 0x5C);
     }
     Board dac;
     dac.Kind = BoardKind::Dac;
     std::uint8_t value = 0;
-    EXPECT_FALSE(BoardInput(dac, value));
+    EXPECT_FALSE(ReadBoardInput(dac, value));
 }
 
 TEST(Boards, KindsAreFoundByName)

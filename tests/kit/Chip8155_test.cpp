@@ -44,12 +44,12 @@ TEST(Chip8155, PortsFollowTheCommandRegister)
     Write8155(chip, 0, 0x03);           // PA and PB outputs, PC ALT 1 (input)
     Write8155(chip, 1, 0xAA);
     Write8155(chip, 2, 0x55);
-    EXPECT_EQ(Output8155(chip, 0), 0xAA);
+    EXPECT_EQ(ReadOutputPins8155(chip, 0), 0xAA);
     EXPECT_EQ(Read8155(chip, 2), 0x55);
     EXPECT_EQ(Read8155(chip, 3), 0x3F);
     Write8155(chip, 0, 0x0C); // PC ALT 2: output, six bits
     Write8155(chip, 3, 0xFF);
-    EXPECT_EQ(Output8155(chip, 2), 0x3F);
+    EXPECT_EQ(ReadOutputPins8155(chip, 2), 0x3F);
 }
 
 TEST(Chip8155, StatusShowsTheInterruptEnables)

@@ -22,7 +22,7 @@ TEST(Chip8251, StatusAfterSetUp)
 {
     Chip8251 chip = Console();
     EXPECT_EQ(Read8251(chip, 1), 0x05); // TxRDY, TxEMPTY
-    EXPECT_TRUE(TxReadyPin8251(chip));
+    EXPECT_TRUE(IsTxReadyPin8251(chip));
 }
 
 TEST(Chip8251, SendingACharacter)
@@ -32,7 +32,7 @@ TEST(Chip8251, SendingACharacter)
     EXPECT_EQ(Read8251(chip, 1), 0x01); // the buffer passed it on: TxRDY, not TxEMPTY
     Write8251(chip, 0, 'i');
     EXPECT_EQ(Read8251(chip, 1), 0x00);
-    EXPECT_FALSE(TxReadyPin8251(chip));
+    EXPECT_FALSE(IsTxReadyPin8251(chip));
     Clock8251(chip, 159);
     EXPECT_EQ(chip.Sent, "");
     Clock8251(chip, 1);
@@ -62,7 +62,7 @@ TEST(Chip8251, CharacterTimeFollowsTheModeInstruction)
         Chip8251 chip;
         Reset8251(chip);
         Write8251(chip, 1, row.Mode);
-        EXPECT_EQ(CharacterPulses8251(chip), row.Pulses) << std::hex << int(row.Mode);
+        EXPECT_EQ(CountCharacterPulses8251(chip), row.Pulses) << std::hex << int(row.Mode);
     }
 }
 
@@ -71,7 +71,7 @@ TEST(Chip8251, ReceivingAndOverrun)
     Chip8251 chip = Console();
     Receive8251(chip, 'a');
     EXPECT_EQ(Read8251(chip, 1), 0x07);
-    EXPECT_TRUE(RxReadyPin8251(chip));
+    EXPECT_TRUE(IsRxReadyPin8251(chip));
     EXPECT_EQ(Read8251(chip, 0), 'a');
     EXPECT_EQ(Read8251(chip, 1), 0x05);
     Receive8251(chip, 'b');

@@ -41,7 +41,7 @@ TEST(Chip8255, Mode0DirectionsFollowTheControlWord)
         const std::uint8_t upper = row.CUpperIn ? 0x30 : 0xC0;
         const std::uint8_t lower = row.CLowerIn ? 0x0C : 0x03;
         EXPECT_EQ(Read8255(chip, 2), upper | lower);
-        EXPECT_EQ(Output8255(chip, 0), row.AIn ? 0x00 : 0xA5);
+        EXPECT_EQ(ReadOutputPins8255(chip, 0), row.AIn ? 0x00 : 0xA5);
     }
 }
 
@@ -51,7 +51,7 @@ TEST(Chip8255, ResetMakesEveryPortAnInput)
     Reset8255(chip);
     chip.Pins[0] = 0x42;
     EXPECT_EQ(Read8255(chip, 0), 0x42);
-    EXPECT_EQ(Output8255(chip, 0), 0x00);
+    EXPECT_EQ(ReadOutputPins8255(chip, 0), 0x00);
 }
 
 TEST(Chip8255, AModeWordClearsTheOutputLatches)
@@ -60,8 +60,8 @@ TEST(Chip8255, AModeWordClearsTheOutputLatches)
     Write8255(chip, 0, 0xFF);
     Write8255(chip, 2, 0xFF);
     Write8255(chip, 3, 0x80);
-    EXPECT_EQ(Output8255(chip, 0), 0x00);
-    EXPECT_EQ(Output8255(chip, 2), 0x00);
+    EXPECT_EQ(ReadOutputPins8255(chip, 0), 0x00);
+    EXPECT_EQ(ReadOutputPins8255(chip, 2), 0x00);
 }
 
 // Bit set/reset: D7 = 0, D3-D1 the bit, D0 set (1) or reset (0).
@@ -75,7 +75,7 @@ TEST(Chip8255, BitSetResetChangesOneBitOfPortC)
     Chip8255 chip = WithControl(0x80);
     for (const auto& row : rows) {
         Write8255(chip, 3, row.Word);
-        EXPECT_EQ(Output8255(chip, 2), row.PortC) << std::hex << int(row.Word);
+        EXPECT_EQ(ReadOutputPins8255(chip, 2), row.PortC) << std::hex << int(row.Word);
     }
 }
 
@@ -89,10 +89,10 @@ TEST(Chip8255, Mode1InputHandshake)
     EXPECT_EQ(Read8255(chip, 2) & 0x38, 0x10);
     Strobe8255(chip, 0, 0x5A);
     EXPECT_EQ(Read8255(chip, 2) & 0x38, 0x38); // IBF, INTE, INTR
-    EXPECT_TRUE(Interrupt8255(chip, 0));
+    EXPECT_TRUE(IsRequesting8255(chip, 0));
     EXPECT_EQ(Read8255(chip, 0), 0x5A);
     EXPECT_EQ(Read8255(chip, 2) & 0x38, 0x10); // the read cleared IBF and INTR
-    EXPECT_FALSE(Interrupt8255(chip, 0));
+    EXPECT_FALSE(IsRequesting8255(chip, 0));
 }
 
 // Mode 1, port A output (control A0H): PC7 OBF (active low), PC6 ACK with
@@ -105,7 +105,7 @@ TEST(Chip8255, Mode1OutputHandshake)
     EXPECT_EQ(Read8255(chip, 2) & 0xC8, 0xC8);
     Write8255(chip, 0, 0x12);
     EXPECT_EQ(Read8255(chip, 2) & 0xC8, 0x40); // OBF low, INTR cleared by the write
-    EXPECT_EQ(Output8255(chip, 0), 0x12);
+    EXPECT_EQ(ReadOutputPins8255(chip, 0), 0x12);
     Acknowledge8255(chip, 0);
     EXPECT_EQ(Read8255(chip, 2) & 0xC8, 0xC8);
 }
@@ -132,7 +132,7 @@ TEST(Chip8255, Mode2BidirectionalHandshake)
     EXPECT_EQ(Read8255(chip, 0), 0x3C);
     Write8255(chip, 0, 0x99);
     EXPECT_EQ(Read8255(chip, 2) & 0xF8, 0x10);
-    EXPECT_EQ(ModeOfGroupA(chip), 2);
+    EXPECT_EQ(DecodeGroupAMode(chip), 2);
 }
 
 TEST(Chip8255, BitSetResetLeavesHandshakeBitsAlone)
@@ -141,7 +141,7 @@ TEST(Chip8255, BitSetResetLeavesHandshakeBitsAlone)
     Write8255(chip, 3, 0x0B); // set PC5, which is IBF A here
     EXPECT_EQ(Read8255(chip, 2) & 0x20, 0x00);
     Write8255(chip, 3, 0x0F); // PC7 is an output line in this mode
-    EXPECT_EQ(Output8255(chip, 2) & 0x80, 0x80);
+    EXPECT_EQ(ReadOutputPins8255(chip, 2) & 0x80, 0x80);
 }
 
 } // namespace

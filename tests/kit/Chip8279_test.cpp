@@ -111,7 +111,7 @@ TEST(Chip8279, ModeSetDigitsAndScan)
     for (const auto& row : rows) {
         Chip8279 chip = Fresh();
         Write8279(chip, 1, row.Command);
-        EXPECT_EQ(DigitCount8279(chip), row.Digits) << std::hex << int(row.Command);
+        EXPECT_EQ(CountDigits8279(chip), row.Digits) << std::hex << int(row.Command);
         EXPECT_EQ(IsDecodedScan8279(chip), row.Decoded);
         EXPECT_EQ(IsRightEntry8279(chip), row.Right);
     }
@@ -141,9 +141,9 @@ TEST(Chip8279, InhibitAndBlank)
     Write8279(chip, 0, 0x5A);
     EXPECT_EQ(chip.Display[0], 0x5A);
     Write8279(chip, 1, 0xA3); // blank both
-    EXPECT_EQ(ShownDigit8279(chip, 0), 0x00);
+    EXPECT_EQ(ReadShownDigit8279(chip, 0), 0x00);
     Write8279(chip, 1, 0xA1); // blank B only
-    EXPECT_EQ(ShownDigit8279(chip, 0), 0x50);
+    EXPECT_EQ(ReadShownDigit8279(chip, 0), 0x50);
 }
 
 } // namespace
