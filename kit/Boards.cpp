@@ -67,9 +67,7 @@ const BoardKindInfo* FindBoardKind(const std::string& name)
 void DriveBoard(Board& board, std::uint8_t value, std::uint64_t state, bool second)
 {
     switch (board.Kind) {
-    case BoardKind::TrafficLight:
-        (second ? board.Output2 : board.Output) = value;
-        return;
+    case BoardKind::TrafficLight: (second ? board.Output2 : board.Output) = value; return;
     case BoardKind::Stepper:
         board.Output = value;
         MoveStepper(board, value);

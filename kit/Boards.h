@@ -20,9 +20,11 @@ struct BoardKindInfo {
 };
 
 inline constexpr BoardKindInfo _BoardKinds[] = {
-    {BoardKind::LedsSwitches, "leds", true, true, "LED n lights when bit n of the output port is 1; switch n sets bit n of the input port"},
+    {BoardKind::LedsSwitches, "leds", true, true,
+     "LED n lights when bit n of the output port is 1; switch n sets bit n of the input port"},
     {BoardKind::TrafficLight, "traffic", false, true,
-     "bits 0-2 north red, amber, green; bits 3-5 east red, amber, green; bits 6-7 pedestrian walk north-south and east-west; a second port the same for south and west"},
+     "bits 0-2 north red, amber, green; bits 3-5 east red, amber, green; bits 6-7 pedestrian walk north-south and "
+     "east-west; a second port the same for south and west"},
     {BoardKind::Stepper, "stepper", false, true, "bits 0-3 drive windings A, B, C, D; 1.8 degrees a full step"},
     {BoardKind::Dac, "dac", false, true, "an 8-bit DAC: 00H is 0 and FFH full scale"},
     {BoardKind::Adc, "adc", true, false, "an 8-bit ADC whose converted value the user sets, read on the input port"},
@@ -38,10 +40,10 @@ struct DacSample {
 
 struct Board {
     BoardKind Kind = BoardKind::LedsSwitches;
-    std::uint8_t Output = 0;       // the last byte the port drove
-    std::uint8_t Output2 = 0;      // the traffic light's second port
-    std::uint8_t Input = 0;        // switches, or the ADC's value, as the user set them
-    int StepperPosition = 0;       // in half steps from the start, clockwise positive
+    std::uint8_t Output = 0;  // the last byte the port drove
+    std::uint8_t Output2 = 0; // the traffic light's second port
+    std::uint8_t Input = 0;   // switches, or the ADC's value, as the user set them
+    int StepperPosition = 0;  // in half steps from the start, clockwise positive
     std::uint8_t StepperPhases = 0;
     std::vector<DacSample> Samples;
 };

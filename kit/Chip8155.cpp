@@ -32,7 +32,10 @@ bool Enabled(const Chip8155& chip, int port)
     return chip.Command & (port == 0 ? _EnableA : _EnableB);
 }
 
-std::uint8_t Bit(int n, bool on) { return on ? static_cast<std::uint8_t>(1u << n) : 0; }
+std::uint8_t Bit(int n, bool on)
+{
+    return on ? static_cast<std::uint8_t>(1u << n) : 0;
+}
 
 // Port C's six bits as read and as driven: ALT 1 all inputs, ALT 2 all
 // outputs, ALT 3 A's INTR, BF, STB in bits 0-2 and outputs in 3-5, ALT 4
@@ -53,7 +56,10 @@ std::uint8_t ComposePortC(const Chip8155& chip, bool forRead)
     return 0;
 }
 
-std::uint16_t Length14(const Chip8155& chip) { return chip.Length & 0x3FFF; }
+std::uint16_t Length14(const Chip8155& chip)
+{
+    return chip.Length & 0x3FFF;
+}
 
 // Starts a period of the timer's present count length and mode.
 void StartPeriod(Chip8155& chip)

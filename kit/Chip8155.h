@@ -21,11 +21,11 @@ struct Chip8155 {
     std::uint16_t Length = 0;
     std::uint8_t Mode = 0;
     bool Running = false;
-    bool StopAtCount = false;  // STOP AFTER TC was given
-    bool Reload = false;       // START while running: take the written length at TC
-    std::uint16_t Count = 0;   // counts left in the present period
-    bool Out = true;           // the TIMER OUT pin
-    bool TimerStatus = false;  // status bit 6, latched at terminal count
+    bool StopAtCount = false; // STOP AFTER TC was given
+    bool Reload = false;      // START while running: take the written length at TC
+    std::uint16_t Count = 0;  // counts left in the present period
+    bool Out = true;          // the TIMER OUT pin
+    bool TimerStatus = false; // status bit 6, latched at terminal count
 };
 
 void Reset8155(Chip8155& chip);

@@ -8,9 +8,18 @@ constexpr std::uint8_t _RxEnable = 0x04;
 constexpr std::uint8_t _ErrorReset = 0x10;
 constexpr std::uint8_t _InternalReset = 0x40;
 
-bool IsSync(const Chip8251& chip) { return (chip.ModeWord & 3) == 0; }
-int CharacterBits(const Chip8251& chip) { return 5 + ((chip.ModeWord >> 2) & 3); }
-std::uint8_t CharacterMask(const Chip8251& chip) { return static_cast<std::uint8_t>((1u << CharacterBits(chip)) - 1); }
+bool IsSync(const Chip8251& chip)
+{
+    return (chip.ModeWord & 3) == 0;
+}
+int CharacterBits(const Chip8251& chip)
+{
+    return 5 + ((chip.ModeWord >> 2) & 3);
+}
+std::uint8_t CharacterMask(const Chip8251& chip)
+{
+    return static_cast<std::uint8_t>((1u << CharacterBits(chip)) - 1);
+}
 
 void StartSending(Chip8251& chip)
 {
@@ -123,4 +132,7 @@ bool IsTxReadyPin8251(const Chip8251& chip)
     return !chip.TxBufferFull && chip.Cts && (chip.CommandWord & _TxEnable);
 }
 
-bool IsRxReadyPin8251(const Chip8251& chip) { return chip.RxReady; }
+bool IsRxReadyPin8251(const Chip8251& chip)
+{
+    return chip.RxReady;
+}

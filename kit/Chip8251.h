@@ -18,15 +18,15 @@ struct Chip8251 {
     bool TxBufferFull = false;
     std::uint8_t TxShift = 0;
     bool TxShifting = false;
-    std::uint64_t TxLeft = 0;   // clock pulses left of the character being sent
+    std::uint64_t TxLeft = 0; // clock pulses left of the character being sent
     std::uint8_t RxData = 0;
     bool RxReady = false;
     bool ParityError = false;
     bool Overrun = false;
     bool FramingError = false;
-    bool Cts = true;            // the CTS input asserted (pin low)
-    bool Dsr = false;           // the DSR input asserted (pin low)
-    std::string Sent;           // every character sent on TxD, in order
+    bool Cts = true;  // the CTS input asserted (pin low)
+    bool Dsr = false; // the DSR input asserted (pin low)
+    std::string Sent; // every character sent on TxD, in order
 };
 
 void Reset8251(Chip8251& chip);

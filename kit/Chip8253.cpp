@@ -5,8 +5,14 @@ namespace {
 
 constexpr std::uint8_t _Bcd = 0x01;
 
-int ReadLoad(const Counter8253& counter) { return (counter.Control >> 4) & 3; }
-bool IsBcd(const Counter8253& counter) { return counter.Control & _Bcd; }
+int ReadLoad(const Counter8253& counter)
+{
+    return (counter.Control >> 4) & 3;
+}
+bool IsBcd(const Counter8253& counter)
+{
+    return counter.Control & _Bcd;
+}
 
 // The written count as a number of clocks: 0 is the largest count.
 std::uint32_t InitialCount(const Counter8253& counter)
@@ -29,7 +35,10 @@ std::uint16_t Encode(const Counter8253& counter, std::uint32_t count)
     return static_cast<std::uint16_t>(count & 0xFFFF);
 }
 
-std::uint32_t Largest(const Counter8253& counter) { return IsBcd(counter) ? 10000 : 65536; }
+std::uint32_t Largest(const Counter8253& counter)
+{
+    return IsBcd(counter) ? 10000 : 65536;
+}
 
 void Load(Counter8253& counter)
 {
@@ -47,7 +56,10 @@ void Decrement(Counter8253& counter)
     counter.Count = (counter.Count + Largest(counter) - 1) % Largest(counter);
 }
 
-bool AtZero(const Counter8253& counter) { return counter.Count == 0; }
+bool AtZero(const Counter8253& counter)
+{
+    return counter.Count == 0;
+}
 
 void StartSquare(Counter8253& counter)
 {
@@ -220,8 +232,14 @@ std::uint8_t ReadCount(Counter8253& counter)
     const std::uint16_t value = latched ? counter.LatchedCount : ReadCountingElement(counter);
     std::uint8_t byte = 0;
     switch (ReadLoad(counter)) {
-    case 1: byte = value & 0xFF; counter.CountLatched = false; break;
-    case 2: byte = value >> 8; counter.CountLatched = false; break;
+    case 1:
+        byte = value & 0xFF;
+        counter.CountLatched = false;
+        break;
+    case 2:
+        byte = value >> 8;
+        counter.CountLatched = false;
+        break;
     default: {
         bool& msbNext = latched ? counter.LatchedMsbNext : counter.ReadMsbNext;
         byte = msbNext ? (value >> 8) : (value & 0xFF);

@@ -7,24 +7,24 @@
 #include <cstdint>
 
 struct Counter8253 {
-    std::uint8_t Control = 0;      // bits 5-0 of its last control word: RW1 RW0 M2 M1 M0 BCD
-    std::uint16_t Written = 0;     // the count as the program wrote it (BCD digits in BCD mode)
-    bool WriteMsbNext = false;     // RW 11: the next write is the high byte
-    bool ReadMsbNext = false;      // RW 11: the next read is the high byte
-    bool NullCount = true;         // a count is written but not yet in the counting element
-    bool Pending = false;          // the next clock loads the written count
-    bool Armed = false;            // modes 1 and 5: a gate trigger waits for the next clock
-    bool Counting = false;         // the counting element holds a count
-    bool Fired = false;            // modes 0 and 4: the terminal count of this count has passed
-    std::uint32_t Count = 0;       // the counting element (0 to 65535, or 9999 in BCD)
-    std::uint32_t Period = 0;      // the count it was loaded with, 1 to 65536 (10000 in BCD)
-    std::uint32_t HalfLeft = 0;    // mode 3: clocks left in the present half of the period
-    bool Out = false;              // the OUT pin
-    bool Gate = true;              // the GATE pin
+    std::uint8_t Control = 0;   // bits 5-0 of its last control word: RW1 RW0 M2 M1 M0 BCD
+    std::uint16_t Written = 0;  // the count as the program wrote it (BCD digits in BCD mode)
+    bool WriteMsbNext = false;  // RW 11: the next write is the high byte
+    bool ReadMsbNext = false;   // RW 11: the next read is the high byte
+    bool NullCount = true;      // a count is written but not yet in the counting element
+    bool Pending = false;       // the next clock loads the written count
+    bool Armed = false;         // modes 1 and 5: a gate trigger waits for the next clock
+    bool Counting = false;      // the counting element holds a count
+    bool Fired = false;         // modes 0 and 4: the terminal count of this count has passed
+    std::uint32_t Count = 0;    // the counting element (0 to 65535, or 9999 in BCD)
+    std::uint32_t Period = 0;   // the count it was loaded with, 1 to 65536 (10000 in BCD)
+    std::uint32_t HalfLeft = 0; // mode 3: clocks left in the present half of the period
+    bool Out = false;           // the OUT pin
+    bool Gate = true;           // the GATE pin
     bool CountLatched = false;
     std::uint16_t LatchedCount = 0;
     bool LatchedMsbNext = false;
-    bool StatusLatched = false;    // 8254
+    bool StatusLatched = false; // 8254
     std::uint8_t LatchedStatus = 0;
 };
 

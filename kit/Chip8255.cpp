@@ -10,7 +10,10 @@ constexpr std::uint8_t _BMode1 = 0x04;
 constexpr std::uint8_t _BInput = 0x02;
 constexpr std::uint8_t _CLowerInput = 0x01;
 
-std::uint8_t Bit(int n, bool on) { return on ? static_cast<std::uint8_t>(1u << n) : 0; }
+std::uint8_t Bit(int n, bool on)
+{
+    return on ? static_cast<std::uint8_t>(1u << n) : 0;
+}
 
 bool IsStrobedInput(const Chip8255& chip, int port)
 {

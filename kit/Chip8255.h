@@ -7,14 +7,14 @@
 #include <cstdint>
 
 struct Chip8255 {
-    std::uint8_t Control = 0x9B;     // the last mode word; after reset all ports are inputs in mode 0
-    std::uint8_t Latch[3] = {};      // the output latches of A, B and C
-    std::uint8_t Pins[3] = {};       // what the outside drives on the pins of A, B and C
-    std::uint8_t Strobed[2] = {};    // A and B: the byte the last strobe latched (modes 1 and 2)
-    bool InputFull[2] = {};          // IBF A, IBF B
-    bool OutputFull[2] = {};         // OBF A, OBF B as "a byte waits" (the pins are active low)
-    bool EnableIn[2] = {};           // INTE A (input side; INTE 2 of mode 2), INTE B (either side)
-    bool EnableOut = false;          // INTE 1 of mode 2 and INTE A of mode 1 output: set by bit 6 of port C
+    std::uint8_t Control = 0x9B;  // the last mode word; after reset all ports are inputs in mode 0
+    std::uint8_t Latch[3] = {};   // the output latches of A, B and C
+    std::uint8_t Pins[3] = {};    // what the outside drives on the pins of A, B and C
+    std::uint8_t Strobed[2] = {}; // A and B: the byte the last strobe latched (modes 1 and 2)
+    bool InputFull[2] = {};       // IBF A, IBF B
+    bool OutputFull[2] = {};      // OBF A, OBF B as "a byte waits" (the pins are active low)
+    bool EnableIn[2] = {};        // INTE A (input side; INTE 2 of mode 2), INTE B (either side)
+    bool EnableOut = false;       // INTE 1 of mode 2 and INTE A of mode 1 output: set by bit 6 of port C
 };
 
 // Port numbers for the functions below.

@@ -13,8 +13,14 @@ void ClearFifo(Chip8279& chip)
     chip.Irq = false;
 }
 
-int InputMode(const Chip8279& chip) { return chip.Mode & 7; }
-bool IsSensorMode(const Chip8279& chip) { return InputMode(chip) == 4 || InputMode(chip) == 5; }
+int InputMode(const Chip8279& chip)
+{
+    return chip.Mode & 7;
+}
+bool IsSensorMode(const Chip8279& chip)
+{
+    return InputMode(chip) == 4 || InputMode(chip) == 5;
+}
 
 void WriteDisplayByte(Chip8279& chip, std::uint8_t value)
 {
@@ -99,7 +105,10 @@ bool IsDecodedScan8279(const Chip8279& chip)
     return mode == 1 || mode == 3 || mode == 5 || mode == 7;
 }
 
-bool IsRightEntry8279(const Chip8279& chip) { return chip.Mode & 0x10; }
+bool IsRightEntry8279(const Chip8279& chip)
+{
+    return chip.Mode & 0x10;
+}
 
 int CountDigits8279(const Chip8279& chip)
 {

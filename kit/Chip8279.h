@@ -13,10 +13,11 @@ struct Chip8279 {
     std::uint8_t Fifo[8] = {};
     int FifoCount = 0;
     int FifoFirst = 0;
-    std::uint8_t Mode = 0x08;     // keyboard/display mode set: 000DDKKK; reset gives 16 digits, left entry, encoded, 2-key lockout
-    std::uint8_t Prescaler = 31;  // program clock: 001PPPPP
-    bool ReadDisplay = false;     // the last read command was for the display RAM
-    int Address = 0;              // display RAM address (0-15), or sensor row (0-7)
+    std::uint8_t Mode =
+        0x08; // keyboard/display mode set: 000DDKKK; reset gives 16 digits, left entry, encoded, 2-key lockout
+    std::uint8_t Prescaler = 31; // program clock: 001PPPPP
+    bool ReadDisplay = false;    // the last read command was for the display RAM
+    int Address = 0;             // display RAM address (0-15), or sensor row (0-7)
     bool AutoIncrement = false;
     std::uint8_t InhibitBlank = 0; // 1010 IW-A IW-B BL-A BL-B, low four bits
     std::uint8_t ClearCode = 0;    // what blanking and the clear command put in the display RAM

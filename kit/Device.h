@@ -18,11 +18,11 @@ enum class DeviceKind : std::uint8_t { I8155, I8255, I8253, I8254, I8279, I8251 
 
 struct DeviceKindInfo {
     DeviceKind Kind;
-    const char* Name;        // "8155", as a profile and the messages name it
-    int Registers;           // register offsets 0 to Registers-1
-    int RamBytes;            // RAM on the chip, 0 for none
-    int Ports;               // parallel ports a board can attach to (A, B, C)
-    int Outputs;             // interrupt outputs (see ReadDeviceOutput)
+    const char* Name; // "8155", as a profile and the messages name it
+    int Registers;    // register offsets 0 to Registers-1
+    int RamBytes;     // RAM on the chip, 0 for none
+    int Ports;        // parallel ports a board can attach to (A, B, C)
+    int Outputs;      // interrupt outputs (see ReadDeviceOutput)
     const char* Description;
 };
 

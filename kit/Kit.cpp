@@ -233,6 +233,13 @@ bool PressKitKey(Kit& kit, std::string_view name)
     Chip8279* display = FindKitDisplay(kit);
     if (!display)
         return false;
+    if (name.size() == 1) {
+        const auto digit = std::string_view("0123456789ABCDEF").find(name[0]);
+        if (digit != std::string_view::npos) {
+            PressKey8279(*display, static_cast<std::uint8_t>(digit));
+            return true;
+        }
+    }
     for (const auto& key : kit.Profile->Keys) {
         if (name == key.Name) {
             PressKey8279(*display, key.Code);
@@ -299,7 +306,7 @@ MonitorEvent ServeMonitor(Kit& kit, CpuState& cpu)
             return MonitorEvent::WaitingKey;
         Write8279(*display, 1, 0x40); // read FIFO, as the routine does
         const std::uint8_t code = Read8279(*display, 0);
-        cpu.A = code;
+        cpu.A = code; // a hex key gives its own value
         for (const auto& key : kit.Profile->Keys)
             if (key.Code == code)
                 cpu.A = key.Value;

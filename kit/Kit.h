@@ -36,8 +36,8 @@ struct PlacedDevice {
 
 struct AttachedBoard {
     Board State;
-    int Device = 0;    // index in Kit::Devices
-    int Port = 0;      // 0 A, 1 B, 2 C
+    int Device = 0;      // index in Kit::Devices
+    int Port = 0;        // 0 A, 1 B, 2 C
     int SecondPort = -1; // the traffic light's south and west lamps
 };
 
@@ -45,7 +45,7 @@ struct Kit {
     const KitProfile* Profile = nullptr;
     std::vector<PlacedDevice> Devices;
     std::vector<AttachedBoard> Boards;
-    std::int16_t PortDevice[256];  // device index per I/O port, -1 for none
+    std::int16_t PortDevice[256]; // device index per I/O port, -1 for none
     std::uint8_t PortOffset[256];
     std::int16_t PageDevice[256];  // device index per memory page of a memory-mapped chip, -1 for none
     std::uint8_t PageOffset[256];  // the register that page reaches
@@ -94,10 +94,10 @@ Chip8279* FindKitDisplay(Kit& kit);
 
 // --- The monitor's services ---------------------------------------------
 enum class MonitorEvent : std::uint8_t {
-    NotEntry,    // PC is at no entry point
-    Served,      // performed; PC is the caller's return address
-    WaitingKey,  // a key is wanted and none is pressed; PC is unchanged
-    Returned,    // the program went back to the monitor: the run ends
+    NotEntry,   // PC is at no entry point
+    Served,     // performed; PC is the caller's return address
+    WaitingKey, // a key is wanted and none is pressed; PC is unchanged
+    Returned,   // the program went back to the monitor: the run ends
 };
 
 // Sets marks[address] nonzero at every entry point (65,536 entries).

@@ -7,13 +7,7 @@ namespace {
 constexpr std::uint8_t _SegmentsAbcdefg[16] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07,
                                                0x7F, 0x6F, 0x77, 0x7C, 0x39, 0x5E, 0x79, 0x71};
 
-// The hex keys give their own value; the command keys follow them.
-#define HEX_KEYS                                                                                                  \
-    {"0", 0x00, 0x00}, {"1", 0x01, 0x01}, {"2", 0x02, 0x02}, {"3", 0x03, 0x03}, {"4", 0x04, 0x04},               \
-        {"5", 0x05, 0x05}, {"6", 0x06, 0x06}, {"7", 0x07, 0x07}, {"8", 0x08, 0x08}, {"9", 0x09, 0x09},           \
-        {"A", 0x0A, 0x0A}, {"B", 0x0B, 0x0B}, {"C", 0x0C, 0x0C}, {"D", 0x0D, 0x0D}, {"E", 0x0E, 0x0E},           \
-        {"F", 0x0F, 0x0F}
-
+// clang-format off
 // --- Intel SDK-85 ----------------------------------------------------------
 constexpr MemoryRange _Sdk85Rom[] = {{0x0000, 0x07FF}};
 constexpr MemoryRange _Sdk85Ram[] = {{0x2000, 0x20FF}, {0x2800, 0x28FF}};
@@ -29,7 +23,6 @@ constexpr MonitorEntry _Sdk85Entries[] = {
     {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "lab-collection"},
 };
 constexpr KitKey _Sdk85Keys[] = {
-    HEX_KEYS,
     {"EXEC", 0x10, 0x10}, {"NEXT", 0x11, 0x11}, {"GO", 0x12, 0x12},
     {"SUBST", 0x13, 0x13}, {"EXAM", 0x14, 0x14}, {"STEP", 0x15, 0x15},
 };
@@ -49,7 +42,6 @@ constexpr MonitorEntry _Dyna85Entries[] = {
     {"RST 5", 0x0028, MonitorService::ReturnToMonitor, "", "unconfirmed"},
 };
 constexpr KitKey _Dyna85Keys[] = {
-    HEX_KEYS,
     {"EXEC", 0x10, 0x10}, {"NEXT", 0x11, 0x11}, {"GO", 0x12, 0x12},
     {"SET", 0x13, 0x13}, {"REG", 0x14, 0x14}, {"STEP", 0x15, 0x15},
 };
@@ -75,6 +67,8 @@ constexpr KitProfile _Profiles[] = {
     {"als85", "ALS 8085 trainer", "none found", 3072000, _AlsRom, _AlsRam, _AlsChips, _AlsEntries, _Sdk85Keys,
      _SegmentsAbcdefg, 0x00, {0, 1, 2, 3}, {4, 5}, "RST 1", nullptr, InterruptSource::Rst75},
 };
+
+// clang-format on
 
 } // namespace
 

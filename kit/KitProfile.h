@@ -21,15 +21,15 @@ struct MemoryRange {
 // or memory addresses when MemoryMapped (then every page from Base to
 // Base + Registers * Stride - 1 answers, as the kit decodes only some lines).
 struct ChipPlacement {
-    const char* Name;          // "8279", "8155 (expansion)": as messages name it
+    const char* Name; // "8279", "8155 (expansion)": as messages name it
     DeviceKind Kind;
     bool MemoryMapped;
     std::uint16_t Base;
     std::uint16_t Stride;
-    int RamPage;               // the page (high byte) of an 8155's 256 bytes, -1 for none; the kit
-                               // leaves them in the machine's memory (a profile's Ram range)
+    int RamPage;                  // the page (high byte) of an 8155's 256 bytes, -1 for none; the kit
+                                  // leaves them in the machine's memory (a profile's Ram range)
     std::uint32_t StatesPerPulse; // T-states per pulse of its clock input; 0: not clocked
-    int WiredOutput;           // its output (ReadDeviceOutput) wired to an interrupt input, -1: none
+    int WiredOutput;              // its output (ReadDeviceOutput) wired to an interrupt input, -1: none
     InterruptSource Line;
     const char* Source;
 };
@@ -44,23 +44,24 @@ enum class MonitorService : std::uint8_t {
 };
 
 struct MonitorEntry {
-    const char* Name;  // the manual's name for it
+    const char* Name; // the manual's name for it
     std::uint16_t Address;
     MonitorService Service;
     const char* Changes; // registers and flags it changes, as the manual says
     const char* Source;
 };
 
-// A key of the keypad: the code the 8279 puts in its FIFO and the value the
-// monitor's read-key routine returns in A.
+// A command key of the keypad: the code the 8279 puts in its FIFO and the
+// value the monitor's read-key routine returns in A. The hex keys, named "0"
+// to "F", give their own value as both.
 struct KitKey {
-    const char* Name; // "0"-"F", "NEXT", "EXEC"...
+    const char* Name; // "NEXT", "EXEC"...
     std::uint8_t Code;
     std::uint8_t Value;
 };
 
 struct KitProfile {
-    const char* Name;  // as --kit names it
+    const char* Name; // as --kit names it
     const char* Title;
     const char* Manual;
     std::uint32_t ClockHz; // the processor's clock (T-states per second)
@@ -69,9 +70,9 @@ struct KitProfile {
     std::span<const ChipPlacement> Chips;
     std::span<const MonitorEntry> Entries;
     std::span<const KitKey> Keys;
-    const std::uint8_t* Font;   // segment codes of the hex digits 0-F
-    std::uint8_t BlankCode;     // a dark digit
-    int AddressDigits[4];       // display RAM positions, left to right
+    const std::uint8_t* Font; // segment codes of the hex digits 0-F
+    std::uint8_t BlankCode;   // a dark digit
+    int AddressDigits[4];     // display RAM positions, left to right
     int DataDigits[2];
     const char* ReturnInstruction; // how a program ends: "RST 1"
     const char* VectorKey;         // the key wired to an interrupt input (not the 8279), or nullptr

@@ -52,8 +52,8 @@ TEST(Boards, TrafficLightLamps)
 {
     Board board;
     board.Kind = BoardKind::TrafficLight;
-    DriveBoard(board, 0x0C, 0);        // north green, east red
-    DriveBoard(board, 0x21, 0, true);  // south red, west green
+    DriveBoard(board, 0x0C, 0);       // north green, east red
+    DriveBoard(board, 0x21, 0, true); // south red, west green
     EXPECT_EQ(DescribeTrafficLight(board), "N:G E:R S:R W:G");
     DriveBoard(board, 0x4A, 0); // north amber, east red, walk north-south
     EXPECT_EQ(DescribeTrafficLight(board), "N:A E:R S:R W:G walk NS");

@@ -155,7 +155,7 @@ TEST(Chip8253, ReadBackStatusAndCount)
 {
     Chip8253 chip = Fresh();
     Program(chip, 0x34, 0x0010);
-    Write8253(chip, 3, 0xE2); // status of counter 0
+    Write8253(chip, 3, 0xE2);           // status of counter 0
     EXPECT_EQ(Read8253(chip, 0), 0xF4); // OUT high, null count
     Clock8253(chip, 0, 1);
     Write8253(chip, 3, 0xE2);

@@ -48,9 +48,9 @@ TEST(Kit, Sdk85MemoryMap)
     EXPECT_EQ(WriteKitMemory(kit, 0x0100, 0x55), KitAccess::Rom);
     EXPECT_EQ(ReadKitMemory(kit, 0x0100, value), KitAccess::Rom);
     EXPECT_EQ(WriteKitMemory(kit, 0x2042, 0x99), KitAccess::Memory); // the 8155's RAM
-    EXPECT_EQ(ReadKitMemory(kit, 0x28FF, value), KitAccess::Memory);  // the expansion 8155's
+    EXPECT_EQ(ReadKitMemory(kit, 0x28FF, value), KitAccess::Memory); // the expansion 8155's
     EXPECT_EQ(WriteKitMemory(kit, 0x2100, 0x00), KitAccess::Unmapped);
-    EXPECT_EQ(ReadKitMemory(kit, 0x1800, value), KitAccess::Device);  // the 8279
+    EXPECT_EQ(ReadKitMemory(kit, 0x1800, value), KitAccess::Device); // the 8279
     EXPECT_EQ(ReadKitMemory(kit, 0x1A00, value), KitAccess::Unmapped);
     EXPECT_EQ(WriteKitMemory(kit, 0x4000, 0x00), KitAccess::Unmapped);
 }
