@@ -17,10 +17,10 @@ constexpr ChipPlacement _Sdk85Chips[] = {
     {"8155 (expansion)", DeviceKind::I8155, false, 0x28, 1, 0x28, 1, -1, InterruptSource::Trap, "sdk85-manual"},
 };
 constexpr MonitorEntry _Sdk85Entries[] = {
-    {"RDKBD", 0x02E7, MonitorService::ReadKey, "A, H, L, flags", "lab-collection"},
-    {"UPDAD", 0x0363, MonitorService::ShowAddressField, "all registers and flags", "unconfirmed"},
-    {"UPDDT", 0x036E, MonitorService::ShowDataField, "all registers and flags", "issue-22, lab-collection"},
-    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "lab-collection"},
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, "not known", "unconfirmed"},
+    {"UPDAD", 0x0363, MonitorService::ShowAddressField, "not known", "unconfirmed"},
+    {"UPDDT", 0x036E, MonitorService::ShowDataField, "not known", "unconfirmed"},
+    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "unconfirmed"},
 };
 constexpr KitKey _Sdk85Keys[] = {
     {"EXEC", 0x10, 0x10}, {"NEXT", 0x11, 0x11}, {"GO", 0x12, 0x12},
@@ -38,7 +38,7 @@ constexpr ChipPlacement _Dyna85Chips[] = {
 };
 constexpr MonitorEntry _Dyna85Entries[] = {
     {"MODIDT", 0x036E, MonitorService::ShowDataField, "A and flags", "lab-collection"},
-    {"RDKBD", 0x02E7, MonitorService::ReadKey, "A and flags", "unconfirmed"},
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, "not known", "unconfirmed"},
     {"RST 5", 0x0028, MonitorService::ReturnToMonitor, "", "unconfirmed"},
 };
 constexpr KitKey _Dyna85Keys[] = {
@@ -55,7 +55,7 @@ constexpr ChipPlacement _AlsChips[] = {
     {"8253", DeviceKind::I8253, false, 0x10, 1, -1, 2, -1, InterruptSource::Rst65, "unconfirmed"},
 };
 constexpr MonitorEntry _AlsEntries[] = {
-    {"RDKBD", 0x02E7, MonitorService::ReadKey, "A and flags", "lab-collection"},
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, "not known", "lab-collection"},
     {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "lab-collection"},
 };
 

@@ -47,7 +47,7 @@ struct MonitorEntry {
     const char* Name; // the manual's name for it
     std::uint16_t Address;
     MonitorService Service;
-    const char* Changes; // registers and flags it changes, as the manual says
+    const char* Changes; // registers and flags it changes, as the manual says, or "not known"
     const char* Source;
 };
 
