@@ -77,11 +77,4 @@ TEST(Boards, SwitchesAndAdcDriveTheirPort)
     EXPECT_FALSE(ReadBoardInput(dac, value));
 }
 
-TEST(Boards, KindsAreFoundByName)
-{
-    ASSERT_NE(FindBoardKind("stepper"), nullptr);
-    EXPECT_EQ(FindBoardKind("stepper")->Kind, BoardKind::Stepper);
-    EXPECT_EQ(FindBoardKind("motor"), nullptr);
-}
-
 } // namespace

@@ -63,15 +63,6 @@ TEST(Chip8253, ModeWaveforms)
     }
 }
 
-TEST(Chip8253, ModeBitsOf110And111AreModes2And3)
-{
-    Chip8253 chip = Fresh();
-    Write8253(chip, 3, 0x3C); // M2 M1 M0 = 110
-    EXPECT_EQ(DecodeCounterMode(chip.Counters[0]), 2);
-    Write8253(chip, 3, 0x3E); // 111
-    EXPECT_EQ(DecodeCounterMode(chip.Counters[0]), 3);
-}
-
 // Modes 1 and 5 start on a rising edge of GATE.
 TEST(Chip8253, GateTriggeredModes)
 {
