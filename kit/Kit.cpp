@@ -86,6 +86,10 @@ void SetUpKit(Kit& kit, const KitProfile& profile)
     for (const auto& place : profile.Chips) {
         const int index = static_cast<int>(kit.Devices.size());
         kit.Devices.push_back({MakeDevice(place.Kind), &place});
+        // A program starts with the display dark (the monitor's own messages are not shown).
+        if (auto* display = std::get_if<Chip8279>(&kit.Devices.back().Chip.Chip))
+            for (auto& digit : display->Display)
+                digit = profile.BlankCode;
         const int registers = DescribeDeviceKind(place.Kind).Registers;
         for (int offset = 0; offset < registers; ++offset) {
             const int address = place.Base + offset * place.Stride;

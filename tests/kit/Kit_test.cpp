@@ -68,13 +68,14 @@ TEST(Kit, Sdk85PortsReachThe8155)
     EXPECT_EQ(WriteKitPort(kit, 0x80, 0), KitAccess::Unmapped);
 }
 
-// The SDK-85's 8279: data at 1800H, command and status at 1900H.
+// The SDK-85's 8279: data at 1800H, command and status at 1900H. The bytes
+// are the monitor's display codes for 2, 0, 5, 0, 3, A, complemented.
 TEST(Kit, Sdk85DisplayThroughMemoryMapped8279)
 {
     auto f = MakeKit("sdk85");
     Kit& kit = f->TheKit;
     EXPECT_EQ(WriteKitMemory(kit, 0x1900, 0x90), KitAccess::Device);
-    for (std::uint8_t code : {0x5B, 0x3F, 0x6D, 0x3F, 0x4F, 0x77})
+    for (std::uint8_t code : {0x4A, 0x0C, 0x29, 0x0C, 0x0B, 0x88})
         WriteKitMemory(kit, 0x1800, code);
     EXPECT_EQ(DescribeKitDisplay(kit), "2050 3A");
 }
@@ -84,17 +85,20 @@ TEST(Kit, MonitorShowsAAndDe)
     auto f = MakeKit("sdk85");
     Kit& kit = f->TheKit;
     CpuState& cpu = *f->Cpu;
-    Call(cpu, 0x036E); // UPDDT
+    Call(cpu, 0x036E); // inside UPDDT: A is shown
     cpu.A = 0x3A;
     EXPECT_EQ(ServeMonitor(kit, cpu), MonitorEvent::Served);
     EXPECT_EQ(cpu.PC, 0x2003);
     EXPECT_EQ(cpu.SP, 0x20C0);
     EXPECT_EQ(DescribeKitDisplay(kit), "     3A");
-    Call(cpu, 0x0363); // UPDAD
+    Call(cpu, 0x0363); // inside UPDAD: DE is shown
     cpu.D = 0x20;
     cpu.E = 0x50;
     EXPECT_EQ(ServeMonitor(kit, cpu), MonitorEvent::Served);
     EXPECT_EQ(DescribeKitDisplay(kit), "2050 3A");
+    Call(cpu, 0x01D7); // CLEAR
+    EXPECT_EQ(ServeMonitor(kit, cpu), MonitorEvent::Served);
+    EXPECT_EQ(DescribeKitDisplay(kit), "       ");
 }
 
 TEST(Kit, MonitorReadsAKeyOrWaits)
