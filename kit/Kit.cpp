@@ -294,6 +294,12 @@ MonitorEvent ServeMonitor(Kit& kit, CpuState& cpu)
     case MonitorService::ShowAddressField:
         ShowHex(kit, kit.Profile->AddressDigits, 4, static_cast<std::uint16_t>((cpu.D << 8) | cpu.E));
         break;
+    case MonitorService::ShowDataAt: ShowHex(kit, kit.Profile->DataDigits, 2, cpu.Memory[entry->Operand]); break;
+    case MonitorService::ShowAddressAt:
+        ShowHex(kit, kit.Profile->AddressDigits, 4,
+                static_cast<std::uint16_t>(cpu.Memory[entry->Operand] |
+                                           (cpu.Memory[static_cast<std::uint16_t>(entry->Operand + 1)] << 8)));
+        break;
     case MonitorService::ClearDisplay: {
         Chip8279* display = FindKitDisplay(kit);
         if (display) {

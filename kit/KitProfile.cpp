@@ -11,7 +11,10 @@ constexpr std::uint8_t _SegmentsAbcdefg[16] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6
 // The SDK-85's display RAM bytes. Its monitor keeps a table of lit segments
 // (bit 0 e, 1 f, 2 g, 3 point, 4 a, 5 b, 6 c, 7 d) and stores each entry
 // complemented, as a 0 bit lights a segment; a dark digit is FFH.
-constexpr std::uint8_t Dark(std::uint8_t lit) { return static_cast<std::uint8_t>(~lit); }
+constexpr std::uint8_t Dark(std::uint8_t lit)
+{
+    return static_cast<std::uint8_t>(~lit);
+}
 constexpr std::uint8_t _SegmentsSdk85[16] = {Dark(0xF3), Dark(0x60), Dark(0xB5), Dark(0xF4), Dark(0x66), Dark(0xD6),
                                              Dark(0xD7), Dark(0x70), Dark(0xF7), Dark(0x76), Dark(0x77), Dark(0xC7),
                                              Dark(0x93), Dark(0xE5), Dark(0x97), Dark(0x17)};
@@ -26,11 +29,13 @@ constexpr ChipPlacement _Sdk85Chips[] = {
     {"8155 (expansion)", DeviceKind::I8155, false, 0x28, 1, 0x28, 1, -1, InterruptSource::Trap, "unconfirmed"},
 };
 constexpr MonitorEntry _Sdk85Entries[] = {
-    {"CLEAR", 0x01D7, MonitorService::ClearDisplay, "not listed; A, B, C, D, E, H, L and flags through OUTPT", "sdk85-listing 516-536, 815-822"},
-    {"RDKBD", 0x02E7, MonitorService::ReadKey, "A, H, L and flags; returns with interrupts disabled", "sdk85-listing 869-893"},
-    {"UPDAD+4", 0x0363, MonitorService::ShowAddressField, "A, B, C, D, E, H, L and flags", "sdk85-listing 1055-1072"},
-    {"UPDDT+3", 0x036E, MonitorService::ShowDataField, "A, B, C, D, E, H, L and flags", "sdk85-listing 1076-1093"},
-    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "sdk85-listing 171-188"},
+    {"CLEAR", 0x01D7, MonitorService::ClearDisplay, 0, "not listed; A, B, C, D, E, H, L and flags through OUTPT", "sdk85-listing 516-536, 815-822"},
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, 0, "A, H, L and flags; returns with interrupts disabled", "sdk85-listing 869-893"},
+    {"UPDAD", 0x035F, MonitorService::ShowAddressAt, 0x20F6, "A, B, C, D, E, H, L and flags", "sdk85-listing 1055-1072, 586-593"},
+    {"UPDAD+4", 0x0363, MonitorService::ShowAddressField, 0, "A, B, C, D, E, H, L and flags", "sdk85-listing 1055-1072"},
+    {"UPDDT", 0x036B, MonitorService::ShowDataAt, 0x20F8, "A, B, C, D, E, H, L and flags", "sdk85-listing 1076-1093, 586-593"},
+    {"UPDDT+3", 0x036E, MonitorService::ShowDataField, 0, "A, B, C, D, E, H, L and flags", "sdk85-listing 1076-1093"},
+    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, 0, "", "sdk85-listing 171-188"},
 };
 constexpr KitKey _Sdk85Keys[] = {
     {"EXEC", 0x10, 0x10}, {"NEXT", 0x11, 0x11}, {"GO", 0x12, 0x12},
@@ -47,9 +52,9 @@ constexpr ChipPlacement _Dyna85Chips[] = {
     {"8251", DeviceKind::I8251, false, 0x20, 1, -1, 20, -1, InterruptSource::Rst65, "unconfirmed"},
 };
 constexpr MonitorEntry _Dyna85Entries[] = {
-    {"MODIDT", 0x036E, MonitorService::ShowDataField, "A and flags", "lab-collection"},
-    {"RDKBD", 0x02E7, MonitorService::ReadKey, "not known", "unconfirmed"},
-    {"RST 5", 0x0028, MonitorService::ReturnToMonitor, "", "unconfirmed"},
+    {"MODIDT", 0x036E, MonitorService::ShowDataField, 0, "A and flags", "lab-collection"},
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, 0, "not known", "unconfirmed"},
+    {"RST 5", 0x0028, MonitorService::ReturnToMonitor, 0, "", "unconfirmed"},
 };
 constexpr KitKey _Dyna85Keys[] = {
     {"EXEC", 0x10, 0x10}, {"NEXT", 0x11, 0x11}, {"GO", 0x12, 0x12},
@@ -65,8 +70,8 @@ constexpr ChipPlacement _AlsChips[] = {
     {"8253", DeviceKind::I8253, false, 0x10, 1, -1, 2, -1, InterruptSource::Rst65, "unconfirmed"},
 };
 constexpr MonitorEntry _AlsEntries[] = {
-    {"RDKBD", 0x02E7, MonitorService::ReadKey, "not known", "lab-collection"},
-    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, "", "lab-collection"},
+    {"RDKBD", 0x02E7, MonitorService::ReadKey, 0, "not known", "lab-collection"},
+    {"RST 1", 0x0008, MonitorService::ReturnToMonitor, 0, "", "lab-collection"},
 };
 
 constexpr KitProfile _Profiles[] = {

@@ -38,6 +38,8 @@ struct ChipPlacement {
 enum class MonitorService : std::uint8_t {
     ShowDataField,    // A on the two data digits
     ShowAddressField, // DE on the four address digits
+    ShowDataAt,       // the byte at Operand on the data digits
+    ShowAddressAt,    // the word at Operand (low byte first) on the address digits
     ReadKey,          // waits for a key; its value in A
     ClearDisplay,     // all six digits blank
     ReturnToMonitor,  // the program has ended
@@ -47,7 +49,8 @@ struct MonitorEntry {
     const char* Name; // the manual's name for it
     std::uint16_t Address;
     MonitorService Service;
-    const char* Changes; // registers and flags it changes, as the manual says, or "not known"
+    std::uint16_t Operand; // the memory a ...At service reads, 0 for the others
+    const char* Changes;   // registers and flags it changes, as the manual says, or "not known"
     const char* Source;
 };
 

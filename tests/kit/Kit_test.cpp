@@ -101,6 +101,27 @@ TEST(Kit, MonitorShowsAAndDe)
     EXPECT_EQ(DescribeKitDisplay(kit), "       ");
 }
 
+// UPDAD and UPDDT proper show the monitor's current address (20F6H, low
+// byte first) and current data (20F8H), not DE and A.
+TEST(Kit, MonitorShowsItsCurrentAddressAndData)
+{
+    auto f = MakeKit("sdk85");
+    Kit& kit = f->TheKit;
+    CpuState& cpu = *f->Cpu;
+    cpu.Memory[0x20F6] = 0x50;
+    cpu.Memory[0x20F7] = 0x20;
+    cpu.Memory[0x20F8] = 0x3A;
+    cpu.A = 0x77;
+    cpu.D = 0x11;
+    cpu.E = 0x22;
+    Call(cpu, 0x035F); // UPDAD
+    EXPECT_EQ(ServeMonitor(kit, cpu), MonitorEvent::Served);
+    Call(cpu, 0x036B); // UPDDT
+    EXPECT_EQ(ServeMonitor(kit, cpu), MonitorEvent::Served);
+    EXPECT_EQ(cpu.PC, 0x2003);
+    EXPECT_EQ(DescribeKitDisplay(kit), "2050 3A");
+}
+
 TEST(Kit, MonitorReadsAKeyOrWaits)
 {
     auto f = MakeKit("sdk85");
