@@ -157,12 +157,7 @@ int DebugLoad(const char* image, std::size_t imageLength, const char* map, std::
     ResetCpu(*first, run.Machine.Model);
     for (const std::string& warning : ApplyImage(*machineImage, *first))
         Output += "warning: " + warning + "\n";
-    if (run.Machine.Cpm)
-        SetUpCpm(*first);
-    if (run.Machine.Pc)
-        first->PC = *run.Machine.Pc;
-    if (run.Machine.Sp)
-        first->SP = *run.Machine.Sp;
+    FinishFirstState(*first, run.Machine, true);
     Session = std::make_unique<DebugSession>();
     Session->HistoryBytes = run.HistoryMiB << 20;
     LoadDebugSession(*Session, *first, run.Machine);
@@ -241,9 +236,7 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += "\"lastWrite\":" + std::to_string(Session->LastWrite) + ",";
     json += "\"stop\":\"" + std::string(StopName(Session->LastStop)) + "\",";
     json += "\"stopText\":" + Quote(Session->LastStopText) + ",";
-    // Halted, PC is past the HLT: the line is the HLT's own, PC the machine's.
-    const auto lineAddress = static_cast<std::uint16_t>(cpu.Halted ? cpu.PC - 1 : cpu.PC);
-    json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLineAt(*Session, lineAddress)));
+    json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLine(Session->Map, FindStopAddress(cpu))));
     json += number("historyAvailable", CountSteps(machine) - FindOldestTime(*Session));
     json += "\"outPorts\":[";
     bool any = false;
