@@ -182,13 +182,18 @@ struct PendingStores {
     std::uint8_t Before[2] = {};
     int Count = 0;
     bool Conditional = false;
+    bool ReturnToMonitor = false; // the RST that goes back to the monitor: its push may go nowhere
     std::uint16_t Sp = 0;
     std::uint16_t From = 0;
 };
 
-void PrepareStores(const CpuState& cpu, PendingStores& stores)
+void PrepareStores(const Kit& kit, const CpuState& cpu, PendingStores& stores)
 {
     stores.Count = FindStoreAddresses(cpu, stores.At);
+    for (const MonitorEntry& entry : kit.Profile->Entries)
+        if (entry.Service == MonitorService::ReturnToMonitor && entry.Address < 0x40 && (entry.Address & 7) == 0 &&
+            cpu.Memory[cpu.PC] == (0xC7 | entry.Address))
+            stores.ReturnToMonitor = true;
     stores.Conditional = DescribeOpcode(cpu.Model, cpu.Memory[cpu.PC]).Conditional;
     stores.Sp = cpu.SP;
     stores.From = cpu.PC;
@@ -221,7 +226,8 @@ void FinishStores(KitMachine& machine, CpuState& cpu, const PendingStores& store
             break;
         case KitAccess::Unmapped:
             cpu.Memory[at] = stores.Before[i];
-            SetFault(machine, KitFaultKind::NoMemory, at, true);
+            if (!stores.ReturnToMonitor)
+                SetFault(machine, KitFaultKind::NoMemory, at, true);
             break;
         case KitAccess::Memory: break;
         }
@@ -415,7 +421,7 @@ StopReason RunKitSimulation(CpuState& cpu, const SimulationSetup& setup, RunProg
             PrepareLoads(machine, cpu);
             if (machine.Fault != KitFaultKind::None)
                 return StopReason::KitFault;
-            PrepareStores(cpu, stores);
+            PrepareStores(kit, cpu, stores);
         }
         const std::uint64_t before = cpu.States;
         const int states = StepCpu(cpu);
@@ -450,8 +456,13 @@ std::string DescribeKitEnd(const KitMachine& machine, StopReason stop)
         if (machine.Fault == KitFaultKind::NoDevicePort)
             return std::string(machine.FaultIsStore ? "OUT " : "IN ") + Hex2(static_cast<std::uint8_t>(machine.FaultAddress)) +
                    ": " + kit + " has no chip at port " + Hex2(static_cast<std::uint8_t>(machine.FaultAddress));
-        return std::string(machine.FaultIsStore ? "a store to " : "a read of ") + Hex4(machine.FaultAddress) + ": " + kit +
-               " has no memory or chip at " + Hex4(machine.FaultAddress);
+        {
+            std::string ram;
+            for (const MemoryRange& range : profile.Ram)
+                ram += (ram.empty() ? "" : ", ") + Hex4(range.First) + "-" + Hex4(range.Last);
+            return std::string(machine.FaultIsStore ? "a store to " : "a read of ") + Hex4(machine.FaultAddress) + ": " +
+                   kit + " has no memory or chip at " + Hex4(machine.FaultAddress) + " (its RAM: " + ram + ")";
+        }
     default: return "";
     }
 }
