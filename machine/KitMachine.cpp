@@ -81,7 +81,7 @@ void NoteWrite(KitMachine& machine, int device)
 std::uint8_t KitIn(void* context, std::uint8_t port)
 {
     KitMachine& machine = *static_cast<KitMachine*>(context);
-    if (port == machine.ConsolePort)
+    if (port == machine.ConsolePort && machine.Fallback.In)
         return machine.Fallback.In(machine.Fallback.Context, port);
     std::uint8_t value = 0xFF;
     if (ReadKitPort(machine.TheKit, port, value) == KitAccess::Unmapped && machine.Fault == KitFaultKind::None) {
@@ -95,7 +95,8 @@ std::uint8_t KitIn(void* context, std::uint8_t port)
 void KitOut(void* context, std::uint8_t port, std::uint8_t value)
 {
     KitMachine& machine = *static_cast<KitMachine*>(context);
-    machine.Fallback.Out(machine.Fallback.Context, port, value); // the port log, and the console
+    if (machine.Fallback.Out)
+        machine.Fallback.Out(machine.Fallback.Context, port, value); // the port log, and the console
     if (port == machine.ConsolePort)
         return;
     if (WriteKitPort(machine.TheKit, port, value) == KitAccess::Unmapped) {
@@ -243,16 +244,23 @@ void PressTimedKeys(KitMachine& machine, std::uint64_t nextStep)
     }
 }
 
-// A key for a program that waits for one; false when none is left.
+// A key for a program that waits for one: the next key without a time, or
+// else the next timed one, at once (the monitor's wait counts no steps).
+// False when none is left.
 bool PressWaitingKey(KitMachine& machine)
 {
     std::size_t& next = machine.NextWaitKey;
     while (next < machine.Keys.size() && machine.Keys[next].Step != 0)
         ++next;
-    if (next >= machine.Keys.size())
-        return false;
-    PressKitKey(machine.TheKit, machine.Keys[next++].Name);
-    return true;
+    if (next < machine.Keys.size()) {
+        PressKitKey(machine.TheKit, machine.Keys[next++].Name);
+        return true;
+    }
+    if (machine.NextTimedKey < machine.Keys.size() && machine.Keys[machine.NextTimedKey].Step != 0) {
+        PressKitKey(machine.TheKit, machine.Keys[machine.NextTimedKey++].Name);
+        return true;
+    }
+    return false;
 }
 
 // A program that reads the 8279's status with its FIFO empty is waiting for
