@@ -81,8 +81,6 @@ void NoteWrite(KitMachine& machine, int device)
 std::uint8_t KitIn(void* context, std::uint8_t port)
 {
     KitMachine& machine = *static_cast<KitMachine*>(context);
-    if (port == machine.ConsolePort && machine.Fallback.In)
-        return machine.Fallback.In(machine.Fallback.Context, port);
     std::uint8_t value = 0xFF;
     if (ReadKitPort(machine.TheKit, port, value) == KitAccess::Unmapped && machine.Fault == KitFaultKind::None) {
         machine.Fault = KitFaultKind::NoDevicePort;
@@ -95,10 +93,6 @@ std::uint8_t KitIn(void* context, std::uint8_t port)
 void KitOut(void* context, std::uint8_t port, std::uint8_t value)
 {
     KitMachine& machine = *static_cast<KitMachine*>(context);
-    if (machine.Fallback.Out)
-        machine.Fallback.Out(machine.Fallback.Context, port, value); // the port log, and the console
-    if (port == machine.ConsolePort)
-        return;
     if (WriteKitPort(machine.TheKit, port, value) == KitAccess::Unmapped) {
         if (machine.Fault == KitFaultKind::None) {
             machine.Fault = KitFaultKind::NoDevicePort;
@@ -336,7 +330,7 @@ std::string FormatKitLine(const std::string& what, std::uint64_t step, std::uint
     return what + "   (step " + std::to_string(step) + ", T-state " + std::to_string(states) + ")\n";
 }
 
-std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, IoPorts fallback, CpuState& cpu)
+std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, PortDevices& ports)
 {
     const KitProfile* profile = FindKitProfile(options.Kit);
     if (!profile) {
@@ -382,9 +376,19 @@ std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, 
                 break;
             }
     machine.DisplayShown = DescribeKitDisplay(machine.TheKit);
-    machine.Fallback = fallback;
-    machine.ConsolePort = options.ConsolePort;
-    cpu.Io = IoPorts{KitIn, KitOut, &machine};
+    // The kit answers at every port but the console's and those --input
+    // gives a value: IN or OUT where it has no chip is an error.
+    bool keep[256] = {};
+    if (options.ConsolePort >= 0)
+        keep[options.ConsolePort] = true;
+    for (const PortInput& input : options.Inputs)
+        keep[input.Port] = true;
+    for (int port = 0; port < 256; ++port) {
+        if (!keep[port]) {
+            const auto at = static_cast<std::uint8_t>(port);
+            PlugPortDevice(ports, at, at, {KitIn, KitOut, &machine});
+        }
+    }
     return "";
 }
 

@@ -9,6 +9,7 @@
 #include "Cpu.h"
 #include "Kit.h"
 #include "MachineOptions.h"
+#include "Ports.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -38,8 +39,6 @@ struct KitMachine {
     std::vector<std::string> BoardShown; // each board as last printed
     std::string DisplayShown;            // the display as last printed
     bool DisplayTouched = false;         // the program wrote to the 8279, or the monitor showed something
-    IoPorts Fallback;                    // the console port and the port log
-    int ConsolePort = -1;
     std::uint64_t Step = 0;              // the number of the instruction running
     std::FILE* Out = nullptr;            // where display and board changes are printed; null: nowhere
     KitFaultKind Fault = KitFaultKind::None;
@@ -50,10 +49,10 @@ struct KitMachine {
     std::uint16_t FirstRomStoreFrom = 0;
 };
 
-// Sets the kit up from the options (profile, boards, keys, probes); the
-// processor's IN and OUT go to the kit, and to fallback at the console port
-// and for the port log. Returns the error, or "".
-std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, IoPorts fallback, CpuState& cpu);
+// Sets the kit up from the options (profile, boards, keys, probes) and
+// plugs it into ports at every port but the console's and those --input
+// gives a value. Returns the error, or "".
+std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, PortDevices& ports);
 
 // The run loop with a kit (see RunSimulation).
 StopReason RunKitSimulation(CpuState& cpu, const SimulationSetup& setup, RunProgress& progress);

@@ -199,7 +199,7 @@ bool SetUpKit(const RunOptions& options)
             return false;
         }
     }
-    const std::string error = SetUpKitMachine(TheKit, machine, Cpu.Io, Cpu);
+    const std::string error = SetUpKitMachine(TheKit, machine, Ports.Devices);
     if (!error.empty()) {
         ReportError("Run8085", error);
         return false;

@@ -13,6 +13,7 @@ namespace {
 
 struct KitRun {
     CpuState Cpu;
+    PortState Ports;
     KitMachine Machine;
     SimulationSetup Setup;
     std::string Error;
@@ -26,7 +27,8 @@ std::unique_ptr<KitRun> Load(MachineOptions options, std::uint16_t at, std::init
     for (std::uint8_t byte : bytes)
         run->Cpu.Memory[address++] = byte;
     run->Cpu.PC = at;
-    run->Error = SetUpKitMachine(run->Machine, options, IoPorts{}, run->Cpu);
+    run->Error = SetUpKitMachine(run->Machine, options, run->Ports.Devices);
+    run->Cpu.Io = MakeIoPorts(run->Ports);
     run->Setup.MaxSteps = 10000;
     run->Setup.Kit = &run->Machine;
     return run;
@@ -106,6 +108,25 @@ TEST(KitMachine, TimedKeys)
     auto waits = Load(Kit("sdk85"), 0x2000, {0x31, 0xC0, 0x20, 0xCD, 0xE7, 0x02, 0xCF});
     EXPECT_EQ(RunSimulation(waits->Cpu, waits->Setup), StopReason::KitWaitingKey);
     EXPECT_EQ(waits->Cpu.PC, 0x02E7);
+}
+
+// The kit answers at every port but those --input gives a value; OUT is
+// logged at each, for the report.
+TEST(KitMachine, PortsBesideTheKit)
+{
+    MachineOptions options = Kit("sdk85");
+    options.Inputs = {{0x30, 0x77}};
+    auto run = Load(options, 0x2000,
+                    {
+                        0xDB, 0x30, // IN 30H          ; --input
+                        0xD3, 0x21, // OUT 21H         ; the 8155's port A
+                        0xD3, 0x31, // OUT 31H         ; nothing there
+                    });
+    SetUpPorts(run->Ports, options, nullptr, nullptr);
+    EXPECT_EQ(RunSimulation(run->Cpu, run->Setup), StopReason::KitFault);
+    EXPECT_EQ(run->Cpu.A, 0x77);
+    EXPECT_TRUE(run->Ports.Log.Written[0x21]);
+    EXPECT_EQ(DescribeKitEnd(run->Machine, StopReason::KitFault), "OUT 31H: the sdk85 has no chip at port 31H");
 }
 
 TEST(KitMachine, SetUpErrors)
