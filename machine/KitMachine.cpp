@@ -86,6 +86,7 @@ std::uint8_t KitIn(void* context, std::uint8_t port)
         machine.Fault = KitFaultKind::NoDevicePort;
         machine.FaultAddress = port;
         machine.FaultIsStore = false;
+        machine.FaultFrom = machine.InstructionAt;
     }
     return value;
 }
@@ -98,6 +99,7 @@ void KitOut(void* context, std::uint8_t port, std::uint8_t value)
             machine.Fault = KitFaultKind::NoDevicePort;
             machine.FaultAddress = port;
             machine.FaultIsStore = true;
+            machine.FaultFrom = machine.InstructionAt;
         }
         return;
     }
@@ -145,6 +147,7 @@ void SetFault(KitMachine& machine, KitFaultKind kind, std::uint16_t address, boo
     machine.Fault = kind;
     machine.FaultAddress = address;
     machine.FaultIsStore = store;
+    machine.FaultFrom = machine.InstructionAt;
 }
 
 // Before the instruction at PC: a fetch or load where the kit has no
@@ -428,6 +431,7 @@ StopReason RunKitSimulation(CpuState& cpu, const SimulationSetup& setup, RunProg
             }
         }
         PendingStores stores;
+        machine.InstructionAt = cpu.PC;
         if (!cpu.Halted) {
             OfferKeyToPoll(machine, cpu);
             PrepareLoads(machine, cpu);
@@ -457,33 +461,43 @@ StopReason RunKitSimulation(CpuState& cpu, const SimulationSetup& setup, RunProg
     }
 }
 
-std::string DescribeKitEnd(const KitMachine& machine, StopReason stop)
+namespace {
+
+std::string NameAddress(const SourceMap* map, std::uint16_t address)
+{
+    return map ? DescribeAddress(*map, address) : Hex4(address);
+}
+
+} // namespace
+
+std::string DescribeKitEnd(const KitMachine& machine, StopReason stop, const SourceMap* map)
 {
     const KitProfile& profile = *machine.TheKit.Profile;
     const std::string kit = std::string("the ") + profile.Name;
+    const std::string from = " at " + NameAddress(map, machine.FaultFrom);
     switch (stop) {
     case StopReason::KitReturn: return std::string("returned to the monitor (") + profile.ReturnInstruction + ")";
     case StopReason::KitWaitingKey: return "the program waits for a key and --keys has none left";
     case StopReason::KitFault:
         if (machine.Fault == KitFaultKind::NoDevicePort)
             return std::string(machine.FaultIsStore ? "OUT " : "IN ") + Hex2(static_cast<std::uint8_t>(machine.FaultAddress)) +
-                   ": " + kit + " has no chip at port " + Hex2(static_cast<std::uint8_t>(machine.FaultAddress));
+                   from + ": " + kit + " has no chip at port " + Hex2(static_cast<std::uint8_t>(machine.FaultAddress));
         {
             std::string ram;
             for (const MemoryRange& range : profile.Ram)
                 ram += (ram.empty() ? "" : ", ") + Hex4(range.First) + "-" + Hex4(range.Last);
-            return std::string(machine.FaultIsStore ? "a store to " : "a read of ") + Hex4(machine.FaultAddress) + ": " +
-                   kit + " has no memory or chip at " + Hex4(machine.FaultAddress) + " (its RAM: " + ram + ")";
+            return std::string(machine.FaultIsStore ? "a store to " : "a read of ") + Hex4(machine.FaultAddress) + from +
+                   ": " + kit + " has no memory or chip at " + Hex4(machine.FaultAddress) + " (its RAM: " + ram + ")";
         }
     default: return "";
     }
 }
 
-std::string DescribeRomStores(const KitMachine& machine)
+std::string DescribeRomStores(const KitMachine& machine, const SourceMap* map)
 {
     if (machine.RomStores == 0)
         return "";
-    return "the instruction at " + Hex4(machine.FirstRomStoreFrom) + " stored into the monitor's ROM at " +
+    return "the instruction at " + NameAddress(map, machine.FirstRomStoreFrom) + " stored into the monitor's ROM at " +
            Hex4(machine.FirstRomStore) + "; the kit ignores such stores (" + std::to_string(machine.RomStores) +
            (machine.RomStores == 1 ? " store)" : " stores)");
 }

@@ -10,6 +10,7 @@
 #include "Kit.h"
 #include "MachineOptions.h"
 #include "Ports.h"
+#include "SourceMap.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -41,7 +42,9 @@ struct KitMachine {
     bool DisplayTouched = false;         // the program wrote to the 8279, or the monitor showed something
     std::uint64_t Step = 0;              // the number of the instruction running
     std::FILE* Out = nullptr;            // where display and board changes are printed; null: nowhere
+    std::uint16_t InstructionAt = 0;     // the address of the instruction running
     KitFaultKind Fault = KitFaultKind::None;
+    std::uint16_t FaultFrom = 0;         // the instruction that touched what the kit lacks
     std::uint16_t FaultAddress = 0;
     bool FaultIsStore = false;
     std::uint64_t RomStores = 0;         // stores the ROM ignored
@@ -58,11 +61,12 @@ std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, 
 StopReason RunKitSimulation(CpuState& cpu, const SimulationSetup& setup, RunProgress& progress);
 
 // What the run's end says, without a line end: the fault, or why the kit's
-// run ended ("returned to the monitor (RST 1)").
-std::string DescribeKitEnd(const KitMachine& machine, StopReason stop);
+// run ended ("returned to the monitor (RST 1)"). Addresses of the program
+// are named with their source lines when map is not null.
+std::string DescribeKitEnd(const KitMachine& machine, StopReason stop, const SourceMap* map = nullptr);
 
 // The ROM stores' warning, or "" when there were none.
-std::string DescribeRomStores(const KitMachine& machine);
+std::string DescribeRomStores(const KitMachine& machine, const SourceMap* map = nullptr);
 
 // A line that shows one change: "display: 2050 3A   (step 12)".
 std::string FormatKitLine(const std::string& what, std::uint64_t step, std::uint64_t states);

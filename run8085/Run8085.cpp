@@ -210,7 +210,7 @@ bool SetUpKit(const RunOptions& options)
 
 // What the kit says at the end of the run: the characters its 8251 sent, the
 // ROM's ignored stores, and how the run ended.
-void ReportKitEnd(StopReason stop)
+void ReportKitEnd(StopReason stop, const SourceMap* map)
 {
     for (const PlacedDevice& placed : TheKit.TheKit.Devices) {
         if (const auto* usart = std::get_if<Chip8251>(&placed.Chip.Chip); usart && !usart->Sent.empty()) {
@@ -226,10 +226,10 @@ void ReportKitEnd(StopReason stop)
             std::printf("%s sent: %s\n", placed.Place->Name, shown.c_str());
         }
     }
-    const std::string rom = DescribeRomStores(TheKit);
+    const std::string rom = DescribeRomStores(TheKit, map);
     if (!rom.empty())
         ReportWarning("Run8085", rom);
-    const std::string end = DescribeKitEnd(TheKit, stop);
+    const std::string end = DescribeKitEnd(TheKit, stop, map);
     if (stop == StopReason::KitFault)
         ReportError("Run8085", end);
     else if (!end.empty())
@@ -288,7 +288,7 @@ int Run(const RunOptions& options)
         status = _ExitFailure;
     }
     if (setup.Kit)
-        ReportKitEnd(stop);
+        ReportKitEnd(stop, options.MapFile.empty() ? nullptr : &Map);
     std::string report = FormatReport(Cpu, stop, Ports.Log, options.Dumps);
     if (setup.Places && !setup.Kit) {
         if (stop == StopReason::LeftProgram)

@@ -3,7 +3,7 @@
 ; the 8155's ports at 20H-25H answer (the command register, then port A).
 ; expect-status: 0
 ; expect-stop: kit-return
-; expect-stderr: Run8085: warning: the instruction at 2002H stored into the monitor's ROM at 0100H; the kit ignores such stores (1 store)
+; expect-stderr: Run8085: warning: the instruction at 2002H (rom-store.asm:10) stored into the monitor's ROM at 0100H; the kit ignores such stores (1 store)
 ; expect-dump: 2050 00 5A
         ORG 2000H
         MVI A, 5AH
