@@ -140,6 +140,20 @@ int FindLoadAddresses(const CpuState& cpu, std::uint16_t addresses[2])
     return 0;
 }
 
+// What answers at an address, without reading a chip.
+PageClass ClassifyAddress(const Kit& kit, std::uint16_t address)
+{
+    if (kit.PageDevice[address >> 8] >= 0)
+        return PageClass::Device;
+    for (const MemoryRange& range : kit.Profile->Rom)
+        if (address >= range.First && address <= range.Last)
+            return PageClass::Rom;
+    for (const MemoryRange& range : kit.Profile->Ram)
+        if (address >= range.First && address <= range.Last)
+            return PageClass::Memory;
+    return PageClass::Unmapped;
+}
+
 void SetFault(KitMachine& machine, KitFaultKind kind, std::uint16_t address, bool store)
 {
     if (machine.Fault != KitFaultKind::None)
@@ -160,12 +174,15 @@ void PrepareLoads(KitMachine& machine, CpuState& cpu)
     const int size = DescribeOpcode(cpu.Model, cpu.Memory[cpu.PC]).Size;
     for (int i = 0; i < size; ++i) {
         const auto at = static_cast<std::uint16_t>(cpu.PC + i);
-        if (ReadKitMemory(kit, at, value) == KitAccess::Unmapped)
+        const PageClass page = machine.Pages[at >> 8];
+        if (page == PageClass::Unmapped || (page == PageClass::Mixed && ClassifyAddress(kit, at) == PageClass::Unmapped))
             return SetFault(machine, KitFaultKind::NoMemory, at, false);
     }
     std::uint16_t loads[2];
     const int count = FindLoadAddresses(cpu, loads);
     for (int i = 0; i < count; ++i) {
+        if (machine.Pages[loads[i] >> 8] == PageClass::Memory)
+            continue;
         switch (ReadKitMemory(kit, loads[i], value)) {
         case KitAccess::Device: cpu.Memory[loads[i]] = value; break;
         case KitAccess::Unmapped: return SetFault(machine, KitFaultKind::NoMemory, loads[i], false);
@@ -212,6 +229,8 @@ void FinishStores(KitMachine& machine, CpuState& cpu, const PendingStores& store
     Kit& kit = machine.TheKit;
     for (int i = 0; i < stores.Count; ++i) {
         const std::uint16_t at = stores.At[i];
+        if (machine.Pages[at >> 8] == PageClass::Memory)
+            continue;
         const int device = kit.PageDevice[at >> 8];
         switch (WriteKitMemory(kit, at, cpu.Memory[at])) {
         case KitAccess::Device: NoteWrite(machine, device); break;
@@ -241,18 +260,26 @@ void PressTimedKeys(KitMachine& machine, std::uint64_t nextStep)
     }
 }
 
-// A key for a program that waits for one: the next key without a time, or
-// else the next timed one, at once (the monitor's wait counts no steps).
-// False when none is left.
-bool PressWaitingKey(KitMachine& machine)
+// The next key without a time, for a program that waits for one; false
+// when none is left.
+bool PressUntimedKey(KitMachine& machine)
 {
     std::size_t& next = machine.NextWaitKey;
     while (next < machine.Keys.size() && machine.Keys[next].Step != 0)
         ++next;
-    if (next < machine.Keys.size()) {
-        PressKitKey(machine.TheKit, machine.Keys[next++].Name);
+    if (next >= machine.Keys.size())
+        return false;
+    PressKitKey(machine.TheKit, machine.Keys[next++].Name);
+    return true;
+}
+
+// A key for the monitor's read-key routine: the next key without a time, or
+// else the next timed one, at once (the routine's wait counts no steps).
+// False when none is left.
+bool PressWaitingKey(KitMachine& machine)
+{
+    if (PressUntimedKey(machine))
         return true;
-    }
     if (machine.NextTimedKey < machine.Keys.size() && machine.Keys[machine.NextTimedKey].Step != 0) {
         PressKitKey(machine.TheKit, machine.Keys[machine.NextTimedKey++].Name);
         return true;
@@ -261,9 +288,11 @@ bool PressWaitingKey(KitMachine& machine)
 }
 
 // A program that reads the 8279's status with its FIFO empty is waiting for
-// a key: it gets the next untimed one.
+// a key: it gets the next untimed one (a timed one comes at its step).
 void OfferKeyToPoll(KitMachine& machine, const CpuState& cpu)
 {
+    if (machine.NextWaitKey >= machine.Keys.size())
+        return;
     Chip8279* display = FindKitDisplay(machine.TheKit);
     if (!display || display->FifoCount != 0)
         return;
@@ -276,7 +305,7 @@ void OfferKeyToPoll(KitMachine& machine, const CpuState& cpu)
         if (device < 0 || machine.TheKit.Devices[device].Chip.Kind != DeviceKind::I8279 ||
             machine.TheKit.PortOffset[port] != 1)
             return;
-        PressWaitingKey(machine);
+        PressUntimedKey(machine);
         return;
     }
     count = FindLoadAddresses(cpu, loads);
@@ -284,7 +313,7 @@ void OfferKeyToPoll(KitMachine& machine, const CpuState& cpu)
         const int device = machine.TheKit.PageDevice[loads[i] >> 8];
         if (device >= 0 && machine.TheKit.Devices[device].Chip.Kind == DeviceKind::I8279 &&
             machine.TheKit.PageOffset[loads[i] >> 8] == 1) {
-            PressWaitingKey(machine);
+            PressUntimedKey(machine);
             return;
         }
     }
@@ -344,6 +373,13 @@ std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, 
     }
     SetUpKit(machine.TheKit, *profile);
     machine.Entries = std::make_unique<std::uint8_t[]>(65536);
+    for (int page = 0; page < 256; ++page) {
+        const auto first = static_cast<std::uint16_t>(page << 8);
+        machine.Pages[page] = ClassifyAddress(machine.TheKit, first);
+        for (int offset = 1; offset < 256; ++offset)
+            if (ClassifyAddress(machine.TheKit, static_cast<std::uint16_t>(first + offset)) != machine.Pages[page])
+                machine.Pages[page] = PageClass::Mixed;
+    }
     MarkMonitorEntries(machine.TheKit, machine.Entries.get());
     for (const KitBoardOption& board : options.Boards) {
         if (!AttachBoard(machine.TheKit, board.Kind, board.Chip, board.Port, board.SecondPort))

@@ -29,9 +29,13 @@ enum class KitFaultKind : std::uint8_t {
     NoMemory,       // a load, store or fetch where the kit has no memory
 };
 
+// What a page of memory is on the kit, for the loop's quick look.
+enum class PageClass : std::uint8_t { Memory, Rom, Device, Unmapped, Mixed };
+
 struct KitMachine {
     Kit TheKit;
     std::unique_ptr<std::uint8_t[]> Entries; // 65536 marks: the monitor's entry points
+    PageClass Pages[256] = {};               // each page's class
     std::vector<KitKeyPress> Keys;           // from --keys: timed ones by step, then the rest in order
     std::size_t NextTimedKey = 0;
     std::size_t NextWaitKey = 0;

@@ -129,6 +129,28 @@ TEST(KitMachine, PortsBesideTheKit)
     EXPECT_EQ(DescribeKitEnd(run->Machine, StopReason::KitFault), "OUT 31H at 2004H: the sdk85 has no chip at port 31H");
 }
 
+// A program that polls the 8279's status gets a key without a time at
+// once, and a timed one only at its step.
+TEST(KitMachine, PolledKeys)
+{
+    for (const KitKeyPress& key : {KitKeyPress{"5", 0}, KitKeyPress{"5", 20}}) {
+        MachineOptions options = Kit("sdk85");
+        options.Keys = {key};
+        auto run = Load(options, 0x2000,
+                        {
+                            0x3A, 0x00, 0x19, // WAIT: LDA 1900H ; the FIFO's count
+                            0xE6, 0x07,       // ANI 07H
+                            0xCA, 0x00, 0x20, // JZ WAIT
+                            0x31, 0xC0, 0x20, // LXI SP,20C0H
+                            0xCF,             // RST 1
+                        });
+        EXPECT_EQ(RunSimulation(run->Cpu, run->Setup), StopReason::KitReturn);
+        // Timed: the LDA of step 19 finds none; the key comes before step 20, the
+        // LDA of step 22 finds it; ANI, JZ, LXI and RST make 26.
+        EXPECT_EQ(run->Cpu.Instructions, key.Step == 0 ? 5u : 26u) << key.Step;
+    }
+}
+
 TEST(KitMachine, SetUpErrors)
 {
     EXPECT_EQ(Load(Kit("sdk86"), 0x2000, {})->Error, "--kit: 'sdk86' is no kit profile (sdk85, dyna85, als85)");
