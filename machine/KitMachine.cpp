@@ -1,6 +1,7 @@
 #include "KitMachine.h"
 
 #include "Simulation.h"
+#include "Trace.h"
 
 #include <algorithm>
 #include <cstring>
@@ -476,7 +477,16 @@ StopReason RunKitSimulation(CpuState& cpu, const SimulationSetup& setup, RunProg
             PrepareStores(kit, cpu, stores);
         }
         const std::uint64_t before = cpu.States;
+        const std::uint16_t address = cpu.PC;
+        const std::uint8_t bytes[3] = {cpu.Memory[address], cpu.Memory[static_cast<std::uint16_t>(address + 1)],
+                                       cpu.Memory[static_cast<std::uint16_t>(address + 2)]};
         const int states = StepCpu(cpu);
+        if (setup.Trace && states != 0) {
+            const std::string line = cpu.LastInterrupt.Step == cpu.Instructions
+                                         ? FormatInterruptLine(cpu.Instructions, address, cpu.LastInterrupt, cpu)
+                                         : FormatTraceLine(cpu.Instructions, address, bytes, cpu);
+            std::fwrite(line.data(), 1, line.size(), setup.Trace);
+        }
         if (states == 0) {
             if (next < events.size()) {
                 const std::uint64_t step = events[next].Step;
