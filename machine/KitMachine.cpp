@@ -4,7 +4,6 @@
 #include "Trace.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -131,7 +130,12 @@ int FindLoadAddresses(const CpuState& cpu, std::uint16_t addresses[2])
     case 0x1A: return addresses[0] = static_cast<std::uint16_t>((cpu.D << 8) | cpu.E), 1; // LDAX D
     case 0x3A: return addresses[0] = word, 1;                                             // LDA
     case 0x2A: return two(word);                                                          // LHLD
-    case 0xC1: case 0xD1: case 0xE1: case 0xF1: case 0xC9: case 0xE3: return two(cpu.SP); // POP, RET, XTHL
+    case 0xC1:
+    case 0xD1:
+    case 0xE1:
+    case 0xF1:
+    case 0xC9:
+    case 0xE3: return two(cpu.SP);                                                        // POP, RET, XTHL
     case 0xD9: return is8085 ? 0 : two(cpu.SP);                                           // RET (8080)
     case 0xED: return is8085 ? two(static_cast<std::uint16_t>((cpu.D << 8) | cpu.E)) : 0; // LHLX
     default: break;
@@ -176,7 +180,8 @@ void PrepareLoads(KitMachine& machine, CpuState& cpu)
     for (int i = 0; i < size; ++i) {
         const auto at = static_cast<std::uint16_t>(cpu.PC + i);
         const PageClass page = machine.Pages[at >> 8];
-        if (page == PageClass::Unmapped || (page == PageClass::Mixed && ClassifyAddress(kit, at) == PageClass::Unmapped))
+        if (page == PageClass::Unmapped ||
+            (page == PageClass::Mixed && ClassifyAddress(kit, at) == PageClass::Unmapped))
             return SetFault(machine, KitFaultKind::NoMemory, at, false);
     }
     std::uint16_t loads[2];
@@ -401,7 +406,8 @@ std::string SetUpKitMachine(KitMachine& machine, const MachineOptions& options, 
     for (const KitProbe& probe : options.Probes) {
         bool found = false;
         for (const PlacedDevice& placed : machine.TheKit.Devices)
-            found = found || (probe.Chip == placed.Place->Name && probe.Output < DescribeDeviceKind(placed.Chip.Kind).Outputs);
+            found = found ||
+                    (probe.Chip == placed.Place->Name && probe.Output < DescribeDeviceKind(placed.Chip.Kind).Outputs);
         if (!found)
             return "--probe: the " + std::string(profile->Name) + " has no output " + std::to_string(probe.Output) +
                    " on a chip named " + probe.Chip;
@@ -526,14 +532,16 @@ std::string DescribeKitEnd(const KitMachine& machine, StopReason stop, const Sou
     case StopReason::KitWaitingKey: return "the program waits for a key and --keys has none left";
     case StopReason::KitFault:
         if (machine.Fault == KitFaultKind::NoDevicePort)
-            return std::string(machine.FaultIsStore ? "OUT " : "IN ") + Hex2(static_cast<std::uint8_t>(machine.FaultAddress)) +
-                   from + ": " + kit + " has no chip at port " + Hex2(static_cast<std::uint8_t>(machine.FaultAddress));
+            return std::string(machine.FaultIsStore ? "OUT " : "IN ") +
+                   Hex2(static_cast<std::uint8_t>(machine.FaultAddress)) + from + ": " + kit + " has no chip at port " +
+                   Hex2(static_cast<std::uint8_t>(machine.FaultAddress));
         {
             std::string ram;
             for (const MemoryRange& range : profile.Ram)
                 ram += (ram.empty() ? "" : ", ") + Hex4(range.First) + "-" + Hex4(range.Last);
-            return std::string(machine.FaultIsStore ? "a store to " : "a read of ") + Hex4(machine.FaultAddress) + from +
-                   ": " + kit + " has no memory or chip at " + Hex4(machine.FaultAddress) + " (its RAM: " + ram + ")";
+            return std::string(machine.FaultIsStore ? "a store to " : "a read of ") + Hex4(machine.FaultAddress) +
+                   from + ": " + kit + " has no memory or chip at " + Hex4(machine.FaultAddress) + " (its RAM: " + ram +
+                   ")";
         }
     default: return "";
     }

@@ -25,8 +25,8 @@ enum class StopReason : std::uint8_t;
 // What ended a kit's run, beside the machine's own reasons.
 enum class KitFaultKind : std::uint8_t {
     None,
-    NoDevicePort,   // IN or OUT at a port where the kit has no chip
-    NoMemory,       // a load, store or fetch where the kit has no memory
+    NoDevicePort, // IN or OUT at a port where the kit has no chip
+    NoMemory,     // a load, store or fetch where the kit has no memory
 };
 
 // What a page of memory is on the kit, for the loop's quick look.
@@ -48,10 +48,10 @@ struct KitMachine {
     std::FILE* Out = nullptr;            // where display and board changes are printed; null: nowhere
     std::uint16_t InstructionAt = 0;     // the address of the instruction running
     KitFaultKind Fault = KitFaultKind::None;
-    std::uint16_t FaultFrom = 0;         // the instruction that touched what the kit lacks
+    std::uint16_t FaultFrom = 0; // the instruction that touched what the kit lacks
     std::uint16_t FaultAddress = 0;
     bool FaultIsStore = false;
-    std::uint64_t RomStores = 0;         // stores the ROM ignored
+    std::uint64_t RomStores = 0; // stores the ROM ignored
     std::uint16_t FirstRomStore = 0;
     std::uint16_t FirstRomStoreFrom = 0;
 };

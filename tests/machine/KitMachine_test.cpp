@@ -76,8 +76,9 @@ TEST(KitMachine, StoreOutsideMemoryIsAFaultOnlyWhenItHappens)
     EXPECT_EQ(run->Machine.Fault, KitFaultKind::NoMemory);
     EXPECT_EQ(run->Machine.FaultAddress, 0xFFFE);
     EXPECT_EQ(run->Cpu.Instructions, 3u);
-    EXPECT_EQ(DescribeKitEnd(run->Machine, StopReason::KitFault),
-              "a store to FFFEH at 2004H: the sdk85 has no memory or chip at FFFEH (its RAM: 2000H-20FFH, 2800H-28FFH)");
+    EXPECT_EQ(
+        DescribeKitEnd(run->Machine, StopReason::KitFault),
+        "a store to FFFEH at 2004H: the sdk85 has no memory or chip at FFFEH (its RAM: 2000H-20FFH, 2800H-28FFH)");
 }
 
 // A timed key is pressed before its step; while the monitor waits with no
@@ -126,7 +127,8 @@ TEST(KitMachine, PortsBesideTheKit)
     EXPECT_EQ(RunSimulation(run->Cpu, run->Setup), StopReason::KitFault);
     EXPECT_EQ(run->Cpu.A, 0x77);
     EXPECT_TRUE(run->Ports.Log.Written[0x21]);
-    EXPECT_EQ(DescribeKitEnd(run->Machine, StopReason::KitFault), "OUT 31H at 2004H: the sdk85 has no chip at port 31H");
+    EXPECT_EQ(DescribeKitEnd(run->Machine, StopReason::KitFault),
+              "OUT 31H at 2004H: the sdk85 has no chip at port 31H");
 }
 
 // A program that polls the 8279's status gets a key without a time at
