@@ -349,6 +349,11 @@ void ShowProbes(KitMachine& machine)
 // second of the kit's time, for a chip to raise an interrupt.
 bool WaitForKitInterrupt(KitMachine& machine, CpuState& cpu)
 {
+    bool wired = false;
+    for (const PlacedDevice& placed : machine.TheKit.Devices)
+        wired = wired || (placed.Place->WiredOutput >= 0 && placed.Place->StatesPerPulse != 0);
+    if (!wired)
+        return false; // no clocked chip can raise an interrupt
     const std::uint64_t limit = machine.TheKit.Profile->ClockHz;
     for (std::uint64_t waited = 0; waited < limit; waited += 4) {
         ClockKit(machine.TheKit, 4);
