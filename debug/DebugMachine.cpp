@@ -216,6 +216,9 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
         case StopReason::StepLimit: return RunStop::StepLimit;
         case StopReason::Interrupted: return RunStop::Interrupted;
         case StopReason::LeftProgram: break; // the session watches no places
+        case StopReason::KitReturn:
+        case StopReason::KitWaitingKey:
+        case StopReason::KitFault: return RunStop::Halted; // the session runs no kit yet
         }
         return RunStop::Reached;
     }

@@ -2,6 +2,7 @@
 
 #include "DefaultRegisters.h"
 #include "Files.h"
+#include "KitComment.h"
 #include "KitFiles.h"
 #include "PassOneLog.h"
 #include "Process.h"
@@ -503,6 +504,12 @@ int StartSimulator(const Run& run)
     // tell a trainer-kit ending from a program that went astray.
     std::vector<std::string> args = {"--map", NotAnOption(run.Shown + run.Base + ".map")};
     args.insert(args.end(), run.Line.SimulatorOptions.begin(), run.Line.SimulatorOptions.end());
+    // A source written for a kit names it at its top; --kit overrides that.
+    const std::string kit = FindKitComment(run.SourceText);
+    if (!kit.empty() && std::find(args.begin(), args.end(), "--kit") == args.end()) {
+        args.push_back("--kit");
+        args.push_back(kit);
+    }
     args.push_back(NotAnOption(run.Shown + run.Base + ".img"));
     if (run.Line.Verbose) {
         std::string command = "Run8085";

@@ -13,7 +13,9 @@ const char* const _UsageText =
     "  --binary      also write the placed bytes as a raw binary, SOURCE.bin\n"
     "  --help        show this text\n"
     "  --version     show the version\n"
-    "Run8085's options go after SOURCE; --debug and --cpm may also come before it.\n";
+    "Run8085's options go after SOURCE; --debug, --cpm and the kit options (--kit NAME,\n"
+    "--keys LIST, --keys-file FILE, --board B, --probe P) may also come before it.\n"
+    "A comment '; kit: NAME' at the top of SOURCE runs it with --kit NAME.\n";
 
 namespace {
 
@@ -34,6 +36,20 @@ constexpr OwnOption _OwnOptions[] = {
 
 // Run8085's options that take no value, and so may stand before the source.
 constexpr std::string_view _SimulatorFlags[] = {"--debug", "--cpm"};
+
+// Run8085's kit options, which may stand before the source with their value:
+// Go8085 --kit sdk85 prog.asm.
+constexpr std::string_view _SimulatorKitOptions[] = {"--kit", "--keys", "--keys-file", "--board", "--probe"};
+
+bool IsSimulatorKitOption(const std::string& text)
+{
+    for (std::string_view option : _SimulatorKitOptions) {
+        if (text == option) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // Applies one of Go8085's own options; false when text is none of them.
 bool ApplyOwnOption(CommandLine& line, const std::string& text)
@@ -69,7 +85,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     CommandLine line;
     bool registerFileAllowed = false;
     bool sourceNext = false; // after --: the next argument is the source
+    bool valueNext = false;  // after a kit option before the source: its value
     for (const std::string& arg : args) {
+        if (valueNext) {
+            line.SimulatorOptions.push_back(arg);
+            valueNext = false;
+            continue;
+        }
+        if (line.Source.empty() && !sourceNext && IsSimulatorKitOption(arg)) {
+            line.SimulatorOptions.push_back(arg);
+            valueNext = true;
+            continue;
+        }
         if (line.Source.empty() && sourceNext) {
             line.Source = arg;
             registerFileAllowed = true;
@@ -98,6 +125,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             line.SimulatorOptions.push_back(arg);
             registerFileAllowed = false;
         }
+    }
+    if (valueNext && line.Error.empty()) {
+        line.Error = line.SimulatorOptions.back() + " needs a value";
     }
     if (line.Source.empty() && line.Error.empty()) {
         line.Error = "no source file given";

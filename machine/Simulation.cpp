@@ -1,6 +1,7 @@
 #include "Simulation.h"
 
 #include "Interrupts.h"
+#include "KitMachine.h"
 #include "Trace.h"
 
 #include <algorithm>
@@ -154,6 +155,8 @@ StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup)
 
 StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup, RunProgress& progress)
 {
+    if (setup.Kit)
+        return RunKitSimulation(cpu, setup, progress);
     const std::vector<InterruptEvent>& events = setup.Interrupts;
     std::size_t& next = progress.NextEvent;
     for (bool first = !setup.BreakAtStart;; first = false) {

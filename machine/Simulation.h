@@ -25,7 +25,13 @@ enum class StopReason : std::uint8_t {
     Reached,     // Until steps have been run
     Break,       // before an instruction at an address marked in Breaks
     Interrupted, // StopRequest was set
+    // Only with a kit (--kit):
+    KitReturn,     // the program went back to the monitor (RST 1 or RST 5)
+    KitWaitingKey, // the monitor waits for a key and --keys has none left
+    KitFault,      // the program touched a port or address where the kit has nothing
 };
+
+struct KitMachine;
 
 // What a run carries over from one stretch to the next; a whole run starts
 // from zero.
@@ -57,6 +63,10 @@ struct SimulationSetup {
     const std::uint8_t* Breaks = nullptr; // 65536 marks: stop before an instruction at a marked address
     bool BreakAtStart = false;            // whether a mark at the first instruction of the stretch counts
     const volatile std::sig_atomic_t* StopRequest = nullptr; // read between pieces of the stretch
+    // --kit: the kit's chips, boards and monitor (KitMachine.h); the run then
+    // goes one instruction at a time in a loop of its own. Null: no kit, and
+    // the run pays nothing for one.
+    KitMachine* Kit = nullptr;
 };
 
 // Runs until the processor halts for good, leaves through 0000H under CP/M,

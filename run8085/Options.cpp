@@ -233,6 +233,76 @@ std::string ApplyTrace(const std::string&, const std::string& value, CommandLine
     return "";
 }
 
+std::string ApplyKit(const std::string&, const std::string& value, CommandLine& line)
+{
+    line.Options.Machine.Kit = value;
+    return "";
+}
+
+std::string ApplyKeys(const std::string&, const std::string& value, CommandLine& line)
+{
+    std::string error;
+    if (!ParseKitKeys(value, line.Options.Machine.Keys, error))
+        return "--keys: " + error;
+    return "";
+}
+
+std::string ApplyKeysFile(const std::string&, const std::string& value, CommandLine& line)
+{
+    line.Options.KeysFile = value;
+    return "";
+}
+
+std::string ApplyBoard(const std::string&, const std::string& value, CommandLine& line)
+{
+    // KIND@CHIP:PORT[,PORT][=VALUE]
+    const std::string usage = "--board: " + Quote(value) + " is not KIND@CHIP:PORT (KIND leds, traffic, stepper, dac "
+                              "or adc; PORT A, B or C; the traffic light takes two ports, A,B; switches and the adc "
+                              "may add =VALUE)";
+    const std::size_t at = value.find('@');
+    const std::size_t colon = value.rfind(':');
+    if (at == std::string::npos || colon == std::string::npos || colon < at)
+        return usage;
+    const BoardKindInfo* kind = FindBoardKind(value.substr(0, at));
+    if (!kind)
+        return usage;
+    KitBoardOption board;
+    board.Kind = kind->Kind;
+    board.Chip = value.substr(at + 1, colon - at - 1);
+    std::string ports = Upper(value.substr(colon + 1));
+    const std::size_t equals = ports.find('=');
+    if (equals != std::string::npos) {
+        const std::optional<std::uint32_t> input = ParseHexNumber(ports.substr(equals + 1), _MaxByte);
+        if (!input || !kind->Drives)
+            return usage;
+        board.Input = static_cast<std::uint8_t>(*input);
+        ports.resize(equals);
+    }
+    auto portOf = [](char c) { return c >= 'A' && c <= 'C' ? c - 'A' : -1; };
+    if (ports.size() == 1 && portOf(ports[0]) >= 0) {
+        board.Port = portOf(ports[0]);
+    } else if (ports.size() == 3 && ports[1] == ',' && portOf(ports[0]) >= 0 && portOf(ports[2]) >= 0 &&
+               board.Kind == BoardKind::TrafficLight) {
+        board.Port = portOf(ports[0]);
+        board.SecondPort = portOf(ports[2]);
+    } else {
+        return usage;
+    }
+    line.Options.Machine.Boards.push_back(board);
+    return "";
+}
+
+std::string ApplyProbe(const std::string&, const std::string& value, CommandLine& line)
+{
+    const std::size_t colon = value.rfind(':');
+    const std::optional<std::uint64_t> output =
+        colon == std::string::npos ? std::nullopt : ParseDecimalCount(value.substr(colon + 1));
+    if (!output || *output > 7 || colon == 0)
+        return "--probe: " + Quote(value) + " is not CHIP:N (a chip of the kit and its output, 8253:0)";
+    line.Options.Machine.Probes.push_back({value.substr(0, colon), static_cast<int>(*output)});
+    return "";
+}
+
 std::string ApplyHelp(const std::string&, const std::string&, CommandLine& line)
 {
     line.Action = CommandLineAction::ShowHelp;
@@ -277,6 +347,14 @@ constexpr OptionRow _Options[] = {
     {"--debug", "", "stop before the first instruction and read debugger\ncommands (step, break, reverse-step, ...; 'help' lists them)\n",
      ApplyDebug},
     {"--history-size", "MIB", "the debugger's history memory (default 64)\n", ApplyHistorySize},
+    {"--kit", "NAME", "run as on a trainer kit: sdk85, dyna85 or als85 (its chips,\nmonitor routines, display and keypad)\n",
+     ApplyKit},
+    {"--keys", "LIST", "kit keys, pressed in turn as the program waits for one;\nKEY@STEP presses it before instruction STEP (repeatable)\n",
+     ApplyKeys},
+    {"--keys-file", "FILE", "kit keys as --keys gives them, read from FILE\n", ApplyKeysFile},
+    {"--board", "KIND@CHIP:PORT", "attach a board to a kit's port: leds, traffic, stepper,\ndac or adc (dac@8255:A; adc@8255:B=80)\n",
+     ApplyBoard},
+    {"--probe", "CHIP:N", "print each change of a kit chip's output N (8253:0)\n", ApplyProbe},
     {"--help", "", "show this text and exit\n", ApplyHelp},
     {"--version", "", "show the version and exit\n", ApplyVersion},
 };
@@ -304,6 +382,14 @@ std::string CheckCombination(const RunOptions& options)
         if (options.Machine.Model == CpuModel::I8080 && DescribeInterruptSource(event.Source).Only8085)
             return "--interrupt: the 8080 has no TRAP or RST 5.5, 6.5 and 7.5 inputs, only INTR";
     }
+    const MachineOptions& machine = options.Machine;
+    if (machine.Kit.empty() && (!machine.Keys.empty() || !options.KeysFile.empty() || !machine.Boards.empty() ||
+                                !machine.Probes.empty()))
+        return "--keys, --keys-file, --board and --probe need --kit";
+    if (!machine.Kit.empty() && machine.Cpm)
+        return "--kit cannot be used with --cpm: a kit's monitor is not CP/M";
+    if (!machine.Kit.empty() && options.Debug)
+        return "--kit cannot be used with --debug yet";
     for (const PortInput& input : options.Machine.Inputs) {
         if (input.Port == options.Machine.ConsolePort)
             return "--input: port " + HexByteText(input.Port) + " is the console port, which reads standard input";
@@ -320,6 +406,35 @@ CommandLine Fail(std::string error)
 }
 
 } // namespace
+
+bool ParseKitKeys(const std::string& text, std::vector<KitKeyPress>& keys, std::string& error)
+{
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (std::isspace(static_cast<unsigned char>(text[at])) || text[at] == ',') {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) && text[end] != ',')
+            ++end;
+        const std::string word = text.substr(at, end - at);
+        at = end;
+        KitKeyPress key;
+        const std::size_t step = word.find('@');
+        key.Name = Upper(word.substr(0, step));
+        if (step != std::string::npos) {
+            const std::optional<std::uint64_t> count = ParseDecimalCount(word.substr(step + 1));
+            if (!count || *count == 0 || key.Name.empty()) {
+                error = Quote(word) + " is not KEY or KEY@STEP (STEP a decimal count from 1)";
+                return false;
+            }
+            key.Step = *count;
+        }
+        keys.push_back(key);
+    }
+    return true;
+}
 
 std::optional<std::uint32_t> ParseHexNumber(const std::string& text, std::uint32_t max)
 {

@@ -32,6 +32,7 @@ struct RunOptions {
     bool Debug = false;             // --debug: read debugger commands
     std::uint64_t HistoryMiB = 64;  // --history-size: the debugger's history memory
     std::string MapFile;            // --map: the source map of the program
+    std::string KeysFile;           // --keys-file: more keys, read before the run
 };
 
 enum class CommandLineAction : std::uint8_t { Run, ShowHelp, ShowVersion, Fail };
@@ -48,6 +49,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // A hexadecimal number no greater than max: digits with an optional 0x
 // prefix or H suffix (either case). Empty when the text is not one.
 std::optional<std::uint32_t> ParseHexNumber(const std::string& text, std::uint32_t max);
+
+// Keys as --keys gives them: names (or NAME@STEP) apart by spaces or
+// commas, appended to keys. False, with the error, for a word that is not one.
+bool ParseKitKeys(const std::string& text, std::vector<KitKeyPress>& keys, std::string& error);
 
 // The usage text that --help prints, from the table of options.
 std::string UsageText();

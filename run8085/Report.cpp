@@ -16,6 +16,9 @@ const char* StopName(StopReason stop)
     case StopReason::CpmExit: return "cpm-exit";
     case StopReason::StepLimit: return "step-limit";
     case StopReason::LeftProgram: return "left-program";
+    case StopReason::KitReturn: return "kit-return";
+    case StopReason::KitWaitingKey: return "kit-waiting-key";
+    case StopReason::KitFault: return "kit-fault";
     // A whole run never stops for these; only the debugger's stretches do.
     case StopReason::Reached: return "reached";
     case StopReason::Break: return "break";

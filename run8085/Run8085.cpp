@@ -14,6 +14,7 @@
 #include "Cpu.h"
 #include "DebugFrontEnd.h"
 #include "ImageState.h"
+#include "KitMachine.h"
 #include "Options.h"
 #include "Ports.h"
 #include "ProgramPlaces.h"
@@ -48,6 +49,7 @@ MachineImage Image;
 PortState Ports;
 bool WarnedBdosFunction[256] = {};
 SourceMap Map;
+KitMachine TheKit; // --kit: set up by SetUpKit, then driven by the run loop
 
 void ReportError(const std::string& file, const std::string& what)
 {
@@ -176,7 +178,62 @@ bool PrepareMachine(const RunOptions& options)
 
 int ExitStatusOf(StopReason stop)
 {
-    return stop == StopReason::StepLimit ? _ExitStepLimit : _ExitHalted;
+    if (stop == StopReason::KitFault)
+        return _ExitFailure;
+    return stop == StopReason::StepLimit || stop == StopReason::KitWaitingKey ? _ExitStepLimit : _ExitHalted;
+}
+
+// --kit: the profile, its boards, probes and keys (--keys-file read here).
+bool SetUpKit(const RunOptions& options)
+{
+    MachineOptions machine = options.Machine;
+    if (!options.KeysFile.empty()) {
+        std::string text;
+        std::string error;
+        if (!ReadWholeFile(options.KeysFile, text, error)) {
+            ReportError(options.KeysFile, "cannot read the keys: " + error);
+            return false;
+        }
+        if (!ParseKitKeys(text, machine.Keys, error)) {
+            ReportError(options.KeysFile, error);
+            return false;
+        }
+    }
+    const std::string error = SetUpKitMachine(TheKit, machine, Ports.Devices);
+    if (!error.empty()) {
+        ReportError("Run8085", error);
+        return false;
+    }
+    TheKit.Out = stdout;
+    return true;
+}
+
+// What the kit says at the end of the run: the characters its 8251 sent, the
+// ROM's ignored stores, and how the run ended.
+void ReportKitEnd(StopReason stop, const SourceMap* map)
+{
+    for (const PlacedDevice& placed : TheKit.TheKit.Devices) {
+        if (const auto* usart = std::get_if<Chip8251>(&placed.Chip.Chip); usart && !usart->Sent.empty()) {
+            std::string shown;
+            for (const char c : usart->Sent) {
+                char escaped[8];
+                if (c == '\r' || c == '\n' || c < 0x20 || c > 0x7E)
+                    std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(c));
+                else
+                    std::snprintf(escaped, sizeof escaped, "%c", c);
+                shown += escaped;
+            }
+            std::printf("%s sent: %s\n", placed.Place->Name, shown.c_str());
+        }
+    }
+    const std::string rom = DescribeRomStores(TheKit, map);
+    if (!rom.empty())
+        ReportWarning("Run8085", rom);
+    const std::string end = DescribeKitEnd(TheKit, stop, map);
+    if (stop == StopReason::KitFault)
+        ReportError("Run8085", end);
+    else if (!end.empty())
+        ReportNote("Run8085", end);
 }
 
 int Run(const RunOptions& options)
@@ -202,6 +259,11 @@ int Run(const RunOptions& options)
     setup.Cpm = options.Machine.Cpm;
     setup.Console.Print = PrintCpmByte;
     setup.Console.Warn = WarnCpmFunction;
+    if (!options.Machine.Kit.empty()) {
+        if (!SetUpKit(options))
+            return _ExitFailure;
+        setup.Kit = &TheKit;
+    }
 
     OutputFile traceFile;
     std::string error;
@@ -230,8 +292,10 @@ int Run(const RunOptions& options)
         ReportError(options.TraceFile, "cannot write the trace: " + error);
         status = _ExitFailure;
     }
+    if (setup.Kit)
+        ReportKitEnd(stop, options.MapFile.empty() ? nullptr : &Map);
     std::string report = FormatReport(Cpu, stop, Ports.Log, options.Dumps);
-    if (setup.Places) {
+    if (setup.Places && !setup.Kit) {
         if (stop == StopReason::LeftProgram)
             ReportNote("Run8085", FormatLeftProgramNote(places, findings, Cpu));
         if (findings.CodeStores > 0)

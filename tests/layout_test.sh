@@ -18,9 +18,10 @@ pass1:
 pass2:isa files
 imagebuilder:
 cpu:isa
-machine:cpu isa sourcemap imagebuilder
-debug:machine cpu isa sourcemap imagebuilder
-run8085:debug machine cpu isa sourcemap imagebuilder files
+kit:cpu isa
+machine:kit cpu isa sourcemap imagebuilder
+debug:machine kit cpu isa sourcemap imagebuilder
+run8085:debug machine kit cpu isa sourcemap imagebuilder files
 go8085:sourcemap isa files
 explain8085:go8085 sourcemap isa files
 '

@@ -7,6 +7,9 @@
 #   ; expect-dump: 2052 5C 00       bytes from an address on, after the run
 #   ; expect-stderr: some words     a piece of standard error (repeatable)
 #   ; expect-stdout: some words     a piece of standard output (repeatable)
+#   ; expect-no-stdout: some words  a piece standard output must not hold
+#   ; run-with: --kit dyna85 ...    options before the source (words apart
+#                                   by spaces; not an expectation)
 #
 # A header line may start with // instead of ; (for a program that is meant
 # to be refused for it). Every program runs with --max-steps 10000000.
@@ -51,6 +54,7 @@ for source in "$programs"/*.asm; do
     # The expectations, as "key<TAB>value" lines.
     expectations=$(tr -d '\r' <"$source" |
         sed -n 's,^\(;\|//\)[[:blank:]]*expect-\([a-z-]*\):[[:blank:]]*\(.*[^[:blank:]]\)[[:blank:]]*$,\2\t\3,p')
+    read -r -a before <<<"$(tr -d '\r' <"$source" | sed -n 's,^;[[:blank:]]*run-with:[[:blank:]]*,,p' | tr '\n' ' ')"
     if [ -z "$expectations" ]; then
         fail "no expect- lines"
         continue
@@ -70,7 +74,7 @@ for source in "$programs"/*.asm; do
     done <<<"$expectations"
 
     failures_before=$failures
-    (cd "$dir" && "$go8085" "${args[@]}" >stdout 2>stderr </dev/null)
+    (cd "$dir" && "$go8085" "${before[@]}" "${args[@]}" >stdout 2>stderr </dev/null)
     status=$?
 
     while IFS=$'\t' read -r key value; do
@@ -92,6 +96,9 @@ for source in "$programs"/*.asm; do
             ;;
         stderr | stdout)
             grep -qF -- "$value" "$dir/$key" || fail "$key does not say: $value"
+            ;;
+        no-stdout)
+            ! grep -qF -- "$value" "$dir/stdout" || fail "stdout says: $value"
             ;;
         *)
             fail "unknown expectation expect-$key"

@@ -71,6 +71,17 @@ TEST(ParseCommandLine, OwnFlagsDashesAndSimulatorFlagsBeforeTheSource)
     }
 }
 
+// The kit's options may stand before the source with their values.
+TEST(ParseCommandLine, KitOptionsBeforeTheSource)
+{
+    const CommandLine line = ParseCommandLine({"--kit", "sdk85", "--keys", "1 2 NEXT", "p.asm", "--max-steps", "9"});
+    EXPECT_EQ(line.Error, "");
+    EXPECT_EQ(line.Source, "p.asm");
+    EXPECT_EQ(line.SimulatorOptions,
+              (std::vector<std::string>{"--kit", "sdk85", "--keys", "1 2 NEXT", "--max-steps", "9"}));
+    EXPECT_EQ(ParseCommandLine({"--kit"}).Error, "--kit needs a value");
+}
+
 TEST(ParseCommandLine, HelpAndVersionAnywhere)
 {
     EXPECT_TRUE(ParseCommandLine({"--help"}).Help);

@@ -72,6 +72,42 @@ TEST(ParseCommandLine, HelpAndVersion)
     EXPECT_EQ(Parse({"x.img", "--version", "--bogus"}).Action, CommandLineAction::ShowVersion);
 }
 
+// The kit's options: keys in turn or at a step, boards on one or two ports
+// (the traffic light) with what switches and the ADC drive, probes.
+TEST(ParseCommandLine, KitOptions)
+{
+    const CommandLine line =
+        Parse({"a.img", "--kit", "sdk85", "--keys", "1 next,EXEC@300", "--keys", "2", "--board", "traffic@8255:A,b",
+               "--board", "adc@8255:C=80", "--board", "dac@8155 (expansion):B", "--probe", "8253:2"});
+    ASSERT_EQ(line.Action, CommandLineAction::Run) << line.Error;
+    const MachineOptions& m = line.Options.Machine;
+    EXPECT_EQ(m.Kit, "sdk85");
+    ASSERT_EQ(m.Keys.size(), 4u);
+    const char* names[] = {"1", "NEXT", "EXEC", "2"};
+    const std::uint64_t steps[] = {0, 0, 300, 0};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(m.Keys[i].Name, names[i]);
+        EXPECT_EQ(m.Keys[i].Step, steps[i]);
+    }
+    ASSERT_EQ(m.Boards.size(), 3u);
+    EXPECT_EQ(m.Boards[0].Kind, BoardKind::TrafficLight);
+    EXPECT_EQ(m.Boards[0].Port, 0);
+    EXPECT_EQ(m.Boards[0].SecondPort, 1);
+    EXPECT_EQ(m.Boards[1].Kind, BoardKind::Adc);
+    EXPECT_EQ(m.Boards[1].Port, 2);
+    EXPECT_EQ(m.Boards[1].Input, 0x80);
+    EXPECT_EQ(m.Boards[2].Chip, "8155 (expansion)");
+    ASSERT_EQ(m.Probes.size(), 1u);
+    EXPECT_EQ(m.Probes[0].Chip, "8253");
+    EXPECT_EQ(m.Probes[0].Output, 2);
+
+    for (const char* bad : {"dac@8255:D", "dac@8255:A,B", "dac@8255:A=10", "lamp@8255:A", "dac8255:A", "leds@8255"}) {
+        const CommandLine wrong = Parse({"a.img", "--kit", "sdk85", "--board", bad});
+        EXPECT_EQ(wrong.Action, CommandLineAction::Fail) << bad;
+        EXPECT_EQ(wrong.Error.rfind("--board: '" + std::string(bad) + "' is not KIND@CHIP:PORT", 0), 0u) << wrong.Error;
+    }
+}
+
 TEST(ParseCommandLine, UsageErrors)
 {
     struct Row {
@@ -105,6 +141,13 @@ TEST(ParseCommandLine, UsageErrors)
          "--interrupt: the 8080 has no TRAP or RST 5.5, 6.5 and 7.5 inputs, only INTR"},
         {{"a.img", "--console-port", "1", "--input", "01=2"},
          "--input: port 01 is the console port, which reads standard input"},
+        {{"a.img", "--keys", "1"}, "--keys, --keys-file, --board and --probe need --kit"},
+        {{"a.img", "--kit", "sdk85", "--cpm"}, "--kit cannot be used with --cpm: a kit's monitor is not CP/M"},
+        {{"a.img", "--kit", "sdk85", "--keys", "NEXT@0"},
+         "--keys: 'NEXT@0' is not KEY or KEY@STEP (STEP a decimal count from 1)"},
+        {{"a.img", "--kit", "sdk85", "--keys", "@5"}, "--keys: '@5' is not KEY or KEY@STEP (STEP a decimal count from 1)"},
+        {{"a.img", "--kit", "dyna85", "--probe", "8253"},
+         "--probe: '8253' is not CHIP:N (a chip of the kit and its output, 8253:0)"},
     };
     for (const Row& row : rows) {
         const CommandLine line = Parse(row.Args);
