@@ -323,7 +323,7 @@ std::string FormatHex(std::uint32_t value, int digits)
 bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error,
                         std::string* notes)
 {
-    Reader reader{session, text, 0, {}, {}};
+    Reader reader{session, text, 0, {}, 0, {}};
     const bool read = ReadExpression(reader, value);
     if (notes)
         *notes += reader.Notes;

@@ -44,7 +44,7 @@ inline std::unique_ptr<DebugSession> StartDebugProgram()
     MachineOptions options;
     options.MaxSteps = 2000;
     auto session = std::make_unique<DebugSession>();
-    session->HistoryBytes = std::uint64_t{1} << 20;
+    session->History.HistoryBytes = std::uint64_t{1} << 20;
     LoadDebugSession(*session, *first, options);
     return session;
 }

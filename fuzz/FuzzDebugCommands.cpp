@@ -3,6 +3,7 @@
 // Whatever they are, each is done or refused with a one-line reason, every
 // answer is plain text ending in a line feed, and the session ends.
 
+#include "Motion.h"
 #include "DebugProgram.h"
 #include "FuzzInput.h"
 
@@ -20,7 +21,7 @@ constexpr unsigned _MaxWatchedBytes = 256;
 
 void DropWideWatches(DebugSession& session)
 {
-    std::erase_if(session.Breaks, [](const DebugBreak& b) {
+    std::erase_if(session.Stops.Breaks, [](const DebugBreak& b) {
         return b.Kind == BreakKind::Watchpoint && b.Register.empty() &&
                static_cast<unsigned>(b.To - b.From) >= _MaxWatchedBytes;
     });
@@ -37,12 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(ReadMapFile(_DebugProgramMap, map, error));
     SetDebugSourceMap(*session, std::move(map));
     StartText(*session);
-    for (int count = 0; count < _MaxCommands && !text.empty() && !session->Quit; ++count) {
+    for (int count = 0; count < _MaxCommands && !text.empty() && !session->Prompt.Quit; ++count) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         const CommandResult result = RunDebugCommand(*session, line);
         DropWideWatches(*session);
+        RebuildBreakTable(*session);
         Check(IsPlainTranscript(result.Text));
         if (result.Refused)
             Check(!result.Text.empty() && result.Text.find('\n') == result.Text.size() - 1);

@@ -106,45 +106,6 @@ void KitOut(void* context, std::uint8_t port, std::uint8_t value)
     NoteWrite(machine, machine.TheKit.PortDevice[port]);
 }
 
-// The memory the instruction at PC reads as data (conditions aside: a
-// conditional return may read the stack). Returns how many (0 to 2).
-int FindLoadAddresses(const CpuState& cpu, std::uint16_t addresses[2])
-{
-    const std::uint8_t* m = cpu.Memory;
-    const std::uint8_t op = m[cpu.PC];
-    const auto hl = static_cast<std::uint16_t>((cpu.H << 8) | cpu.L);
-    const auto word = static_cast<std::uint16_t>(m[static_cast<std::uint16_t>(cpu.PC + 1)] |
-                                                 (m[static_cast<std::uint16_t>(cpu.PC + 2)] << 8));
-    auto two = [&](std::uint16_t at) {
-        addresses[0] = at;
-        addresses[1] = static_cast<std::uint16_t>(at + 1);
-        return 2;
-    };
-    const bool is8085 = cpu.Model == CpuModel::I8085;
-    if ((op & 0xC7) == 0x46 && op != 0x76) // MOV r,M
-        return addresses[0] = hl, 1;
-    if ((op & 0xC7) == 0x86 || op == 0x34 || op == 0x35) // ADD M ... CMP M, INR M, DCR M
-        return addresses[0] = hl, 1;
-    switch (op) {
-    case 0x0A: return addresses[0] = static_cast<std::uint16_t>((cpu.B << 8) | cpu.C), 1; // LDAX B
-    case 0x1A: return addresses[0] = static_cast<std::uint16_t>((cpu.D << 8) | cpu.E), 1; // LDAX D
-    case 0x3A: return addresses[0] = word, 1;                                             // LDA
-    case 0x2A: return two(word);                                                          // LHLD
-    case 0xC1:
-    case 0xD1:
-    case 0xE1:
-    case 0xF1:
-    case 0xC9:
-    case 0xE3: return two(cpu.SP);                                                        // POP, RET, XTHL
-    case 0xD9: return is8085 ? 0 : two(cpu.SP);                                           // RET (8080)
-    case 0xED: return is8085 ? two(static_cast<std::uint16_t>((cpu.D << 8) | cpu.E)) : 0; // LHLX
-    default: break;
-    }
-    if ((op & 0xC7) == 0xC0) // the conditional returns
-        return two(cpu.SP);
-    return 0;
-}
-
 // What answers at an address, without reading a chip.
 PageClass ClassifyAddress(const Kit& kit, std::uint16_t address)
 {
