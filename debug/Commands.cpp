@@ -157,7 +157,7 @@ bool AddBreakpoint(DebugSession& session, const std::string& args, std::string& 
     session.Breaks.push_back(b);
     RebuildBreakTable(session);
     session.Output += std::string(temporary ? "temporary breakpoint " : "breakpoint ") + std::to_string(b.Number) +
-                      " at " + DescribeAddress(session, address) + (condition.empty() ? "" : " if " + condition) + "\n";
+                      " at " + DescribeAddress(session.Map, address, true) + (condition.empty() ? "" : " if " + condition) + "\n";
     return true;
 }
 
@@ -244,7 +244,7 @@ std::string FormatBreakList(const DebugSession& session)
         const char* type = b.Kind == BreakKind::Watchpoint ? "watchpoint" : b.Temporary ? "tbreak" : "breakpoint";
         std::string where;
         if (b.Kind == BreakKind::Breakpoint) {
-            where = DescribeAddress(session, b.Address);
+            where = DescribeAddress(session.Map, b.Address, true);
             if (!b.Condition.empty())
                 where += " if " + b.Condition;
         } else {
@@ -366,7 +366,7 @@ bool List(DebugSession& session, const std::string& args, std::string& error)
         std::uint16_t address = session.Now.Cpu.PC;
         if (!args.empty() && !ResolveLocation(session, args, address, error))
             return false;
-        const int line = std::max(1, FindSourceLineAt(session, address));
+        const int line = std::max(1, FindSourceLine(session.Map, address));
         first = std::max(1, line - _ListLines / 2 + 1);
     }
     if (first > lines) {
@@ -612,10 +612,8 @@ void SetDebugSourceMap(DebugSession& session, SourceMap map)
     session.HasMap = true;
     session.Places = FindProgramPlaces(session.Map);
     session.Places.Map = &session.Map;
-    if (session.Options.Cpm) {
-        AddPlacedBytes(session.Places, 0x0000, 8);     // the warm boot jump and the BDOS entry
-        AddPlacedBytes(session.Places, 0xFE00, 0x200); // the console's traps
-    }
+    if (session.Options.Cpm)
+        AddCpmPlaces(session.Places);
     RebuildBreakTable(session);
 }
 

@@ -1,4 +1,4 @@
-// Running the machine forward and back: the core's loop between stop
+// Running the machine forward and back: the machine's run loop between stop
 // points, the ports and console as the session sees them, and the copies of
 // the machine that going back restores.
 #include "DebugSession.h"
@@ -143,13 +143,17 @@ CpmConsole SessionConsole(DebugSession& session)
 
 std::uint64_t CountSteps(const DebugMachine& machine)
 {
-    return machine.Cpu.Instructions + machine.TrapsServed;
+    return CountRunSteps(machine.Cpu, machine.Progress);
 }
 
 void LoadDebugSession(DebugSession& session, const CpuState& first, const MachineOptions& options)
 {
     session.Options = options;
-    session.Events = options.Interrupts;
+    session.Setup = SimulationSetup{};
+    session.Setup.Interrupts = options.Interrupts;
+    session.Setup.MaxSteps = options.MaxSteps;
+    session.Setup.Cpm = options.Cpm;
+    session.Setup.Console = SessionConsole(session);
     session.First = DebugMachine{};
     session.First.Cpu = first;
     for (const PortInput& input : options.Inputs)
@@ -166,9 +170,7 @@ void LoadDebugSession(DebugSession& session, const CpuState& first, const Machin
 
 bool IsStuck(const DebugSession& session)
 {
-    const CpuState& cpu = session.Now.Cpu;
-    return cpu.Halted && !cpu.EnablePending && !IsInterruptWaiting(cpu) &&
-           session.Now.NextEvent >= session.Events.size();
+    return IsHaltedForGood(session.Now.Cpu, session.Setup, session.Now.Progress);
 }
 
 std::uint64_t CountHistoryInstructions(const DebugSession& session)
@@ -178,51 +180,29 @@ std::uint64_t CountHistoryInstructions(const DebugSession& session)
 
 RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
 {
-    const std::uint64_t maxSteps = session.Options.MaxSteps;
+    SimulationSetup& setup = session.Setup;
+    setup.Breaks = useBreaks ? session.BreakTable.data() : nullptr;
+    setup.StopRequest = session.StopAllowed ? session.StopRequest : nullptr;
     for (bool first = true;; first = false) {
-        DebugMachine& machine = session.Now;
-        CpuState& cpu = machine.Cpu;
-        while (machine.NextEvent < session.Events.size() &&
-               session.Events[machine.NextEvent].Step - 1 <= cpu.Instructions)
-            RaiseInterrupt(cpu, session.Events[machine.NextEvent++]);
-        const std::uint64_t now = CountSteps(machine);
-        if (now >= until)
-            return RunStop::Reached;
-        if (maxSteps != 0 && cpu.Instructions >= maxSteps)
-            return IsStuck(session) ? RunStop::Halted : RunStop::StepLimit;
-        if (useBreaks && !first && session.BreakTable[cpu.PC])
-            return RunStop::Break;
-        if (session.StopAllowed && session.StopRequest && *session.StopRequest)
-            return RunStop::Interrupted;
-
-        const std::uint64_t boundary = NextBoundary(session, now);
-        std::uint64_t limit = cpu.Instructions + (std::min(until, boundary) - now);
-        if (maxSteps != 0)
-            limit = std::min(limit, maxSteps);
-        if (machine.NextEvent < session.Events.size())
-            limit = std::min(limit, session.Events[machine.NextEvent].Step - 1);
-        const RunEnd end = useBreaks ? RunCpuUntilBreak(cpu, limit, session.BreakTable.data()) : RunCpu(cpu, limit);
-        if (session.Options.Cpm && cpu.Halted) {
-            const CpmEvent event = ServeCpm(cpu, SessionConsole(session));
-            if (event != CpmEvent::NotCpm)
-                ++session.Now.TrapsServed;
-            ArriveAtBoundary(session, boundary);
-            if (event == CpmEvent::Exit)
-                return RunStop::CpmExit;
-            if (event == CpmEvent::BdosCall)
-                continue;
-        }
+        // The machine runs to the next copy of the history at the latest.
+        const std::uint64_t boundary = NextBoundary(session, CountSteps(session.Now));
+        setup.Until = std::min(until, boundary);
+        setup.BreakAtStart = !first;
+        const StopReason stop = RunSimulation(session.Now.Cpu, setup, session.Now.Progress);
         ArriveAtBoundary(session, boundary);
-        if (end == RunEnd::Break)
-            return RunStop::Break;
-        if (end != RunEnd::Halted)
-            continue;
-        if (session.Now.NextEvent >= session.Events.size())
-            return RunStop::Halted;
-        // Halted with events to come: the next one is raised at once.
-        const std::uint64_t step = session.Events[session.Now.NextEvent].Step;
-        while (session.Now.NextEvent < session.Events.size() && session.Events[session.Now.NextEvent].Step == step)
-            RaiseInterrupt(session.Now.Cpu, session.Events[session.Now.NextEvent++]);
+        switch (stop) {
+        case StopReason::Reached:
+            if (CountSteps(session.Now) < until)
+                continue;
+            return RunStop::Reached;
+        case StopReason::Break: return RunStop::Break;
+        case StopReason::Halt: return RunStop::Halted;
+        case StopReason::CpmExit: return RunStop::CpmExit;
+        case StopReason::StepLimit: return RunStop::StepLimit;
+        case StopReason::Interrupted: return RunStop::Interrupted;
+        case StopReason::LeftProgram: break; // the session watches no places
+        }
+        return RunStop::Reached;
     }
 }
 

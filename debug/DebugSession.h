@@ -17,6 +17,7 @@
 #include "MachineOptions.h"
 #include "Ports.h"
 #include "ProgramPlaces.h"
+#include "Simulation.h"
 #include "SourceMap.h"
 
 #include <csignal>
@@ -37,8 +38,7 @@ struct DebugMachine {
     CpuState Cpu;
     PortLog Out;                   // what OUT wrote, for the report and the page
     std::uint8_t Inputs[256] = {}; // what IN reads from ports other than the console
-    std::uint64_t TrapsServed = 0; // the console's trap HLTs, taken back out of the instruction count
-    std::uint64_t NextEvent = 0;   // the first --interrupt event not yet raised
+    RunProgress Progress;          // the next --interrupt event, the console's traps served
     std::uint64_t ConsoleReads = 0;
     std::uint64_t ConsoleWrites = 0;
 };
@@ -79,7 +79,7 @@ enum class StopKind : std::uint8_t {
 
 struct DebugSession {
     MachineOptions Options;
-    std::vector<InterruptEvent> Events; // the --interrupt events, by step
+    SimulationSetup Setup; // the machine's run as the options shape it (Until, Breaks set per stretch)
     DebugMachine First;                 // the first state
     DebugMachine Now;
     bool HasMap = false;
@@ -143,7 +143,8 @@ bool ContinueSlice(DebugSession& session, std::uint64_t count, std::string& text
 // The text of the stop shown when the session starts.
 std::string StartText(DebugSession& session);
 
-// --- The machine (DebugMachine.cpp) ---
+// --- The machine (DebugMachine.cpp): the session's history around the
+// machine's one run loop (machine/Simulation.h) ---
 
 enum class RunStop : std::uint8_t { Reached, Break, Halted, CpmExit, StepLimit, Interrupted };
 

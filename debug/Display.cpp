@@ -30,7 +30,7 @@ void AddField(std::string& text, const char* name, unsigned value, int digits, b
 std::string FormatLocationLine(const DebugSession& session)
 {
     const CpuState& cpu = session.Now.Cpu;
-    const int line = FindSourceLineAt(session, cpu.PC);
+    const int line = FindSourceLine(session.Map, FindStopAddress(cpu));
     if (line != 0 && line <= static_cast<int>(session.Map.SourceLines.size()))
         return session.Map.SourceName + ":" + std::to_string(line) + ": " + session.Map.SourceLines[line - 1] + "\n";
     std::uint8_t bytes[3];
@@ -100,7 +100,7 @@ std::string FormatDisassembly(const DebugSession& session, std::uint16_t address
 
 std::string FormatSourceLines(const DebugSession& session, int first, int last)
 {
-    const int current = FindSourceLineAt(session, session.Now.Cpu.PC);
+    const int current = FindSourceLine(session.Map, FindStopAddress(session.Now.Cpu));
     std::string text;
     for (int line = first; line <= last; ++line) {
         char number[32];

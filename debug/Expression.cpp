@@ -297,34 +297,3 @@ bool ResolveLocation(const DebugSession& session, std::string_view text, std::ui
     address = static_cast<std::uint16_t>(value.Value);
     return true;
 }
-
-int FindSourceLineAt(const DebugSession& session, std::uint16_t address)
-{
-    if (!session.HasMap)
-        return 0;
-    int line = 0;
-    for (const MappedRecord& record : session.Map.Records) {
-        if (record.Size > 0 && address >= record.Address && address - record.Address < record.Size)
-            line = record.SourceLine;
-    }
-    return line;
-}
-
-std::string DescribeAddress(const DebugSession& session, std::uint16_t address)
-{
-    std::string text;
-    if (session.HasMap) {
-        for (const MappedLabel& label : session.Map.Labels) {
-            if (label.Address == address) {
-                text = label.Name;
-                break;
-            }
-        }
-    }
-    if (text.empty())
-        text = FormatHex(address, 4);
-    const int line = FindSourceLineAt(session, address);
-    if (line != 0)
-        text += " (" + session.Map.SourceName + ":" + std::to_string(line) + ")";
-    return text;
-}

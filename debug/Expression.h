@@ -35,12 +35,6 @@ int ExprWidth(const RegisterInfo& row);
 // LOCATION: a source line (12, prog.asm:12), a label, or an address EXPR.
 bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error);
 
-// How a stop names an address: "LOOP (prog.asm:5)", "2004H (prog.asm:7)", "2004H".
-std::string DescribeAddress(const DebugSession& session, std::uint16_t address);
-
-// The source line whose instruction covers address, 0 when none.
-int FindSourceLineAt(const DebugSession& session, std::uint16_t address);
-
 // 2050H, 0AH: hexadecimal with an H suffix and a leading 0 before a letter.
 std::string FormatHex(std::uint32_t value, int digits);
 

@@ -155,7 +155,9 @@ RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore&
 bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
 {
     const std::uint64_t now = CountSteps(session.Now);
-    if (!session.HasMap || !(session.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0)
+    // A halted processor has left nothing: the machine says it halted.
+    if (!session.HasMap || !(session.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0 ||
+        session.Now.Cpu.Halted)
         return false;
     if (previousPc >= 0 && !session.Places.Placed[static_cast<std::uint16_t>(previousPc)])
         return false;
@@ -364,7 +366,7 @@ bool CheckBreakpoints(DebugSession& session, std::string& reason, bool count)
             return true;
         ++b.Hits;
         reason = std::string(b.Temporary ? "temporary breakpoint " : "breakpoint ") + std::to_string(b.Number) + ", " +
-                 DescribeAddress(session, pc);
+                 DescribeAddress(session.Map, pc, true);
         if (!error.empty())
             reason += " (condition: " + error + ")";
         if (b.Temporary) {

@@ -35,6 +35,7 @@
 
 #include <cstdint>
 
+constexpr std::uint16_t _CpmProgramStart = 0x0100; // where a .COM program is loaded and starts
 constexpr std::uint16_t _CpmWarmBoot = 0x0000;
 constexpr std::uint16_t _CpmBdosCall = 0x0005;
 constexpr std::uint16_t _CpmBdosEntry = 0xFE00;

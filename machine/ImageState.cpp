@@ -1,5 +1,7 @@
 #include "ImageState.h"
 
+#include "Cpm.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -111,4 +113,17 @@ bool PlaceBytes(CpuState& cpu, std::uint16_t address, const std::string& bytes)
     if (!bytes.empty())
         std::memcpy(cpu.Memory + address, bytes.data(), bytes.size());
     return true;
+}
+
+void FinishFirstState(CpuState& cpu, const MachineOptions& options, bool hasImage)
+{
+    if (options.Cpm) {
+        SetUpCpm(cpu);
+        if (!hasImage)
+            cpu.PC = _CpmProgramStart;
+    }
+    if (options.Pc)
+        cpu.PC = *options.Pc;
+    if (options.Sp)
+        cpu.SP = *options.Sp;
 }

@@ -7,6 +7,7 @@
 
 #include "Cpu.h"
 #include "MachineImage.h"
+#include "MachineOptions.h"
 
 #include <cstdint>
 #include <string>
@@ -29,3 +30,9 @@ bool IsInterruptEnabled(const CpuState& cpu);
 // Copies bytes into memory from address on. Returns false, copying nothing,
 // when they would run past FFFFH.
 bool PlaceBytes(CpuState& cpu, std::uint16_t address, const std::string& bytes);
+
+// Ends the first state of a run, once the image (hasImage) and the --load
+// files are in memory: the CP/M console's page zero and traps under Cpm
+// (and PC at 0100H when no image gave it), then --pc and --sp. Run8085 and
+// the debugger's module start from the same state this way.
+void FinishFirstState(CpuState& cpu, const MachineOptions& options, bool hasImage);

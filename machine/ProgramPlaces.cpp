@@ -1,5 +1,7 @@
 #include "ProgramPlaces.h"
 
+#include "Cpm.h"
+
 #include <cstdio>
 #include <string_view>
 
@@ -35,12 +37,22 @@ const JumpNote& FindJumpNote(const std::string& instruction)
 // leading 0 before a letter.
 std::string HexAddress(std::uint32_t address)
 {
-    char text[8];
-    std::snprintf(text, sizeof text, address >= 0xA000 ? "0%04XH" : "%04XH", address);
-    return text;
+    return FormatHexAddress(static_cast<std::uint16_t>(address));
+}
+
+// "2011H (prog.asm:17)", or "2011H" where no record of the map covers the address.
+std::string DescribeAddress(const ProgramPlaces& places, std::uint16_t address)
+{
+    return places.Map ? DescribeAddress(*places.Map, address) : FormatHexAddress(address);
 }
 
 } // namespace
+
+void AddCpmPlaces(ProgramPlaces& places)
+{
+    AddPlacedBytes(places, _CpmWarmBoot, 8);
+    AddPlacedBytes(places, _CpmBdosEntry, 0x10000 - _CpmBdosEntry);
+}
 
 ProgramPlaces FindProgramPlaces(const SourceMap& map)
 {
@@ -62,15 +74,6 @@ void AddPlacedBytes(ProgramPlaces& places, std::uint16_t address, std::uint32_t 
 {
     for (std::uint32_t i = 0; i < size; ++i)
         places.Placed[static_cast<std::uint16_t>(address + i)] = 1;
-}
-
-std::string DescribeAddress(const ProgramPlaces& places, std::uint16_t address)
-{
-    std::string text = HexAddress(address);
-    const MappedRecord* record = places.Map ? FindRecordAtAddress(*places.Map, address) : nullptr;
-    if (record)
-        text += " (" + places.Map->SourceName + ":" + std::to_string(record->SourceLine) + ")";
-    return text;
 }
 
 std::string FormatLeftProgramNote(const ProgramPlaces& places, const PlaceFindings& found, const CpuState& cpu)

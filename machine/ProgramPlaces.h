@@ -43,8 +43,9 @@ ProgramPlaces FindProgramPlaces(const SourceMap& map);
 // CP/M console's page zero and traps.
 void AddPlacedBytes(ProgramPlaces& places, std::uint16_t address, std::uint32_t size);
 
-// "2011H (prog.asm:17)", or "2011H" where no record of the map covers the address.
-std::string DescribeAddress(const ProgramPlaces& places, std::uint16_t address);
+// Marks the CP/M console's page zero (the warm boot jump, the BDOS entry)
+// and its traps as placed.
+void AddCpmPlaces(ProgramPlaces& places);
 
 // The note for StopReason::LeftProgram, without a line end.
 std::string FormatLeftProgramNote(const ProgramPlaces& places, const PlaceFindings& found, const CpuState& cpu);

@@ -3,6 +3,8 @@
 #include "Interrupts.h"
 #include "Trace.h"
 
+#include <algorithm>
+
 namespace {
 
 // What the run found where RunCpuWatched stopped before an instruction at
@@ -87,10 +89,15 @@ RunEnd RunWatched(CpuState& cpu, std::uint64_t limit, const SimulationSetup& set
     }
 }
 
-// The core's run for the setup: watched with --map, plain without.
+// The core's run for the setup: watched with --map, stopping at marks for
+// the debugger, plain otherwise.
 RunEnd RunFor(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setup)
 {
-    return setup.Places ? RunWatched(cpu, limit, setup) : RunCpu(cpu, limit);
+    if (setup.Places)
+        return RunWatched(cpu, limit, setup);
+    if (setup.Breaks)
+        return RunCpuUntilBreak(cpu, limit, setup.Breaks);
+    return RunCpu(cpu, limit);
 }
 
 // RunCpu one instruction at a time, with a trace line for each. The HLTs of
@@ -121,32 +128,53 @@ RunEnd RunTraced(CpuState& cpu, std::uint64_t limit, const SimulationSetup& setu
     }
 }
 
-// Whether the processor is halted with nothing that could end the halt.
-bool IsHaltedForGood(const CpuState& cpu)
-{
-    return cpu.Halted && !cpu.EnablePending && !IsInterruptWaiting(cpu);
-}
-
 } // namespace
+
+std::uint16_t FindStopAddress(const CpuState& cpu)
+{
+    const std::uint16_t before = static_cast<std::uint16_t>(cpu.PC - 1);
+    return cpu.Halted && cpu.Memory[before] == 0x76 ? before : cpu.PC; // 76H: HLT
+}
 
 void RaiseInterrupt(CpuState& cpu, const InterruptEvent& event)
 {
     RaiseInterruptLine(cpu.Lines, event.Source, event.RstNumber);
 }
 
+bool IsHaltedForGood(const CpuState& cpu, const SimulationSetup& setup, const RunProgress& progress)
+{
+    return cpu.Halted && !cpu.EnablePending && !IsInterruptWaiting(cpu) && progress.NextEvent >= setup.Interrupts.size();
+}
+
 StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup)
 {
+    RunProgress progress;
+    return RunSimulation(cpu, setup, progress);
+}
+
+StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup, RunProgress& progress)
+{
     const std::vector<InterruptEvent>& events = setup.Interrupts;
-    std::size_t next = 0;
-    for (;;) {
+    std::size_t& next = progress.NextEvent;
+    for (bool first = !setup.BreakAtStart;; first = false) {
         while (next < events.size() && events[next].Step - 1 <= cpu.Instructions)
             RaiseInterrupt(cpu, events[next++]);
+        const std::uint64_t now = CountRunSteps(cpu, progress);
+        if (now >= setup.Until)
+            return StopReason::Reached;
         if (setup.MaxSteps != 0 && cpu.Instructions >= setup.MaxSteps) {
             // A HLT that was the last instruction allowed is still a halt.
-            const bool halted = next == events.size() && IsHaltedForGood(cpu);
-            return halted ? StopReason::Halt : StopReason::StepLimit;
+            return IsHaltedForGood(cpu, setup, progress) ? StopReason::Halt : StopReason::StepLimit;
         }
+        if (setup.Breaks && !first && setup.Breaks[cpu.PC] && !cpu.Halted)
+            return StopReason::Break;
+        if (setup.StopRequest && *setup.StopRequest)
+            return StopReason::Interrupted;
         std::uint64_t limit = setup.MaxSteps;
+        if (setup.Until != UINT64_MAX) {
+            const std::uint64_t until = cpu.Instructions + (setup.Until - now);
+            limit = limit == 0 ? until : std::min(limit, until);
+        }
         if (next < events.size() && (limit == 0 || events[next].Step - 1 < limit))
             limit = events[next].Step - 1;
         const RunEnd end = setup.Trace ? RunTraced(cpu, limit, setup) : RunFor(cpu, limit, setup);
@@ -154,12 +182,18 @@ StopReason RunSimulation(CpuState& cpu, const SimulationSetup& setup)
             return StopReason::LeftProgram;
         if (setup.Cpm && cpu.Halted) {
             const CpmEvent event = ServeCpm(cpu, setup.Console);
+            if (event != CpmEvent::NotCpm)
+                ++progress.TrapsServed;
             if (event == CpmEvent::Exit)
                 return StopReason::CpmExit;
             if (event == CpmEvent::BdosCall)
                 continue;
         }
-        if (end != RunEnd::Halted)
+        // A mark at the address after a HLT does not stop a halted
+        // processor: it is before no instruction.
+        if (end == RunEnd::Break && !cpu.Halted)
+            return StopReason::Break;
+        if (end != RunEnd::Halted && !(end == RunEnd::Break && IsHaltedForGood(cpu, setup, progress)))
             continue;
         if (next == events.size())
             return StopReason::Halt;

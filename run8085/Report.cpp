@@ -16,6 +16,10 @@ const char* StopName(StopReason stop)
     case StopReason::CpmExit: return "cpm-exit";
     case StopReason::StepLimit: return "step-limit";
     case StopReason::LeftProgram: return "left-program";
+    // A whole run never stops for these; only the debugger's stretches do.
+    case StopReason::Reached: return "reached";
+    case StopReason::Break: return "break";
+    case StopReason::Interrupted: return "interrupted";
     }
     return "halt";
 }

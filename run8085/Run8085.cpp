@@ -32,7 +32,6 @@
 namespace {
 
 constexpr const char* _Version = "Run8085 (8080/8085 toolchain) 1.0";
-constexpr std::uint16_t _CpmProgramStart = 0x0100;
 constexpr std::size_t _MaxMapBytes = std::size_t{1} << 28;
 
 constexpr int _ExitHalted = 0;
@@ -97,10 +96,8 @@ ProgramPlaces FindPlaces(const RunOptions& options)
         if (ReadFileUpTo(load.File, sizeof Cpu.Memory, bytes, longer, error))
             AddPlacedBytes(places, load.Address, static_cast<std::uint32_t>(bytes.size()));
     }
-    if (options.Machine.Cpm) {
-        AddPlacedBytes(places, _CpmWarmBoot, 8);
-        AddPlacedBytes(places, _CpmBdosEntry, 0x10000 - _CpmBdosEntry);
-    }
+    if (options.Machine.Cpm)
+        AddCpmPlaces(places);
     return places;
 }
 
@@ -173,15 +170,7 @@ bool PrepareMachine(const RunOptions& options)
         if (!LoadRawFile(load))
             return false;
     }
-    if (options.Machine.Cpm) {
-        SetUpCpm(Cpu);
-        if (options.ImageFile.empty())
-            Cpu.PC = _CpmProgramStart;
-    }
-    if (options.Machine.Pc)
-        Cpu.PC = *options.Machine.Pc;
-    if (options.Machine.Sp)
-        Cpu.SP = *options.Machine.Sp;
+    FinishFirstState(Cpu, options.Machine, !options.ImageFile.empty());
     return true;
 }
 

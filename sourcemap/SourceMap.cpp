@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <unordered_set>
 
 namespace {
@@ -280,6 +281,38 @@ const MappedRecord* FindRecordAtAddress(const SourceMap& map, std::uint16_t addr
         }
     }
     return nullptr;
+}
+
+int FindSourceLine(const SourceMap& map, std::uint16_t address)
+{
+    const MappedRecord* record = FindRecordAtAddress(map, address);
+    return record ? record->SourceLine : 0;
+}
+
+std::string FormatHexAddress(std::uint16_t address)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, address >= 0xA000 ? "0%04XH" : "%04XH", address);
+    return text;
+}
+
+std::string DescribeAddress(const SourceMap& map, std::uint16_t address, bool byLabel)
+{
+    std::string text;
+    if (byLabel) {
+        for (const MappedLabel& label : map.Labels) {
+            if (label.Address == address) {
+                text = label.Name;
+                break;
+            }
+        }
+    }
+    if (text.empty())
+        text = FormatHexAddress(address);
+    const int line = FindSourceLine(map, address);
+    if (line != 0)
+        text += " (" + map.SourceName + ":" + std::to_string(line) + ")";
+    return text;
 }
 
 std::string_view FindSourceText(const SourceMap& map, int line)

@@ -44,6 +44,19 @@ const MappedRecord* FindRecordOfListingLine(const SourceMap& map, int listingLin
 // order when several overlap), or null.
 const MappedRecord* FindRecordAtAddress(const SourceMap& map, std::uint16_t address);
 
+// The source line of the record whose bytes cover address
+// (FindRecordAtAddress), or 0 when none does. Every front end names the
+// line of an address with this one lookup.
+int FindSourceLine(const SourceMap& map, std::uint16_t address);
+
+// An address as messages name it: "2011H" ("0A011H" from A000H on, so that
+// it reads as a number), or with byLabel the label there when there is one;
+// then " (prog.asm:17)" when a record covers the address.
+std::string DescribeAddress(const SourceMap& map, std::uint16_t address, bool byLabel = false);
+
+// "2011H", "0A011H": an address as messages write it.
+std::string FormatHexAddress(std::uint16_t address);
+
 // The source line as written, or "" when line is out of range.
 std::string_view FindSourceText(const SourceMap& map, int line);
 

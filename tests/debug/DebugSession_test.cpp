@@ -40,7 +40,7 @@ void ExpectSameMachine(const DebugMachine& a, const DebugMachine& b, const std::
     EXPECT_EQ(0, std::memcmp(a.Out.Written, b.Out.Written, sizeof a.Out.Written)) << where;
     EXPECT_EQ(0, std::memcmp(a.Out.Last, b.Out.Last, sizeof a.Out.Last)) << where;
     EXPECT_EQ(0, std::memcmp(a.Inputs, b.Inputs, sizeof a.Inputs)) << where;
-    EXPECT_EQ(a.NextEvent, b.NextEvent) << where;
+    EXPECT_EQ(a.Progress.NextEvent, b.Progress.NextEvent) << where;
     EXPECT_EQ(a.ConsoleReads, b.ConsoleReads) << where;
     EXPECT_EQ(a.ConsoleWrites, b.ConsoleWrites) << where;
 }

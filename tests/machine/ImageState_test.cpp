@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -97,6 +98,37 @@ TEST(PlaceBytes, StopsAtTheEndOfMemory)
         EXPECT_EQ(PlaceBytes(cpu, row.Address, std::string(row.Size, '\x5A')), row.Placed) << row.Address;
         const std::uint8_t expected = row.Placed && row.Size > 0 ? 0x5A : 0x00;
         EXPECT_EQ(cpu.Memory[0xFFFF], expected) << row.Address;
+    }
+}
+
+// What the options do to the first state once memory is loaded.
+TEST(FinishFirstState, CpmThenPcAndSp)
+{
+    struct Row {
+        const char* Name;
+        bool Cpm;
+        bool HasImage;
+        std::optional<std::uint16_t> Pc, Sp;
+        std::uint16_t WantPc, WantSp;
+    } const rows[] = {
+        {"nothing to do", false, true, {}, {}, 0x2000, 0x3000},
+        {"CP/M without an image starts at 0100H", true, false, {}, {}, 0x0100, 0xFDFE}, // a return to 0000H below the BDOS entry
+        {"CP/M keeps an image's PC", true, true, {}, {}, 0x2000, 0xFDFE},
+        {"--pc and --sp win", true, false, 0x4000, 0x5000, 0x4000, 0x5000},
+    };
+    for (const Row& row : rows) {
+        static CpuState cpu;
+        ResetCpu(cpu, CpuModel::I8080);
+        cpu.PC = 0x2000;
+        cpu.SP = 0x3000;
+        MachineOptions options;
+        options.Cpm = row.Cpm;
+        options.Pc = row.Pc;
+        options.Sp = row.Sp;
+        FinishFirstState(cpu, options, row.HasImage);
+        EXPECT_EQ(cpu.PC, row.WantPc) << row.Name;
+        EXPECT_EQ(cpu.SP, row.WantSp) << row.Name;
+        EXPECT_EQ(cpu.Memory[0x0005] != 0, row.Cpm) << row.Name; // the BDOS entry's jump
     }
 }
 

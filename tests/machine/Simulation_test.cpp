@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -101,6 +103,101 @@ TEST(RunSimulation, TraceLeavesOutTheCpmTraps)
     for (std::size_t at = 0; at < trace.size(); at = trace.find('\n', at) + 1)
         addresses += trace.substr(trace.find(' ', at) + 1, 5);
     EXPECT_EQ(addresses, "0100:0102:0104:0005:FE01:0107:0000:"); // no HLT at FE00H or FE83H
+}
+
+} // namespace
+
+namespace {
+
+// The debugger's stretches of a run: each stops where the setup asks.
+TEST(RunSimulation, StretchesStopWhereTheDebuggerAsks)
+{
+    struct Row {
+        const char* Name;
+        std::uint64_t Until;
+        int Mark;          // address marked in Breaks, -1: no Breaks
+        bool BreakAtStart; // a mark at the first instruction counts
+        bool StopRequest;
+        StopReason Stop;
+        std::uint64_t Instructions;
+        std::uint16_t Pc;
+    } rows[] = {
+        {"until step 3", 3, -1, false, false, StopReason::Reached, 3, 0x0006},
+        {"until a step past the halt", 100, -1, false, false, StopReason::Halt, 5, 0x0008},
+        {"a mark", UINT64_MAX, 0x0006, false, false, StopReason::Break, 3, 0x0006},
+        {"a mark at the start is passed", UINT64_MAX, 0x0000, false, false, StopReason::Halt, 5, 0x0008},
+        {"unless it counts", UINT64_MAX, 0x0000, true, false, StopReason::Break, 0, 0x0000},
+        {"the step before the mark reaches until first", 2, 0x0006, false, false, StopReason::Reached, 2, 0x0005},
+        // PC is past the HLT at 0007H: a halted processor is before no
+        // instruction, and the machine says it halted.
+        {"a mark after the HLT", UINT64_MAX, 0x0008, false, false, StopReason::Halt, 5, 0x0008},
+        {"asked to stop", UINT64_MAX, -1, false, true, StopReason::Interrupted, 0, 0x0000},
+    };
+    for (const Row& row : rows) {
+        static CpuState cpu;
+        LoadInterruptProgram(cpu);
+        static std::uint8_t marks[65536];
+        std::memset(marks, 0, sizeof marks);
+        const volatile std::sig_atomic_t request = row.StopRequest ? 1 : 0;
+        SimulationSetup setup;
+        setup.Until = row.Until;
+        if (row.Mark >= 0) {
+            marks[row.Mark] = 1;
+            setup.Breaks = marks;
+        }
+        setup.BreakAtStart = row.BreakAtStart;
+        setup.StopRequest = &request;
+        RunProgress progress;
+        EXPECT_EQ(RunSimulation(cpu, setup, progress), row.Stop) << row.Name;
+        EXPECT_EQ(cpu.Instructions, row.Instructions) << row.Name;
+        EXPECT_EQ(cpu.PC, row.Pc) << row.Name;
+    }
+}
+
+// A run in stretches of one step, its progress carried from each to the
+// next, ends as the whole run does: the same events taken at the same steps.
+TEST(RunSimulation, StretchesAddUpToTheWholeRun)
+{
+    const std::vector<std::vector<InterruptEvent>> eventLists = {
+        {},
+        {{3, InterruptSource::Trap, 0}},
+        {{100, InterruptSource::Rst75, 0}},
+        {{3, InterruptSource::Trap, 0}, {7, InterruptSource::Rst75, 0}},
+    };
+    for (const auto& events : eventLists) {
+        static CpuState whole, pieces;
+        LoadInterruptProgram(whole);
+        LoadInterruptProgram(pieces);
+        SimulationSetup setup;
+        setup.Interrupts = events;
+        const StopReason end = RunSimulation(whole, setup);
+        RunProgress progress;
+        StopReason stop = StopReason::Reached;
+        for (int stretch = 0; stretch < 100 && stop == StopReason::Reached; ++stretch) {
+            setup.Until = CountRunSteps(pieces, progress) + 1;
+            stop = RunSimulation(pieces, setup, progress);
+        }
+        EXPECT_EQ(stop, end) << events.size() << " events";
+        EXPECT_EQ(pieces.Instructions, whole.Instructions) << events.size() << " events";
+        EXPECT_EQ(pieces.States, whole.States) << events.size() << " events";
+        EXPECT_EQ(pieces.PC, whole.PC) << events.size() << " events";
+        EXPECT_EQ(pieces.SP, whole.SP) << events.size() << " events";
+        EXPECT_EQ(progress.NextEvent, events.size());
+    }
+}
+
+TEST(FindStopAddress, IsTheHltWhileHalted)
+{
+    static CpuState cpu;
+    LoadInterruptProgram(cpu);
+    EXPECT_EQ(FindStopAddress(cpu), 0x0000);
+    SimulationSetup setup;
+    EXPECT_EQ(RunSimulation(cpu, setup), StopReason::Halt);
+    EXPECT_EQ(cpu.PC, 0x0008);
+    EXPECT_EQ(FindStopAddress(cpu), 0x0007);
+    // Halted, but not after a HLT (a state set by hand): PC.
+    cpu.Memory[0x0007] = 0x00;
+    EXPECT_EQ(FindStopAddress(cpu), 0x0008);
 }
 
 } // namespace

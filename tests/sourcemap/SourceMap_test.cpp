@@ -162,6 +162,37 @@ TEST(FindRecordAtAddress, CoversEveryByteOfARecordAndPrefersTheLastOfOverlapping
     }
 }
 
+// The one lookup every front end uses: FindRecordAtAddress's line, so that
+// a record at FFFFH covers the bytes that wrap round to 0000H.
+TEST(FindSourceLine, IsTheLineOfTheRecordAtTheAddress)
+{
+    SourceMap map;
+    map.Records = {{1, 10, 0x2000, 3, false}, {3, 12, 0xFFFF, 3, false}};
+    EXPECT_EQ(FindSourceLine(map, 0x2002), 10);
+    EXPECT_EQ(FindSourceLine(map, 0x2003), 0);
+    EXPECT_EQ(FindSourceLine(map, 0x0001), 12);
+    EXPECT_EQ(FindSourceLine(SourceMap{}, 0x2000), 0);
+}
+
+TEST(DescribeAddress, NamesTheAddressThenItsLine)
+{
+    SourceMap map;
+    map.SourceName = "prog.asm";
+    map.Records = {{1, 10, 0x2000, 3, false}, {2, 11, 0xA000, 1, false}};
+    map.Labels = {{"START", 0x2000}};
+    struct {
+        std::uint16_t Address;
+        bool ByLabel;
+        const char* Text;
+    } const rows[] = {
+        {0x2000, false, "2000H (prog.asm:10)"},  {0x2000, true, "START (prog.asm:10)"},
+        {0x2001, true, "2001H (prog.asm:10)"},   {0xA000, false, "0A000H (prog.asm:11)"},
+        {0x0005, true, "0005H"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(DescribeAddress(map, row.Address, row.ByLabel), row.Text) << row.Address;
+}
+
 TEST(FormatMapFile, WritesOneItemALine)
 {
     SourceMap map;
