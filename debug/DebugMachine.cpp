@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -91,7 +92,21 @@ void Restore(DebugSession& session, const DebugMachine& machine)
 
 void TakeSnapshot(DebugSession& session)
 {
-    session.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
+    for (;;) {
+        try {
+            session.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
+            break;
+        } catch (const std::bad_alloc&) {
+            // --history-size asked for more than there is: the history
+            // keeps what fitted, the oldest copy making room for this one.
+            if (session.Snapshots.size() < 2)
+                throw;
+            session.Snapshots.pop_front();
+            session.HistoryBytes = session.Snapshots.size() * sizeof(DebugMachine);
+            session.Output += "memory ran out: the history is cut to " +
+                              std::to_string(session.HistoryBytes >> 20) + " MiB\n";
+        }
+    }
     if (session.Snapshots.size() <= SnapshotCapacity(session))
         return;
     session.Snapshots.pop_front();
