@@ -72,8 +72,10 @@ void TimeFromEnd(DebugSession& session, std::uint64_t end, const std::string& co
         setitimer(ITIMER_REAL, &timer, nullptr);
     }
     const auto wall = std::chrono::steady_clock::now();
+    const double cpuStart = CpuSeconds();
     const std::string said = RunDebugCommand(session, command).Text;
     const double ms = WallMs(wall);
+    const double cpuMs = (CpuSeconds() - cpuStart) * 1000;
     const itimerval off = {};
     setitimer(ITIMER_REAL, &off, nullptr);
     const std::string first = said.substr(0, said.find('\n'));
@@ -81,7 +83,7 @@ void TimeFromEnd(DebugSession& session, std::uint64_t end, const std::string& co
         std::printf("%-34s stopped %.0f ms after the request (%s, %llu steps back)\n", command.c_str(), ms - delayMs,
                     first.c_str(), static_cast<unsigned long long>(end - CountSteps(session.Now)));
     else
-        std::printf("%-34s %.1f ms (%s, %llu steps back)\n", command.c_str(), ms, first.c_str(),
+        std::printf("%-34s %.1f ms, %.0f ms CPU (%s, %llu steps back)\n", command.c_str(), ms, cpuMs, first.c_str(),
                     static_cast<unsigned long long>(end - CountSteps(session.Now)));
     session.StopRequest = nullptr;
 }
@@ -167,6 +169,7 @@ int main(int argc, char* argv[])
     TimeFromEnd(*session, end, "reverse-next", 0);
     TimeFromEnd(*session, end, "reverse-continue", 0);
     // Out one level at a time: the last ones search the whole history.
+    GoToTime(*session, end);
     for (int i = 0; i < 4; ++i) {
         const std::uint64_t from = CountSteps(session->Now);
         TimeFromEnd(*session, from, "reverse-finish", 1000);
