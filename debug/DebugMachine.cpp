@@ -23,11 +23,9 @@ void PrintConsoleByte(DebugSession& session, std::uint8_t byte)
     session.ConsolePrinted = index + 1;
 }
 
-std::uint8_t ReadSessionPort(void* context, std::uint8_t port)
+std::uint8_t ReadSessionConsole(void* context, std::uint8_t)
 {
     DebugSession& session = *static_cast<DebugSession*>(context);
-    if (port != session.Options.ConsolePort)
-        return session.Now.Inputs[port];
     const std::uint64_t index = session.Now.ConsoleReads++;
     if (index < session.ConsoleInputLog.size())
         return static_cast<std::uint8_t>(session.ConsoleInputLog[index]);
@@ -37,13 +35,21 @@ std::uint8_t ReadSessionPort(void* context, std::uint8_t port)
     return byte;
 }
 
+void WriteSessionConsole(void* context, std::uint8_t, std::uint8_t value)
+{
+    PrintConsoleByte(*static_cast<DebugSession*>(context), value);
+}
+
+std::uint8_t ReadSessionPort(void* context, std::uint8_t port)
+{
+    DebugSession& session = *static_cast<DebugSession*>(context);
+    return ReadPortThrough(session.Devices, session.Now.Inputs, port);
+}
+
 void WriteSessionPort(void* context, std::uint8_t port, std::uint8_t value)
 {
     DebugSession& session = *static_cast<DebugSession*>(context);
-    session.Now.Out.Written[port] = true;
-    session.Now.Out.Last[port] = value;
-    if (port == session.Options.ConsolePort)
-        PrintConsoleByte(session, value);
+    WritePortThrough(session.Devices, session.Now.Out, port, value);
 }
 
 void PrintCpmByte(void* context, std::uint8_t byte)
@@ -169,6 +175,13 @@ void LoadDebugSession(DebugSession& session, const CpuState& first, const Machin
     session.Setup.MaxSteps = options.MaxSteps;
     session.Setup.Cpm = options.Cpm;
     session.Setup.Console = SessionConsole(session);
+    // The session's console replays what was read before when the machine
+    // runs again over the same moments.
+    session.Devices = PortDevices{};
+    if (options.ConsolePort >= 0) {
+        const auto port = static_cast<std::uint8_t>(options.ConsolePort);
+        PlugPortDevice(session.Devices, port, port, {ReadSessionConsole, WriteSessionConsole, &session});
+    }
     session.First = DebugMachine{};
     session.First.Cpu = first;
     for (const PortInput& input : options.Inputs)

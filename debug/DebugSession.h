@@ -80,6 +80,7 @@ enum class StopKind : std::uint8_t {
 struct DebugSession {
     MachineOptions Options;
     SimulationSetup Setup; // the machine's run as the options shape it (Until, Breaks set per stretch)
+    PortDevices Devices;   // the devices on the ports (the session's console)
     DebugMachine First;                 // the first state
     DebugMachine Now;
     bool HasMap = false;

@@ -2,11 +2,9 @@
 
 namespace {
 
-std::uint8_t ReadPort(void* context, std::uint8_t port)
+std::uint8_t ReadConsole(void* context, std::uint8_t)
 {
     PortState& ports = *static_cast<PortState*>(context);
-    if (port != ports.ConsolePort)
-        return ports.Inputs[port];
     // A prompt the program wrote must be out before it waits for the answer.
     if (ports.ConsoleOut)
         std::fflush(ports.ConsoleOut);
@@ -14,16 +12,47 @@ std::uint8_t ReadPort(void* context, std::uint8_t port)
     return c == EOF ? _ConsoleEndOfInput : static_cast<std::uint8_t>(c);
 }
 
-void WritePort(void* context, std::uint8_t port, std::uint8_t value)
+void WriteConsole(void* context, std::uint8_t, std::uint8_t value)
 {
     PortState& ports = *static_cast<PortState*>(context);
-    ports.Log.Written[port] = true;
-    ports.Log.Last[port] = value;
-    if (port == ports.ConsolePort && ports.ConsoleOut)
+    if (ports.ConsoleOut)
         std::fputc(value, ports.ConsoleOut);
 }
 
+std::uint8_t ReadPort(void* context, std::uint8_t port)
+{
+    PortState& ports = *static_cast<PortState*>(context);
+    return ReadPortThrough(ports.Devices, ports.Inputs, port);
+}
+
+void WritePort(void* context, std::uint8_t port, std::uint8_t value)
+{
+    PortState& ports = *static_cast<PortState*>(context);
+    WritePortThrough(ports.Devices, ports.Log, port, value);
+}
+
 } // namespace
+
+void PlugPortDevice(PortDevices& devices, std::uint8_t first, std::uint8_t last, const PortDevice& device)
+{
+    for (unsigned port = first; port <= last; ++port)
+        devices.At[port] = device;
+}
+
+std::uint8_t ReadPortThrough(const PortDevices& devices, const std::uint8_t inputs[256], std::uint8_t port)
+{
+    const PortDevice& device = devices.At[port];
+    return device.In ? device.In(device.Context, port) : inputs[port];
+}
+
+void WritePortThrough(const PortDevices& devices, PortLog& log, std::uint8_t port, std::uint8_t value)
+{
+    log.Written[port] = true;
+    log.Last[port] = value;
+    const PortDevice& device = devices.At[port];
+    if (device.Out)
+        device.Out(device.Context, port, value);
+}
 
 void SetUpPorts(PortState& ports, const MachineOptions& options, std::FILE* consoleIn, std::FILE* consoleOut)
 {
@@ -32,6 +61,10 @@ void SetUpPorts(PortState& ports, const MachineOptions& options, std::FILE* cons
     ports.ConsolePort = options.ConsolePort;
     ports.ConsoleIn = consoleIn;
     ports.ConsoleOut = consoleOut;
+    if (options.ConsolePort >= 0) {
+        const auto port = static_cast<std::uint8_t>(options.ConsolePort);
+        PlugPortDevice(ports.Devices, port, port, {ReadConsole, WriteConsole, &ports});
+    }
 }
 
 IoPorts MakeIoPorts(PortState& ports)
