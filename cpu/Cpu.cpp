@@ -270,6 +270,33 @@ const std::array<StoreKind, 256>& FindStoreKinds(CpuModel model)
     return model == CpuModel::I8085 ? kinds8085 : kinds8080;
 }
 
+// What each opcode reads besides its own bytes, in the same kinds (Push
+// does not occur: a pop reads the two bytes at SP, AtSP), for
+// FindLoadAddresses; conditions aside (a return on a condition may not pop).
+std::array<StoreKind, 256> BuildLoadKinds(CpuModel model)
+{
+    std::array<StoreKind, 256> kinds{};
+    for (int opcode = 0x46; opcode <= 0x7E; opcode += 8)
+        kinds[opcode] = StoreKind::AtHL; // MOV r, M
+    for (int opcode = 0x86; opcode <= 0xBE; opcode += 8)
+        kinds[opcode] = StoreKind::AtHL; // ADD M ... CMP M
+    kinds[0x34] = kinds[0x35] = StoreKind::AtHL; // INR M, DCR M
+    kinds[0x0A] = StoreKind::AtBC;
+    kinds[0x1A] = StoreKind::AtDE;
+    kinds[0x3A] = StoreKind::Direct;
+    kinds[0x2A] = StoreKind::DirectTwo;
+    kinds[0xE3] = StoreKind::AtSP;
+    kinds[0xC1] = kinds[0xD1] = kinds[0xE1] = kinds[0xF1] = StoreKind::AtSP; // POP
+    // The returns of the model, as the instruction table marks them.
+    for (int opcode = 0; opcode < 256; ++opcode) {
+        if (DescribeOpcode(model, static_cast<std::uint8_t>(opcode)).Control == ControlKind::Return)
+            kinds[opcode] = StoreKind::AtSP;
+    }
+    if (model == CpuModel::I8085)
+        kinds[0xED] = StoreKind::AtDETwo; // LHLX
+    return kinds;
+}
+
 // The addresses an instruction of the kind writes; next is the address
 // after its opcode. Returns how many (0 to 2).
 [[gnu::always_inline]] inline int FindStores(StoreKind kind, const std::uint8_t* m, std::uint16_t next,
@@ -936,6 +963,15 @@ RunEnd RunCpuWatched(CpuState& cpu, std::uint64_t stepLimit, RunWatch& watch)
 int FindStoreAddresses(const CpuState& cpu, std::uint16_t addresses[2])
 {
     const StoreKind kind = FindStoreKinds(cpu.Model)[cpu.Memory[cpu.PC]];
+    return FindStores(kind, cpu.Memory, static_cast<std::uint16_t>(cpu.PC + 1), cpu.SP, JoinPair(cpu.B, cpu.C),
+                      JoinPair(cpu.D, cpu.E), JoinPair(cpu.H, cpu.L), addresses);
+}
+
+int FindLoadAddresses(const CpuState& cpu, std::uint16_t addresses[2])
+{
+    static const std::array<StoreKind, 256> kinds8080 = BuildLoadKinds(CpuModel::I8080);
+    static const std::array<StoreKind, 256> kinds8085 = BuildLoadKinds(CpuModel::I8085);
+    const StoreKind kind = (cpu.Model == CpuModel::I8085 ? kinds8085 : kinds8080)[cpu.Memory[cpu.PC]];
     return FindStores(kind, cpu.Memory, static_cast<std::uint16_t>(cpu.PC + 1), cpu.SP, JoinPair(cpu.B, cpu.C),
                       JoinPair(cpu.D, cpu.E), JoinPair(cpu.H, cpu.L), addresses);
 }

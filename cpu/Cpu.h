@@ -90,6 +90,11 @@ RunEnd RunCpuWatched(CpuState& cpu, std::uint64_t stepLimit, RunWatch& watch);
 // addresses), conditions aside, as RunCpuWatched sees them.
 int FindStoreAddresses(const CpuState& cpu, std::uint16_t addresses[2]);
 
+// The addresses the instruction at PC reads besides its own bytes (0 to 2
+// of them, in addresses), conditions aside: a return on a condition counts
+// as reading the two bytes at SP. The debugger's rwatch and awatch.
+int FindLoadAddresses(const CpuState& cpu, std::uint16_t addresses[2]);
+
 // The flag byte as PUSH PSW pushes it: on the 8080 bit 1 is set and bits 3
 // and 5 clear; on the 8085 bit 3 is clear.
 std::uint8_t PswByte(const CpuState& cpu);

@@ -203,13 +203,15 @@ bool IsStuck(const DebugSession& session)
 
 std::uint64_t CountHistoryInstructions(const DebugSession& session)
 {
-    return (SnapshotCapacity(session) - 1) * _SnapshotInterval;
+    // The copies need not be _SnapshotInterval apart: commands that change
+    // the machine take one where they are.
+    return CountSteps(session.Now) - FindOldestTime(session);
 }
 
 RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
 {
     SimulationSetup& setup = session.Setup;
-    setup.Breaks = useBreaks ? session.BreakTable.data() : nullptr;
+    setup.Breaks = useBreaks ? session.Stops.BreakTable.data() : nullptr;
     setup.StopRequest = session.StopAllowed ? session.StopRequest : nullptr;
     for (bool first = true;; first = false) {
         // The machine runs to the next copy of the history at the latest.

@@ -47,19 +47,26 @@ struct DebugMachine {
 std::uint64_t CountSteps(const DebugMachine& machine);
 
 enum class BreakKind : std::uint8_t { Breakpoint, Watchpoint };
+// What stops a watchpoint: a change of the value (watch), a read (rwatch),
+// or any read or store (awatch).
+enum class WatchKind : std::uint8_t { Write, Read, Access };
 
 struct DebugBreak {
     int Number = 0;
     BreakKind Kind = BreakKind::Breakpoint;
     bool Temporary = false;
+    bool Enabled = true;
     std::uint16_t Address = 0; // breakpoint
     std::string Where;         // how the stop names it: "LOOP (prog.asm:5)", "2004H"
     std::string Condition;     // "" when none; parsed again at each hit
     // Watchpoint: a memory range or a register (Register non-empty).
     std::uint16_t From = 0, To = 0;
     std::string Register;
+    WatchKind Watches = WatchKind::Write;
     std::string Text; // as the user wrote what is watched
     int Hits = 0;
+    int Ignore = 0;                    // hits still to pass over without stopping
+    std::vector<std::string> Commands; // run after a stop here
 };
 
 // Why the machine stopped, for the page and the terminal.
@@ -77,6 +84,48 @@ enum class StopKind : std::uint8_t {
     Interrupted,
 };
 
+// The breakpoints and watchpoints.
+struct DebugStops {
+    std::vector<DebugBreak> Breaks;
+    int NextBreakNumber = 1;
+    std::vector<std::uint8_t> BreakTable = std::vector<std::uint8_t>(65536); // bit 0 user, bit 1 internal
+    int LastHit = 0; // the breakpoint that stopped the machine last, 0 when none
+};
+
+// An expression shown at every stop (display).
+struct DebugDisplay {
+    int Number = 0;
+    std::string Expression;
+    char Format = 0; // as print/FMT takes it, 0 for print's own form
+};
+
+// The command interpreter's state: what the last stop showed, what an empty
+// line repeats, where list and x go on, the frame chosen, what is shown at
+// every stop.
+struct DebugPrompt {
+    bool MarkChanges = false;            // a terminal: mark changed registers
+    std::unique_ptr<CpuState> LastShown; // the processor at the last stop shown
+    std::string LastCommand;             // what an empty line repeats, "" for nothing
+    bool Repeating = false;              // the command runs again for an empty line
+    int ListNextLine = 0;                // where a repeated list goes on
+    int ExamineNext = -1;                // where a repeated x goes on, -1 when nowhere
+    bool Quit = false;
+    StopKind LastStop = StopKind::None;
+    std::string LastStopText;
+    int LastWrite = -1; // the last memory byte a step wrote, -1 when unknown
+    int Frame = 0;      // the frame that frame, up and down chose; 0 at every stop
+    std::vector<DebugDisplay> Displays;
+    int NextDisplayNumber = 1;
+    int CommandsFor = 0; // commands N: the lines typed go to breakpoint N until "end"
+    int Depth = 0;       // source and breakpoint commands running commands
+};
+
+// Files for save and source, from the front end; null: there are none.
+struct DebugFiles {
+    bool (*Read)(const std::string& path, std::string& text, std::string& error) = nullptr;
+    bool (*Write)(const std::string& path, const std::string& text, std::string& error) = nullptr;
+};
+
 struct DebugSession {
     MachineOptions Options;
     SimulationSetup Setup; // the machine's run as the options shape it (Until, Breaks set per stretch)
@@ -87,9 +136,7 @@ struct DebugSession {
     SourceMap Map;
     ProgramPlaces Places; // with a map: where the program placed its bytes (Places.Map points to Map)
 
-    std::vector<DebugBreak> Breaks;
-    int NextBreakNumber = 1;
-    std::vector<std::uint8_t> BreakTable = std::vector<std::uint8_t>(65536); // bit 0 user, bit 1 internal
+    DebugStops Stops;
 
     // History: copies of the machine in time order, the oldest first.
     std::deque<std::unique_ptr<DebugMachine>> Snapshots;
@@ -108,16 +155,9 @@ struct DebugSession {
     const volatile std::sig_atomic_t* StopRequest = nullptr;
     bool StopAllowed = false;
 
-    bool MarkChanges = false;            // a terminal: mark changed registers
-    std::unique_ptr<CpuState> LastShown; // the processor at the last stop shown
-
+    DebugPrompt Prompt;
+    DebugFiles Files;
     std::string Output; // what the command being run prints
-    std::string LastCommand;
-    int ListNextLine = 0; // where a repeated list goes on
-    bool Quit = false;
-    StopKind LastStop = StopKind::None;
-    std::string LastStopText;
-    int LastWrite = -1; // the last memory byte a step wrote, -1 when unknown
     bool WarnedBdos[256] = {};
 };
 
@@ -136,6 +176,11 @@ struct CommandResult {
 
 // Runs one command line as typed at the prompt.
 CommandResult RunDebugCommand(DebugSession& session, std::string_view line);
+
+// The words that complete word: command names at the start of the line,
+// info's sub-commands after info, else labels (and $registers after $).
+std::vector<std::string> CompleteDebugWord(const DebugSession& session, std::string_view lineBefore,
+                                           std::string_view word);
 
 // Runs continue for at most count instructions; true when it stopped for a
 // reason (the page's slices).
@@ -168,5 +213,5 @@ bool NoteMachineChanged(DebugSession& session);
 // Whether the processor is halted with nothing that could wake it.
 bool IsStuck(const DebugSession& session);
 
-// How many instructions the history holds (say it once when some fell out).
+// How many steps the history holds back from now (said once when some fell out).
 std::uint64_t CountHistoryInstructions(const DebugSession& session);

@@ -13,9 +13,17 @@ std::string Upper(std::string_view text)
     return result;
 }
 
+std::string Lower(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
 bool IsNameChar(char c)
 {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '?' || c == '@' || c == '.';
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '?' || c == '@' || c == '.' || c == '$';
 }
 
 // A recursive-descent reader over the text.
@@ -24,6 +32,7 @@ struct Reader {
     std::string_view Text;
     std::size_t At = 0;
     std::string Error;
+    std::string Notes; // "note: ..." lines for names that are both a label and the machine's
 
     void SkipSpace()
     {
@@ -74,10 +83,29 @@ bool ReadNumber(Reader& reader, std::string_view word, ExprValue& value)
     return true;
 }
 
-bool ReadName(Reader& reader, std::string_view word, ExprValue& value)
+// The interrupt state that print and display read by name (RIM's fields,
+// and IE): not registers, so set cannot change them.
+struct StateName {
+    const char* Name;
+    bool Only8085;
+    std::int64_t (*Read)(const CpuState& cpu);
+};
+constexpr StateName _StateNames[] = {
+    {"IE", false, [](const CpuState& c) -> std::int64_t { return c.IE ? 1 : 0; }},
+    {"M55", true, [](const CpuState& c) -> std::int64_t { return (c.Masks & _MaskRst55) ? 1 : 0; }},
+    {"M65", true, [](const CpuState& c) -> std::int64_t { return (c.Masks & _MaskRst65) ? 1 : 0; }},
+    {"M75", true, [](const CpuState& c) -> std::int64_t { return (c.Masks & _MaskRst75) ? 1 : 0; }},
+    {"I55", true, [](const CpuState& c) -> std::int64_t { return c.Lines.Rst55 ? 1 : 0; }},
+    {"I65", true, [](const CpuState& c) -> std::int64_t { return c.Lines.Rst65 ? 1 : 0; }},
+    {"I75", true, [](const CpuState& c) -> std::int64_t { return c.Rst75Latch ? 1 : 0; }},
+    {"SID", true, [](const CpuState& c) -> std::int64_t { return c.Lines.Sid ? 1 : 0; }},
+    {"SOD", true, [](const CpuState& c) -> std::int64_t { return c.Sod ? 1 : 0; }},
+};
+
+// A register, flag, M or interrupt state of the model named name (upper
+// case); false when there is none.
+bool ReadMachineName(const CpuState& cpu, const std::string& name, ExprValue& value)
 {
-    const std::string name = Upper(word);
-    const CpuState& cpu = reader.Session.Now.Cpu;
     if (name == "M") {
         value.Value = cpu.Memory[static_cast<std::uint16_t>((cpu.H << 8) | cpu.L)];
         value.Width = 1;
@@ -89,15 +117,40 @@ bool ReadName(Reader& reader, std::string_view word, ExprValue& value)
         value.Width = ExprWidth(*reg);
         return true;
     }
-    if (reader.Session.HasMap) {
-        for (const MappedLabel& label : reader.Session.Map.Labels) {
-            if (Upper(label.Name) == name) {
-                value.Value = label.Address;
-                value.Width = 2;
-                return true;
-            }
+    for (const StateName& row : _StateNames) {
+        if (name == row.Name && !(row.Only8085 && cpu.Model == CpuModel::I8080)) {
+            value.Value = row.Read(cpu);
+            value.Width = 0;
+            return true;
         }
     }
+    return false;
+}
+
+// Names as gdb resolves them: $A, $PC, $K are always the machine's; a plain
+// name is a label when the map has one, else the machine's, with a note
+// when it is both.
+bool ReadName(Reader& reader, std::string_view word, ExprValue& value)
+{
+    const CpuState& cpu = reader.Session.Now.Cpu;
+    if (word[0] == '$') {
+        if (ReadMachineName(cpu, Upper(word.substr(1)), value))
+            return true;
+        return reader.Fail("no register, flag or interrupt state named '" + std::string(word) + "'");
+    }
+    const std::string name = Upper(word);
+    const MappedLabel* label = FindLabel(reader.Session, name);
+    if (label) {
+        ExprValue unused;
+        if (ReadMachineName(cpu, name, unused) && reader.Notes.find("'" + name + "'") == std::string::npos)
+            reader.Notes += "note: '" + std::string(word) + "' is the label at " + FormatHex(label->Address, 4) +
+                            "; the machine's " + name + " is $" + Lower(name) + "\n";
+        value.Value = label->Address;
+        value.Width = 2;
+        return true;
+    }
+    if (ReadMachineName(cpu, name, value))
+        return true;
     return reader.Fail("no register, flag or label named '" + std::string(word) + "'");
 }
 
@@ -213,6 +266,18 @@ bool FindLineAddress(const DebugSession& session, int line, std::uint16_t& addre
 
 } // namespace
 
+const MappedLabel* FindLabel(const DebugSession& session, std::string_view name)
+{
+    if (!session.HasMap)
+        return nullptr;
+    const std::string upperName = Upper(name);
+    for (const MappedLabel& label : session.Map.Labels) {
+        if (Upper(label.Name) == upperName)
+            return &label;
+    }
+    return nullptr;
+}
+
 std::string Trim(std::string_view text)
 {
     std::size_t start = 0, end = text.size();
@@ -233,10 +298,14 @@ std::string FormatHex(std::uint32_t value, int digits)
     return result + "H";
 }
 
-bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error)
+bool EvaluateExpression(const DebugSession& session, std::string_view text, ExprValue& value, std::string& error,
+                        std::string* notes)
 {
-    Reader reader{session, text, 0, {}};
-    if (!ReadExpression(reader, value)) {
+    Reader reader{session, text, 0, {}, {}};
+    const bool read = ReadExpression(reader, value);
+    if (notes)
+        *notes += reader.Notes;
+    if (!read) {
         error = reader.Error;
         return false;
     }
@@ -258,7 +327,8 @@ int ExprWidth(const RegisterInfo& row)
     return row.Bits == 1 ? 0 : row.Bits / 8;
 }
 
-bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error)
+bool ResolveLocation(const DebugSession& session, std::string_view text, std::uint16_t& address, std::string& error,
+                     std::string* notes)
 {
     const std::string location = Trim(text);
     std::string_view lineText = location;
@@ -288,7 +358,7 @@ bool ResolveLocation(const DebugSession& session, std::string_view text, std::ui
         return true;
     }
     ExprValue value;
-    if (!EvaluateExpression(session, location, value, error))
+    if (!EvaluateExpression(session, location, value, error, notes))
         return false;
     if (value.Value < 0 || value.Value > 0xFFFF) {
         error = "'" + location + "' is not an address 0-FFFFH";

@@ -5,6 +5,7 @@
 #include "Interrupts.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -68,8 +69,8 @@ int DepthChange(const StepBefore& before, const CpuState& after)
 std::vector<std::int64_t> ReadWatched(const DebugSession& session)
 {
     std::vector<std::int64_t> values;
-    for (const DebugBreak& watch : session.Breaks) {
-        if (watch.Kind != BreakKind::Watchpoint)
+    for (const DebugBreak& watch : session.Stops.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled || watch.Watches != WatchKind::Write)
             continue;
         if (!watch.Register.empty()) {
             values.push_back(FindRegisterInfo(watch.Register)->Read(session.Now.Cpu));
@@ -86,8 +87,8 @@ std::string FindWatchChange(const DebugSession& session, const std::vector<std::
                             const std::vector<std::int64_t>& to)
 {
     std::size_t at = 0;
-    for (const DebugBreak& watch : session.Breaks) {
-        if (watch.Kind != BreakKind::Watchpoint)
+    for (const DebugBreak& watch : session.Stops.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled || watch.Watches != WatchKind::Write)
             continue;
         const int width = watch.Register.empty() ? 1 : ExprWidth(*FindRegisterInfo(watch.Register));
         const unsigned count = watch.Register.empty() ? watch.To - watch.From + 1u : 1u;
@@ -107,8 +108,8 @@ std::string FindWatchChange(const DebugSession& session, const std::vector<std::
 
 bool HasWatchpoints(const DebugSession& session)
 {
-    return std::any_of(session.Breaks.begin(), session.Breaks.end(),
-                       [](const DebugBreak& b) { return b.Kind == BreakKind::Watchpoint; });
+    return std::any_of(session.Stops.Breaks.begin(), session.Stops.Breaks.end(),
+                       [](const DebugBreak& b) { return b.Kind == BreakKind::Watchpoint && b.Enabled; });
 }
 
 StopReport DescribeRunStop(RunStop stop)
@@ -152,14 +153,94 @@ StopReport GoToInterrupted(DebugSession& session, std::uint64_t searched)
     return {StopKind::Interrupted, "interrupted"};
 }
 
+// --- Read and access watchpoints ---
+
+// What the next step may read and store, noted before it.
+struct Accesses {
+    std::uint16_t Loads[2] = {};
+    int LoadCount = 0;
+    std::uint16_t Stores[2] = {};
+    std::uint8_t Old[2] = {}; // the bytes at Stores before
+    int StoreCount = 0;
+    std::uint16_t Pc = 0;
+    std::uint8_t Opcode = 0;
+    std::uint64_t Interrupted = 0; // LastInterrupt.Step before
+};
+
+bool HasAccessWatches(const DebugSession& session)
+{
+    return std::any_of(session.Stops.Breaks.begin(), session.Stops.Breaks.end(), [](const DebugBreak& b) {
+        return b.Kind == BreakKind::Watchpoint && b.Enabled && b.Watches != WatchKind::Write;
+    });
+}
+
+Accesses NoteAccesses(const DebugSession& session)
+{
+    const CpuState& cpu = session.Now.Cpu;
+    Accesses a;
+    a.Pc = cpu.PC;
+    a.Opcode = cpu.Memory[cpu.PC];
+    a.Interrupted = cpu.LastInterrupt.Step;
+    a.LoadCount = FindLoadAddresses(cpu, a.Loads);
+    a.StoreCount = FindStoreAddresses(cpu, a.Stores);
+    for (int i = 0; i < a.StoreCount; ++i)
+        a.Old[i] = cpu.Memory[a.Stores[i]];
+    return a;
+}
+
+// The stop line of the first read or access watchpoint the step just run
+// touched, or "".
+std::string FindAccessHit(const DebugSession& session, Accesses a)
+{
+    const CpuState& cpu = session.Now.Cpu;
+    if (cpu.LastInterrupt.Step != a.Interrupted) {
+        // An interrupt was taken instead: it pushed PC, and read nothing.
+        a.LoadCount = 0;
+        a.StoreCount = 2;
+        a.Stores[0] = cpu.SP;
+        a.Stores[1] = static_cast<std::uint16_t>(cpu.SP + 1);
+        a.Old[0] = a.Old[1] = 0;
+    } else {
+        const InstructionInfo& info = DescribeOpcode(cpu.Model, a.Opcode);
+        if (info.Conditional && info.Control != ControlKind::Jump && cpu.PC == a.Pc + info.Size)
+            a.LoadCount = a.StoreCount = 0; // a call or return whose condition failed
+    }
+    for (const DebugBreak& watch : session.Stops.Breaks) {
+        if (watch.Kind != BreakKind::Watchpoint || !watch.Enabled || watch.Watches == WatchKind::Write)
+            continue;
+        const auto inside = [&](std::uint16_t address) { return address >= watch.From && address <= watch.To; };
+        const char* kind = watch.Watches == WatchKind::Read ? "read watchpoint " : "access watchpoint ";
+        for (int i = 0; i < a.LoadCount; ++i) {
+            if (!inside(a.Loads[i]))
+                continue;
+            char text[16];
+            std::snprintf(text, sizeof text, "= %02X", cpu.Memory[a.Loads[i]]);
+            return kind + std::to_string(watch.Number) + ": [" + FormatHex(a.Loads[i], 4) + "] " + text;
+        }
+        for (int i = 0; watch.Watches == WatchKind::Access && i < a.StoreCount; ++i) {
+            if (!inside(a.Stores[i]))
+                continue;
+            char text[32];
+            std::snprintf(text, sizeof text, "%02X -> %02X", a.Old[i], cpu.Memory[a.Stores[i]]);
+            return kind + std::to_string(watch.Number) + ": [" + FormatHex(a.Stores[i], 4) + "] " + text;
+        }
+    }
+    return "";
+}
+
 // One step with the watchpoints checked; Reached when it stepped.
 RunStop StepWatched(DebugSession& session, std::string& watchReason, StepBefore& before)
 {
     const std::vector<std::int64_t> old = ReadWatched(session);
+    const bool access = HasAccessWatches(session);
+    const Accesses accesses = access ? NoteAccesses(session) : Accesses{};
     before = NoteBefore(session);
     const RunStop stop = RunForward(session, CountSteps(session.Now) + 1, false);
-    if (stop == RunStop::Reached)
+    if (stop == RunStop::Reached) {
         watchReason = FindWatchChange(session, old, ReadWatched(session));
+        if (watchReason.empty() && access)
+            watchReason = FindAccessHit(session, accesses);
+    }
     return stop;
 }
 
@@ -171,7 +252,7 @@ bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
 {
     const std::uint64_t now = CountSteps(session.Now);
     // A halted processor has left nothing: the machine says it halted.
-    if (!session.HasMap || !(session.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0 ||
+    if (!session.HasMap || !(session.Stops.BreakTable[session.Now.Cpu.PC] & _OutsideBreak) || now == 0 ||
         session.Now.Cpu.Halted)
         return false;
     if (previousPc >= 0 && !session.Places.Placed[static_cast<std::uint16_t>(previousPc)])
@@ -205,20 +286,21 @@ bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
 
 void ClearOutsideMarks(DebugSession& session)
 {
-    for (std::uint8_t& mark : session.BreakTable)
+    for (std::uint8_t& mark : session.Stops.BreakTable)
         mark = static_cast<std::uint8_t>(mark & ~_OutsideBreak);
 }
 
-enum class Goal : std::uint8_t { None, Return, Finish };
+enum class Goal : std::uint8_t { None, Return, Finish, Advance };
 
 // Runs forward to a stop; Return stops where PC and SP are goalPc and goalSp
-// (back from a call), Finish when the current subroutine returns.
+// (back from a call), Finish when the current subroutine returns, Advance
+// at goalPc or when the current subroutine returns.
 StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::uint16_t goalSp, std::uint64_t until)
 {
-    const bool slow = HasWatchpoints(session) || goal == Goal::Finish;
+    const bool slow = HasWatchpoints(session) || goal == Goal::Finish || goal == Goal::Advance;
     session.StopAllowed = true;
     if (goal == Goal::Return)
-        session.BreakTable[goalPc] |= _GoalBreak;
+        session.Stops.BreakTable[goalPc] |= _GoalBreak;
     StopReport report;
     int depth = 0;
     bool outsideCleared = false;
@@ -235,12 +317,13 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                     report = {StopKind::Watchpoint, reason};
                     break;
                 }
-                if ((goal == Goal::Finish && depth < 0) ||
+                if (((goal == Goal::Finish || goal == Goal::Advance) && depth < 0) ||
+                    (goal == Goal::Advance && cpu.PC == goalPc) ||
                     (goal == Goal::Return && cpu.PC == goalPc && cpu.SP == goalSp)) {
                     report = {StopKind::Finished, ""};
                     break;
                 }
-                if ((session.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
+                if ((session.Stops.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
                     report = {StopKind::Breakpoint, reason};
                     break;
                 }
@@ -260,13 +343,13 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
                     report = {StopKind::Finished, ""};
                     break;
                 }
-                if ((session.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
+                if ((session.Stops.BreakTable[cpu.PC] & _UserBreak) && CheckBreakpoints(session, reason, true)) {
                     report = {StopKind::Breakpoint, reason};
                     break;
                 }
                 if (LeftProgram(session, report))
                     break;
-                if (session.BreakTable[cpu.PC] & _OutsideBreak) {
+                if (session.Stops.BreakTable[cpu.PC] & _OutsideBreak) {
                     // Already outside the program: run on there without
                     // stopping at each instruction.
                     ClearOutsideMarks(session);
@@ -352,7 +435,8 @@ StopReport DepthBackward(DebugSession& session, int relative)
 
 bool HasStops(const DebugSession& session)
 {
-    return !session.Breaks.empty();
+    return std::any_of(session.Stops.Breaks.begin(), session.Stops.Breaks.end(),
+                       [](const DebugBreak& b) { return b.Enabled; });
 }
 
 // The latest moment t, lower <= t < end, where a breakpoint holds (PC at t
@@ -373,6 +457,7 @@ FoundStop FindLatestStop(DebugSession& session, std::uint64_t lower, std::uint64
     if (!HasStops(session) || end <= lower)
         return found;
     const bool slow = HasWatchpoints(session);
+    const bool access = HasAccessWatches(session);
     // Only the user's breakpoints stop the search, not each instruction
     // outside the program.
     ClearOutsideMarks(session);
@@ -384,7 +469,7 @@ FoundStop FindLatestStop(DebugSession& session, std::uint64_t lower, std::uint64
         }
         const std::uint64_t start = std::max(lower, SnapshotTimeBefore(session, end - 1));
         GoToTime(session, start);
-        if ((session.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false))
+        if ((session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false))
             found.Time = static_cast<std::int64_t>(start);
         if (!slow) {
             while (RunForward(session, end, true) == RunStop::Break) {
@@ -393,7 +478,7 @@ FoundStop FindLatestStop(DebugSession& session, std::uint64_t lower, std::uint64
             }
         } else {
             for (std::uint64_t t = start; t < end; ++t) {
-                if (t != start && (session.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
+                if (t != start && (session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
                     CheckBreakpoints(session, unused, false)) {
                     found.Time = static_cast<std::int64_t>(t);
                     found.Watch.clear();
@@ -405,10 +490,13 @@ FoundStop FindLatestStop(DebugSession& session, std::uint64_t lower, std::uint64
                     break;
                 }
                 const std::vector<std::int64_t> before = ReadWatched(session);
+                const Accesses accesses = access ? NoteAccesses(session) : Accesses{};
                 if (RunForward(session, t + 1, false) != RunStop::Reached)
                     break;
                 // Going backwards, the value changes from what it is after the step to what it was before.
-                const std::string change = FindWatchChange(session, ReadWatched(session), before);
+                std::string change = FindWatchChange(session, ReadWatched(session), before);
+                if (change.empty() && access)
+                    change = FindAccessHit(session, accesses);
                 if (!change.empty()) {
                     found.Time = static_cast<std::int64_t>(t);
                     found.Watch = change;
@@ -460,25 +548,29 @@ StopReport DepthBackwardStopping(DebugSession& session, int relative)
 
 void RebuildBreakTable(DebugSession& session)
 {
-    std::fill(session.BreakTable.begin(), session.BreakTable.end(), 0);
+    std::fill(session.Stops.BreakTable.begin(), session.Stops.BreakTable.end(), 0);
     if (session.HasMap) {
-        for (std::size_t address = 0; address < session.BreakTable.size(); ++address) {
+        for (std::size_t address = 0; address < session.Stops.BreakTable.size(); ++address) {
             if (!session.Places.Placed[address])
-                session.BreakTable[address] = _OutsideBreak;
+                session.Stops.BreakTable[address] = _OutsideBreak;
         }
     }
-    for (const DebugBreak& b : session.Breaks) {
-        if (b.Kind == BreakKind::Breakpoint)
-            session.BreakTable[b.Address] |= _UserBreak;
+    for (const DebugBreak& b : session.Stops.Breaks) {
+        if (b.Kind == BreakKind::Breakpoint && b.Enabled)
+            session.Stops.BreakTable[b.Address] |= _UserBreak;
     }
 }
 
 bool CheckBreakpoints(DebugSession& session, std::string& reason, bool count)
 {
-    const std::uint16_t pc = session.Now.Cpu.PC;
-    for (std::size_t i = 0; i < session.Breaks.size(); ++i) {
-        DebugBreak& b = session.Breaks[i];
-        if (b.Kind != BreakKind::Breakpoint || b.Address != pc)
+    const CpuState& cpu = session.Now.Cpu;
+    // Halted, PC is past the HLT: the instruction there is not about to run.
+    if (cpu.Halted)
+        return false;
+    const std::uint16_t pc = cpu.PC;
+    for (std::size_t i = 0; i < session.Stops.Breaks.size(); ++i) {
+        DebugBreak& b = session.Stops.Breaks[i];
+        if (b.Kind != BreakKind::Breakpoint || b.Address != pc || !b.Enabled)
             continue;
         std::string error;
         if (!b.Condition.empty()) {
@@ -490,12 +582,17 @@ bool CheckBreakpoints(DebugSession& session, std::string& reason, bool count)
         if (!count)
             return true;
         ++b.Hits;
+        if (b.Ignore > 0) {
+            --b.Ignore;
+            continue;
+        }
         reason = std::string(b.Temporary ? "temporary breakpoint " : "breakpoint ") + std::to_string(b.Number) + ", " +
                  DescribeAddress(session.Map, pc, true);
         if (!error.empty())
             reason += " (condition: " + error + ")";
+        session.Stops.LastHit = b.Number;
         if (b.Temporary) {
-            session.Breaks.erase(session.Breaks.begin() + static_cast<std::ptrdiff_t>(i));
+            session.Stops.Breaks.erase(session.Stops.Breaks.begin() + static_cast<std::ptrdiff_t>(i));
             RebuildBreakTable(session);
         }
         return true;
@@ -518,7 +615,7 @@ StopReport StepForward(DebugSession& session, std::uint64_t count)
         StopReport left;
         if (LeftProgram(session, left, before.Pc))
             return left;
-        if (i + 1 < count && (session.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
+        if (i + 1 < count && (session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
             CheckBreakpoints(session, reason, true))
             return {StopKind::Breakpoint, reason};
     }
@@ -544,7 +641,7 @@ StopReport NextForward(DebugSession& session, std::uint64_t count)
             return left;
         }
         // As step N does: a breakpoint between the steps stops them.
-        if (i + 1 < count && (session.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
+        if (i + 1 < count && (session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
             CheckBreakpoints(session, reason, true))
             return {StopKind::Breakpoint, reason};
     }
@@ -557,6 +654,29 @@ StopReport FinishForward(DebugSession& session)
     if (report.Kind == StopKind::Finished)
         report = {};
     return NoteHalt(session, report);
+}
+
+StopReport AdvanceForward(DebugSession& session, std::uint16_t address)
+{
+    StopReport report = Resume(session, Goal::Advance, address, 0, UINT64_MAX);
+    if (report.Kind == StopKind::Finished)
+        report = {};
+    return NoteHalt(session, report);
+}
+
+StopReport UntilForward(DebugSession& session)
+{
+    const std::uint16_t startPc = session.Now.Cpu.PC;
+    const std::uint16_t startSp = session.Now.Cpu.SP;
+    for (;;) {
+        const StopReport report = NextForward(session, 1);
+        const CpuState& cpu = session.Now.Cpu;
+        // Past the start in this frame, or out of it: a jump back (a loop) runs on.
+        if (report.Kind != StopKind::Step || cpu.PC > startPc || cpu.SP > startSp)
+            return report;
+        if (session.StopRequest && *session.StopRequest)
+            return {StopKind::Interrupted, "interrupted"};
+    }
 }
 
 StopReport ContinueForward(DebugSession& session, std::uint64_t until)

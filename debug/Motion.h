@@ -15,6 +15,11 @@ struct StopReport {
 StopReport StepForward(DebugSession& session, std::uint64_t count);
 StopReport NextForward(DebugSession& session, std::uint64_t count);
 StopReport FinishForward(DebugSession& session);
+// Runs until PC is address, or the current subroutine returns (advance, until LOCATION).
+StopReport AdvanceForward(DebugSession& session, std::uint16_t address);
+// next, and on while a jump goes back (a loop), until PC is past where it
+// began or the current subroutine returns (until).
+StopReport UntilForward(DebugSession& session);
 // until: the time at which to stop in any case (the page's slices).
 StopReport ContinueForward(DebugSession& session, std::uint64_t until);
 

@@ -6,6 +6,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
 #include <string>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 namespace {
 
 constexpr const char* _Prompt = "(8085) ";
+constexpr const char* _CommandsPrompt = ">"; // the lines of commands N, up to end
 
 // The session: static rather than on the stack, for its 64 KiB machines.
 // Written by RunDebugger alone.
@@ -43,14 +47,15 @@ bool ReadPlainLine(std::string& line)
 
 bool ReadCommand(bool terminal, std::string& line)
 {
+    const char* prompt = Session.Prompt.CommandsFor != 0 ? _CommandsPrompt : _Prompt;
     if (!terminal) {
         if (!ReadPlainLine(line))
             return false;
-        std::printf("%s%s\n", _Prompt, line.c_str());
+        std::printf("%s%s\n", prompt, line.c_str());
         return true;
     }
 #if RUN8085_LIBEDIT
-    char* typed = readline(_Prompt);
+    char* typed = readline(prompt);
     if (!typed)
         return false;
     line = typed;
@@ -59,11 +64,47 @@ bool ReadCommand(bool terminal, std::string& line)
         add_history(line.c_str());
     return true;
 #else
-    std::fputs(_Prompt, stdout);
+    std::fputs(prompt, stdout);
     std::fflush(stdout);
     return ReadPlainLine(line);
 #endif
 }
+
+bool ReadCommandFile(const std::string& path, std::string& text, std::string& error)
+{
+    if (ReadWholeFile(path, text, error))
+        return true;
+    error = path + ": " + error;
+    return false;
+}
+
+bool WriteCommandFile(const std::string& path, const std::string& text, std::string& error)
+{
+    if (WriteWholeFile(path, text, error))
+        return true;
+    error = path + ": " + error;
+    return false;
+}
+
+#if RUN8085_LIBEDIT
+// Completion: command names, info's sub-commands, labels and $registers.
+std::vector<std::string> Completions;
+
+char* NextCompletion(const char*, int state)
+{
+    static std::size_t next;
+    if (state == 0)
+        next = 0;
+    return next < Completions.size() ? strdup(Completions[next++].c_str()) : nullptr;
+}
+
+char** CompleteWord(const char* text, int start, int)
+{
+    Completions = CompleteDebugWord(Session, std::string_view(rl_line_buffer, static_cast<std::size_t>(start)), text);
+    rl_attempted_completion_over = 1;
+    return rl_completion_matches(text, NextCompletion);
+}
+#endif
 
 bool LoadSourceMap(const std::string& path)
 {
@@ -89,8 +130,16 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
     LoadDebugSession(Session, first, options.Machine);
     if (!options.MapFile.empty() && !LoadSourceMap(options.MapFile))
         return 1;
+    Session.Files.Read = ReadCommandFile;
+    Session.Files.Write = WriteCommandFile;
     const bool terminal = isatty(STDIN_FILENO) != 0;
-    Session.MarkChanges = isatty(STDOUT_FILENO) != 0;
+#if RUN8085_LIBEDIT
+    if (terminal) {
+        rl_attempted_completion_function = CompleteWord;
+        rl_basic_word_break_characters = const_cast<char*>(" \t[]()+-=<>!");
+    }
+#endif
+    Session.Prompt.MarkChanges = isatty(STDOUT_FILENO) != 0;
     if (terminal) {
         // Ctrl-C stops a long run and comes back to the prompt.
         Session.StopRequest = &StopRequested;
@@ -103,7 +152,7 @@ int RunDebugger(const CpuState& first, const RunOptions& options)
     }
     std::fputs(StartText(Session).c_str(), stdout);
     std::string line;
-    while (!Session.Quit) {
+    while (!Session.Prompt.Quit) {
         std::fflush(stdout);
         if (!ReadCommand(terminal, line)) {
             if (terminal)

@@ -8,8 +8,12 @@
 #include "DebugSession.h"
 #include "Expression.h"
 #include "ImageState.h"
+#include "InstructionSet.h"
 #include "Options.h"
+#include "Registers.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +35,8 @@ namespace {
 std::unique_ptr<DebugSession> Session;
 std::string Output;
 std::string StateJson;
+std::string RegisterTableJson;
+std::string InstructionTableJson;
 
 const char* StopName(StopKind kind)
 {
@@ -66,6 +72,29 @@ std::string Quote(const std::string& text)
         }
     }
     return quoted + "\"";
+}
+
+std::string Lower(const char* name)
+{
+    std::string text = name;
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+const char* NameRegisterKind(RegisterKind kind)
+{
+    switch (kind) {
+    case RegisterKind::Register: return "register";
+    case RegisterKind::Pair: return "pair";
+    case RegisterKind::Flag: return "flag";
+    }
+    return "register";
+}
+
+const char* Truth(bool value)
+{
+    return value ? "true" : "false";
 }
 
 std::vector<std::string> SplitLines(const char* text, std::size_t length)
@@ -185,13 +214,19 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     const auto number = [](const char* name, std::uint64_t value) {
         return std::string("\"") + name + "\":" + std::to_string(value) + ",";
     };
-    const auto flag = [&](const char* name, std::uint8_t bit) { return number(name, (cpu.F & bit) ? 1 : 0); };
+    // The registers by the table, under their names in lower case, then
+    // the flag byte, then the flags (all of them, whatever the model).
     std::string json = "{";
-    json += number("pc", cpu.PC) + number("sp", cpu.SP) + number("a", cpu.A) + number("b", cpu.B) + number("c", cpu.C) +
-            number("d", cpu.D) + number("e", cpu.E) + number("h", cpu.H) + number("l", cpu.L) +
-            number("f", PswByte(cpu));
-    json += "\"flags\":{" + flag("s", _FlagS) + flag("z", _FlagZ) + flag("ac", _FlagAC) + flag("p", _FlagP) +
-            flag("cy", _FlagCY) + flag("k", _FlagK) + flag("v", _FlagV);
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (row.Kind == RegisterKind::Register)
+            json += number(Lower(row.Name).c_str(), row.Read(cpu));
+    }
+    json += number("f", PswByte(cpu));
+    json += "\"flags\":{";
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (row.Kind == RegisterKind::Flag)
+            json += number(Lower(row.Name).c_str(), row.Read(cpu));
+    }
     json.back() = '}';
     json += ",\"ie\":" + std::string(IsInterruptEnabled(cpu) ? "true" : "false") + ",";
     json += number("masks", cpu.Masks);
@@ -199,11 +234,18 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += number("sod", cpu.Sod ? 1 : 0) + number("sid", cpu.Lines.Sid ? 1 : 0);
     json += "\"halted\":" + std::string(cpu.Halted ? "true" : "false") + ",";
     json += number("instructions", cpu.Instructions) + number("states", cpu.States);
-    json += "\"lastWrite\":" + std::to_string(Session->LastWrite) + ",";
-    json += "\"stop\":\"" + std::string(StopName(Session->LastStop)) + "\",";
-    json += "\"stopText\":" + Quote(Session->LastStopText) + ",";
+    json += "\"lastWrite\":" + std::to_string(Session->Prompt.LastWrite) + ",";
+    json += "\"stop\":\"" + std::string(StopName(Session->Prompt.LastStop)) + "\",";
+    json += "\"stopText\":" + Quote(Session->Prompt.LastStopText) + ",";
     json += number("sourceLine", static_cast<std::uint64_t>(FindSourceLine(Session->Map, FindStopAddress(cpu))));
     json += number("historyAvailable", CountSteps(machine) - FindOldestTime(*Session));
+    // The interrupt lines and the place in the history, as info interrupts and info record show them.
+    json += "\"pending\":{\"trap\":" + std::string(cpu.Lines.Trap ? "true" : "false") +
+            ",\"rst75\":" + (cpu.Lines.Rst75 ? "true" : "false") + ",\"rst65\":" + (cpu.Lines.Rst65 ? "true" : "false") +
+            ",\"rst55\":" + (cpu.Lines.Rst55 ? "true" : "false") + ",\"intr\":" + std::to_string(cpu.Lines.Intr) + "},";
+    json += "\"enablePending\":" + std::string(cpu.EnablePending ? "true" : "false") + ",";
+    json += number("moment", CountSteps(machine)) + number("oldestMoment", FindOldestTime(*Session)) +
+            number("latestMoment", std::max(Session->LatestTime, CountSteps(machine)));
     json += "\"outPorts\":[";
     bool any = false;
     for (unsigned port = 0; port < 256; ++port) {
@@ -215,4 +257,58 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     json += "]}";
     StateJson = json;
     return StateJson.c_str();
+}
+
+DEBUG_EXPORT(DebugRegistersJson) const char* DebugRegistersJson()
+{
+    RegisterTableJson = "[";
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (RegisterTableJson.size() > 1)
+            RegisterTableJson += ",";
+        RegisterTableJson += std::string("{\"name\":") + Quote(row.Name) + ",\"kind\":\"" + NameRegisterKind(row.Kind) +
+                             "\",\"width\":" + std::to_string(row.Bits) + ",\"only8085\":" + Truth(row.Only8085) +
+                             ",\"writable\":" + Truth(row.Write != nullptr) + "}";
+    }
+    RegisterTableJson += "]";
+    return RegisterTableJson.c_str();
+}
+
+// {"PC":8192,...,"K":0}: the value of every row of the register table now,
+// under the row's name; null before a load.
+DEBUG_EXPORT(DebugRegisterValuesJson) const char* DebugRegisterValuesJson()
+{
+    if (!Session) {
+        RegisterTableJson = "null";
+        return RegisterTableJson.c_str();
+    }
+    RegisterTableJson = "{";
+    for (const RegisterInfo& row : ListRegisters()) {
+        if (RegisterTableJson.size() > 1)
+            RegisterTableJson += ",";
+        RegisterTableJson += Quote(row.Name) + ":" + std::to_string(row.Read(Session->Now.Cpu));
+    }
+    RegisterTableJson += "}";
+    return RegisterTableJson.c_str();
+}
+
+DEBUG_EXPORT(DebugInstructionsJson) const char* DebugInstructionsJson(int model)
+{
+    if (model != 8080 && model != 8085) {
+        InstructionTableJson = "null";
+        return InstructionTableJson.c_str();
+    }
+    const CpuModel cpu = model == 8080 ? CpuModel::I8080 : CpuModel::I8085;
+    InstructionTableJson = "[";
+    for (int opcode = 0; opcode < 256; ++opcode) {
+        const InstructionInfo& row = DescribeOpcode(cpu, static_cast<std::uint8_t>(opcode));
+        if (opcode != 0)
+            InstructionTableJson += ",";
+        InstructionTableJson += std::string("{\"mnemonic\":") + Quote(row.Mnemonic) +
+                                ",\"size\":" + std::to_string(row.Size) + ",\"states\":" + std::to_string(row.States) +
+                                ",\"statesTaken\":" + std::to_string(row.StatesTaken) + ",\"control\":\"" +
+                                NameControlKind(row.Control) + "\",\"conditional\":" + Truth(row.Conditional) +
+                                ",\"documented\":" + Truth(row.Documented) + "}";
+    }
+    InstructionTableJson += "]";
+    return InstructionTableJson.c_str();
 }

@@ -230,7 +230,7 @@ TEST(DebugSession, ARefusedCommandChangesNothing)
     }
     ExpectSameMachine(session->Now, *before, "after the refused commands");
     EXPECT_EQ(session->Snapshots.size(), copies);
-    EXPECT_TRUE(session->Breaks.empty());
+    EXPECT_TRUE(session->Stops.Breaks.empty());
 }
 
 struct ExpressionRow {
@@ -269,7 +269,7 @@ TEST(DebugSession, AConditionalBreakpointStopsOnlyWhenItsConditionHolds)
     const std::string said = Type(*session, "continue");
     EXPECT_EQ(said.substr(0, said.find('\n')), "breakpoint 1, 2018H");
     EXPECT_EQ(session->Now.Cpu.B, 1);
-    EXPECT_EQ(session->Breaks[0].Hits, 1);
+    EXPECT_EQ(session->Stops.Breaks[0].Hits, 1);
 }
 
 TEST(DebugSession, ConsoleOutputIsShownOnceThoughTheMachineRunsItAgain)

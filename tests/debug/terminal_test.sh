@@ -51,6 +51,11 @@ last=$(printf '%s\n' "$screen" | grep "SP=3000" | tail -1)
 printf '%s\n' "$last" | grep -q "$(printf '\033')\[1mPC=2005" || { echo "PC is not marked: $last"; exit 1; }
 printf '%s\n' "$last" | grep -q "$(printf '\033')\[1mB=03" || { echo "B is not marked: $last"; exit 1; }
 printf '%s\n' "$last" | grep -q "$(printf '\033')\[1mA=" && { echo "A is marked though unchanged: $last"; exit 1; }
+# Tab completes a register name ("$ps" alone names none).
+if [ "$editing" != plain ]; then
+    t send-keys -t "$session" "print \$ps" Tab Enter
+    wait_for '$psw = '
+fi
 # An endless loop (JMP to itself where the HLT was), run until Ctrl-C.
 t send-keys -t "$session" "set [2017H] = 0C3H" Enter "set [2018H] = 17H" Enter "set [2019H] = 20H" Enter
 t send-keys -t "$session" "continue" Enter

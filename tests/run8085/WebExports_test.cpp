@@ -63,6 +63,25 @@ TEST(WebExports, LoadStepAndReadTheStateBack)
     EXPECT_EQ(Command("no such command"), 1);
 }
 
+TEST(WebExports, TheInterruptStateAndThePlaceInTheHistoryThroughTheModule)
+{
+    ASSERT_EQ(LoadLoop("--cpu\n8085\n"), 0) << Said();
+    Command("step 3");
+    Command("reverse-step");
+    EXPECT_EQ(Command("interrupt RST7.5"), 0);
+    const std::string json = DebugStateJson();
+    EXPECT_NE(json.find("\"pending\":{\"trap\":false,\"rst75\":true,\"rst65\":false,\"rst55\":false,\"intr\":-1},"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"moment\":2,\"oldestMoment\":0,\"latestMoment\":2,"), std::string::npos) << json;
+    EXPECT_EQ(Command("info interrupts"), 0);
+    EXPECT_NE(Said().find("RST 7.5  003CH   masked  edge, latched at the next step\n"), std::string::npos) << Said();
+    EXPECT_EQ(Command("when"), 0);
+    EXPECT_EQ(Said(), "moment 2 (2 instructions, 11 T-states)\n");
+    EXPECT_EQ(Command("source commands.txt"), 1);
+    EXPECT_EQ(Said(), "no files here\n");
+}
+
 TEST(WebExports, ContinueRunsInSlicesUntilAStop)
 {
     ASSERT_EQ(LoadLoop(""), 0);
