@@ -137,7 +137,7 @@ int main(int argc, char* argv[])
 
     // Worst case for a step back: the moment just before a copy of the
     // machine, so that going back one more runs a whole interval again.
-    const std::uint64_t sinceCopy = CountSteps(session->Now) - CountSteps(*session->Snapshots.back());
+    const std::uint64_t sinceCopy = CountSteps(session->Now) - CountSteps(*session->History.Snapshots.back());
     RunDebugCommand(*session, "reverse-step " + std::to_string(sinceCopy + 1));
     double reverseMs = 0;
     CommandResult back;
@@ -153,8 +153,8 @@ int main(int argc, char* argv[])
     std::printf("continue, history on, two breakpoints: %.2f s CPU (%.2f times as fast as plain)\n", debugSeconds,
                 plainSeconds / debugSeconds);
     std::printf("reverse-step there, the slowest of three just before a copy: %.1f ms\n", reverseMs);
-    std::printf("history: %zu copies of the machine, %.1f MiB, the last %llu instructions\n", session->Snapshots.size(),
-                session->Snapshots.size() * sizeof(DebugMachine) / 1048576.0,
+    std::printf("history: %zu copies of the machine, %.1f MiB, the last %llu instructions\n", session->History.Snapshots.size(),
+                session->History.Snapshots.size() * sizeof(DebugMachine) / 1048576.0,
                 static_cast<unsigned long long>(CountSteps(session->Now) - FindOldestTime(*session)));
     std::fputs(back.Text.c_str(), stdout);
 
@@ -162,7 +162,7 @@ int main(int argc, char* argv[])
     struct sigaction action = {};
     action.sa_handler = RequestStop;
     sigaction(SIGALRM, &action, nullptr);
-    const std::uint64_t end = session->LatestTime;
+    const std::uint64_t end = session->History.LatestTime;
     std::printf("backward motions from the end (wall time):\n");
     TimeFromEnd(*session, end, "reverse-step", 0);
     TimeFromEnd(*session, end, "reverse-step 1000000", 0);

@@ -114,7 +114,7 @@ bool GoToMoment(DebugSession& session, const std::string& args, std::string& err
     if (what == "begin" || what == "start") {
         time = FindOldestTime(session);
     } else if (what == "end") {
-        time = std::max(session.LatestTime, CountSteps(session.Now));
+        time = std::max(session.History.LatestTime, CountSteps(session.Now));
     } else {
         ExprValue value;
         if (std::all_of(args.begin(), args.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) &&
@@ -214,12 +214,17 @@ bool Set(DebugSession& session, const std::string& typed, std::string& error)
     }
     const bool dollar = left[0] == '$';
     const std::string name = dollar ? left.substr(1) : left;
-    if (!dollar && FindLabel(session, left)) {
-        error = "'" + left + "' is a label: set [" + left + "] = VALUE writes the byte there" +
-                (FindRegister(left) ? ", set $" + Lower(left) + " = VALUE the machine's " + left : "");
-        return false;
-    }
     const RegisterInfo* reg = FindRegister(name);
+    // A label is an address, not something to assign to: a name that is
+    // both is the machine's here, with a note (the page sends plain names).
+    if (!dollar && FindLabel(session, left)) {
+        if (!reg) {
+            error = "'" + left + "' is a label: set [" + left + "] = VALUE writes the byte there";
+            return false;
+        }
+        session.Output += "note: '" + left + "' is also a label; set changes the machine's " + reg->Name + " ($" +
+                          Lower(reg->Name) + ")\n";
+    }
     if (!reg || !HasRegister(*reg, cpu.Model) || !reg->Write) {
         error = "cannot set '" + left + "': give a register, pair, flag or [ADDR]";
         return false;

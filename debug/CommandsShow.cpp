@@ -474,7 +474,7 @@ bool ShowRecord(DebugSession& session, const std::string&, std::string&)
     session.Output += "moment " + std::to_string(CountSteps(session.Now)) + ": " + std::to_string(cpu.Instructions) +
                       " instructions, " + std::to_string(cpu.States) + " T-states\n";
     session.Output += "the history holds moments " + std::to_string(FindOldestTime(session)) + " to " +
-                      std::to_string(std::max(session.LatestTime, CountSteps(session.Now))) + "\n";
+                      std::to_string(std::max(session.History.LatestTime, CountSteps(session.Now))) + "\n";
     return true;
 }
 

@@ -17,21 +17,21 @@ void PrintConsoleByte(DebugSession& session, std::uint8_t byte)
 {
     // Output that was shown before the machine went back is not shown again.
     const std::uint64_t index = session.Now.ConsoleWrites++;
-    if (index < session.ConsolePrinted)
+    if (index < session.History.ConsolePrinted)
         return;
     session.Output += static_cast<char>(byte);
-    session.ConsolePrinted = index + 1;
+    session.History.ConsolePrinted = index + 1;
 }
 
 std::uint8_t ReadSessionConsole(void* context, std::uint8_t)
 {
     DebugSession& session = *static_cast<DebugSession*>(context);
     const std::uint64_t index = session.Now.ConsoleReads++;
-    if (index < session.ConsoleInputLog.size())
-        return static_cast<std::uint8_t>(session.ConsoleInputLog[index]);
+    if (index < session.History.ConsoleInputLog.size())
+        return static_cast<std::uint8_t>(session.History.ConsoleInputLog[index]);
     const int c = session.ReadConsole ? session.ReadConsole(session.ReadConsoleContext) : -1;
     const std::uint8_t byte = c < 0 ? _ConsoleEndOfInput : static_cast<std::uint8_t>(c);
-    session.ConsoleInputLog += static_cast<char>(byte);
+    session.History.ConsoleInputLog += static_cast<char>(byte);
     return byte;
 }
 
@@ -80,13 +80,13 @@ IoPorts SessionPorts(DebugSession& session)
 
 std::size_t SnapshotCapacity(const DebugSession& session)
 {
-    return std::max<std::size_t>(2, session.HistoryBytes / sizeof(DebugMachine));
+    return std::max<std::size_t>(2, session.History.HistoryBytes / sizeof(DebugMachine));
 }
 
 // The first copy later than time, or end.
 auto FindLaterSnapshot(const DebugSession& session, std::uint64_t time)
 {
-    return std::upper_bound(session.Snapshots.begin(), session.Snapshots.end(), time,
+    return std::upper_bound(session.History.Snapshots.begin(), session.History.Snapshots.end(), time,
                             [](std::uint64_t t, const std::unique_ptr<DebugMachine>& m) { return t < CountSteps(*m); });
 }
 
@@ -100,24 +100,24 @@ void TakeSnapshot(DebugSession& session)
 {
     for (;;) {
         try {
-            session.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
+            session.History.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
             break;
         } catch (const std::bad_alloc&) {
             // --history-size asked for more than there is: the history
             // keeps what fitted, the oldest copy making room for this one.
-            if (session.Snapshots.size() < 2)
+            if (session.History.Snapshots.size() < 2)
                 throw;
-            session.Snapshots.pop_front();
-            session.HistoryBytes = session.Snapshots.size() * sizeof(DebugMachine);
+            session.History.Snapshots.pop_front();
+            session.History.HistoryBytes = session.History.Snapshots.size() * sizeof(DebugMachine);
             session.Output += "memory ran out: the history is cut to " +
-                              std::to_string(session.HistoryBytes >> 20) + " MiB\n";
+                              std::to_string(session.History.HistoryBytes >> 20) + " MiB\n";
         }
     }
-    if (session.Snapshots.size() <= SnapshotCapacity(session))
+    if (session.History.Snapshots.size() <= SnapshotCapacity(session))
         return;
-    session.Snapshots.pop_front();
-    if (!session.HistoryLossSaid) {
-        session.HistoryLossSaid = true;
+    session.History.Snapshots.pop_front();
+    if (!session.History.HistoryLossSaid) {
+        session.History.HistoryLossSaid = true;
         session.Output +=
             "history holds the last " + std::to_string(CountHistoryInstructions(session)) + " instructions\n";
     }
@@ -128,9 +128,9 @@ void TakeSnapshot(DebugSession& session)
 std::uint64_t NextBoundary(const DebugSession& session, std::uint64_t now)
 {
     const auto later = FindLaterSnapshot(session, now);
-    if (later != session.Snapshots.end())
+    if (later != session.History.Snapshots.end())
         return CountSteps(**later);
-    const std::uint64_t last = session.Snapshots.empty() ? 0 : CountSteps(*session.Snapshots.back());
+    const std::uint64_t last = session.History.Snapshots.empty() ? 0 : CountSteps(*session.History.Snapshots.back());
     return std::max(now + 1, last + _SnapshotInterval);
 }
 
@@ -139,15 +139,15 @@ std::uint64_t NextBoundary(const DebugSession& session, std::uint64_t now)
 void ArriveAtBoundary(DebugSession& session, std::uint64_t boundary)
 {
     const std::uint64_t now = CountSteps(session.Now);
-    session.LatestTime = std::max(session.LatestTime, now);
+    session.History.LatestTime = std::max(session.History.LatestTime, now);
     if (now != boundary)
         return;
     const auto later = FindLaterSnapshot(session, now);
-    if (later != session.Snapshots.begin() && CountSteps(**std::prev(later)) == now) {
+    if (later != session.History.Snapshots.begin() && CountSteps(**std::prev(later)) == now) {
         Restore(session, **std::prev(later));
         return;
     }
-    if (later == session.Snapshots.end())
+    if (later == session.History.Snapshots.end())
         TakeSnapshot(session);
 }
 
@@ -187,11 +187,11 @@ void LoadDebugSession(DebugSession& session, const CpuState& first, const Machin
     for (const PortInput& input : options.Inputs)
         session.First.Inputs[input.Port] = input.Value;
     session.First.Cpu.Io = SessionPorts(session);
-    session.Snapshots.clear();
-    session.ConsoleInputLog.clear();
-    session.ConsolePrinted = 0;
-    session.LatestTime = 0;
-    session.HistoryLossSaid = false;
+    session.History.Snapshots.clear();
+    session.History.ConsoleInputLog.clear();
+    session.History.ConsolePrinted = 0;
+    session.History.LatestTime = 0;
+    session.History.HistoryLossSaid = false;
     Restore(session, session.First);
     TakeSnapshot(session);
 }
@@ -238,7 +238,7 @@ RunStop RunForward(DebugSession& session, std::uint64_t until, bool useBreaks)
 
 std::uint64_t FindOldestTime(const DebugSession& session)
 {
-    return session.Snapshots.empty() ? 0 : CountSteps(*session.Snapshots.front());
+    return session.History.Snapshots.empty() ? 0 : CountSteps(*session.History.Snapshots.front());
 }
 
 bool GoToTime(DebugSession& session, std::uint64_t time)
@@ -254,13 +254,13 @@ bool GoToTime(DebugSession& session, std::uint64_t time)
 bool NoteMachineChanged(DebugSession& session)
 {
     const std::uint64_t now = CountSteps(session.Now);
-    const bool cut = session.LatestTime > now;
-    while (!session.Snapshots.empty() && CountSteps(*session.Snapshots.back()) >= now)
-        session.Snapshots.pop_back();
-    if (session.ConsoleInputLog.size() > session.Now.ConsoleReads)
-        session.ConsoleInputLog.resize(session.Now.ConsoleReads);
-    session.ConsolePrinted = session.Now.ConsoleWrites;
-    session.LatestTime = now;
+    const bool cut = session.History.LatestTime > now;
+    while (!session.History.Snapshots.empty() && CountSteps(*session.History.Snapshots.back()) >= now)
+        session.History.Snapshots.pop_back();
+    if (session.History.ConsoleInputLog.size() > session.Now.ConsoleReads)
+        session.History.ConsoleInputLog.resize(session.Now.ConsoleReads);
+    session.History.ConsolePrinted = session.Now.ConsoleWrites;
+    session.History.LatestTime = now;
     TakeSnapshot(session);
     return cut;
 }

@@ -84,6 +84,18 @@ enum class StopKind : std::uint8_t {
     Interrupted,
 };
 
+// The history: copies of the machine in time order, the oldest first, and
+// what came from outside while running, so that running again gives the
+// very same machine.
+struct DebugHistory {
+    std::deque<std::unique_ptr<DebugMachine>> Snapshots;
+    std::uint64_t HistoryBytes = _DefaultHistoryBytes;
+    bool HistoryLossSaid = false;
+    std::string ConsoleInputLog;      // every byte the console port has read
+    std::uint64_t ConsolePrinted = 0; // console bytes already shown
+    std::uint64_t LatestTime = 0;     // the latest moment the machine has been at
+};
+
 // The breakpoints and watchpoints.
 struct DebugStops {
     std::vector<DebugBreak> Breaks;
@@ -138,13 +150,7 @@ struct DebugSession {
 
     DebugStops Stops;
 
-    // History: copies of the machine in time order, the oldest first.
-    std::deque<std::unique_ptr<DebugMachine>> Snapshots;
-    std::uint64_t HistoryBytes = _DefaultHistoryBytes;
-    bool HistoryLossSaid = false;
-    std::string ConsoleInputLog;      // every byte the console port has read
-    std::uint64_t ConsolePrinted = 0; // console bytes already shown
-    std::uint64_t LatestTime = 0;     // the latest moment the machine has been at
+    DebugHistory History;
 
     // Where live console input comes from; null reads end of input.
     int (*ReadConsole)(void* context) = nullptr;

@@ -375,7 +375,7 @@ StopReport Resume(DebugSession& session, Goal goal, std::uint16_t goalPc, std::u
 std::uint64_t SnapshotTimeBefore(const DebugSession& session, std::uint64_t time)
 {
     std::uint64_t found = FindOldestTime(session);
-    for (const auto& snapshot : session.Snapshots) {
+    for (const auto& snapshot : session.History.Snapshots) {
         const std::uint64_t t = CountSteps(*snapshot);
         if (t > time)
             break;

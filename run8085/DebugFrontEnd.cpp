@@ -126,7 +126,7 @@ bool LoadSourceMap(const std::string& path)
 
 int RunDebugger(const CpuState& first, const RunOptions& options)
 {
-    Session.HistoryBytes = options.HistoryMiB << 20;
+    Session.History.HistoryBytes = options.HistoryMiB << 20;
     LoadDebugSession(Session, first, options.Machine);
     if (!options.MapFile.empty() && !LoadSourceMap(options.MapFile))
         return 1;

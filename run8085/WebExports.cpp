@@ -160,7 +160,7 @@ int DebugLoad(const char* image, std::size_t imageLength, const char* map, std::
         Output += "warning: " + warning + "\n";
     FinishFirstState(*first, run.Machine, true);
     Session = std::make_unique<DebugSession>();
-    Session->HistoryBytes = run.HistoryMiB << 20;
+    Session->History.HistoryBytes = run.HistoryMiB << 20;
     LoadDebugSession(*Session, *first, run.Machine);
     if (mapLength != 0)
         SetDebugSourceMap(*Session, std::move(sourceMap));
@@ -245,7 +245,7 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
             ",\"rst55\":" + (cpu.Lines.Rst55 ? "true" : "false") + ",\"intr\":" + std::to_string(cpu.Lines.Intr) + "},";
     json += "\"enablePending\":" + std::string(cpu.EnablePending ? "true" : "false") + ",";
     json += number("moment", CountSteps(machine)) + number("oldestMoment", FindOldestTime(*Session)) +
-            number("latestMoment", std::max(Session->LatestTime, CountSteps(machine)));
+            number("latestMoment", std::max(Session->History.LatestTime, CountSteps(machine)));
     json += "\"outPorts\":[";
     bool any = false;
     for (unsigned port = 0; port < 256; ++port) {

@@ -178,7 +178,9 @@ TEST(Commands, NamesSharedByALabelAndTheMachineAreTheLabelAndDollarIsTheMachine)
         {"break $pc", "breakpoint 2 at START"},
         {"watch Z", "watchpoint 3: [2025H]\n"},
         {"watch $z", "watchpoint 4: Z\n"},
-        {"set K = 1", "'K' is a label: set [K] = VALUE writes the byte there, set $k = VALUE the machine's K\n"},
+        {"set K = 1", "note: 'K' is also a label; set changes the machine's K ($k)\n"},
+        {"print $k", "$k = 1\n"},
+        {"set DATA = 1", "'DATA' is a label: set [DATA] = VALUE writes the byte there\n"},
         {"print $x", "no register, flag or interrupt state named '$x'\n"},
         {"watch IE", "'IE' is not memory or a register: print and display show it\n"},
     };
@@ -213,7 +215,7 @@ TEST(Commands, WatchMIsTheByteHlPointsAtAndWatchOfABracketIsOneByte)
 TEST(Commands, TheHistoryMessageCountsTheInstructionsHeld)
 {
     const auto session = MakeCalls(true);
-    session->HistoryBytes = 0; // two copies
+    session->History.HistoryBytes = 0; // two copies
     Type(*session, "step 5");
     Type(*session, "set C = 1"); // a copy at 5
     Type(*session, "step 9");

@@ -154,7 +154,7 @@ TEST(DebugSession, GoingBackAcrossCopiesOfTheMachineRestoresIt)
     }
     Type(*session, "continue");
     ASSERT_TRUE(session->Now.Cpu.Halted);
-    ASSERT_GT(session->Snapshots.size(), 3u);
+    ASSERT_GT(session->History.Snapshots.size(), 3u);
     for (std::size_t i = std::size(moments); i-- > 0;) {
         Type(*session, "reverse-step " + std::to_string(CountSteps(session->Now) - moments[i]));
         ExpectSameMachine(session->Now, *seen[i], "moment " + std::to_string(moments[i]));
@@ -164,11 +164,11 @@ TEST(DebugSession, GoingBackAcrossCopiesOfTheMachineRestoresIt)
 TEST(DebugSession, WhatFallsOutOfTheHistoryIsSaidOnce)
 {
     auto session = MakeSession(_LongLoop);
-    session->HistoryBytes = 3 * sizeof(DebugMachine);
+    session->History.HistoryBytes = 3 * sizeof(DebugMachine);
     const std::string said = Type(*session, "continue");
     EXPECT_NE(said.find("history holds the last 2000000 instructions\n"), std::string::npos) << said;
     EXPECT_EQ(said.find("history holds", said.find("history holds") + 1), std::string::npos) << said;
-    EXPECT_EQ(session->Snapshots.size(), 3u);
+    EXPECT_EQ(session->History.Snapshots.size(), 3u);
     const std::uint64_t oldest = FindOldestTime(*session);
     EXPECT_GT(oldest, 0u);
 
@@ -195,7 +195,7 @@ TEST(DebugSession, ARefusedCommandChangesNothing)
     auto session = MakeProgramSession();
     Type(*session, "step 5");
     const auto before = std::make_unique<DebugMachine>(session->Now);
-    const std::size_t copies = session->Snapshots.size();
+    const std::size_t copies = session->History.Snapshots.size();
     const char* const bad[] = {
         "jump 2000H",
         "step -1",
@@ -229,7 +229,7 @@ TEST(DebugSession, ARefusedCommandChangesNothing)
         EXPECT_EQ(std::count(result.Text.begin(), result.Text.end(), '\n'), 1) << command << ": " << result.Text;
     }
     ExpectSameMachine(session->Now, *before, "after the refused commands");
-    EXPECT_EQ(session->Snapshots.size(), copies);
+    EXPECT_EQ(session->History.Snapshots.size(), copies);
     EXPECT_TRUE(session->Stops.Breaks.empty());
 }
 
