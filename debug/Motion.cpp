@@ -625,6 +625,9 @@ StopReport StepForward(DebugSession& session, std::uint64_t count)
 StopReport NextForward(DebugSession& session, std::uint64_t count)
 {
     for (std::uint64_t i = 0; i < count; ++i) {
+        // As step N: Ctrl-C stops it between its steps.
+        if (i > 0 && IsStopRequested(session))
+            return {StopKind::Interrupted, "interrupted"};
         std::string reason;
         StepBefore before;
         const RunStop stop = StepWatched(session, reason, before);

@@ -128,6 +128,19 @@ TEST(Motion, AStopRequestStopsGoingBack)
     }
 }
 
+// Forwards, step N and next N take their first step and stop after it.
+TEST(Motion, AStopRequestStopsStepsBetweenThem)
+{
+    for (const char* forward : {"step 5", "next 5"}) {
+        auto session = MakeCallSession();
+        volatile std::sig_atomic_t requested = 1;
+        session->StopRequest = &requested;
+        const std::string said = RunDebugCommand(*session, forward).Text;
+        EXPECT_EQ(said.substr(0, said.find('\n')), "interrupted") << forward;
+        EXPECT_EQ(CountSteps(session->Now), 1u) << forward;
+    }
+}
+
 TEST(Motion, AWatchedRangeNamesTheByteThatChanged)
 {
     auto session = MakeCallSession();
