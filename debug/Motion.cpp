@@ -271,6 +271,10 @@ bool LeftProgram(DebugSession& session, StopReport& report, int previousPc = -1)
     GoToTime(session, now);
     if (!session.Places.Placed[from])
         return false;
+    // Running on past the program's end is no jump, as for Run8085: the
+    // run goes on.
+    if (!interrupted && session.Now.Cpu.PC == static_cast<std::uint16_t>(from + DescribeOpcode(model, bytes[0]).Size))
+        return false;
     PlaceFindings found;
     found.JumpFrom = from;
     if (interrupted) {

@@ -13,7 +13,8 @@ fail() { echo "install test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share=$prefix/share/toolchain8080
-for file in bin/Corvane bin/Pass2 bin/Tessily bin/Run8085 bin/Go8085 share/man/man1/Corvane.1 \
+for file in bin/Corvane bin/Pass2 bin/Tessily bin/Run8085 bin/Go8085 bin/Check8085 share/man/man1/Check8085.1 \
+            share/man/man1/Corvane.1 \
             share/man/man1/Pass2.1 share/man/man1/Tessily.1 share/man/man1/Run8085.1 \
             share/man/man1/Go8085.1 share/toolchain8080/examples/multiply.asm \
             share/toolchain8080/examples/blockcopy.asm share/toolchain8080/examples/bcdadd.asm \
@@ -81,11 +82,15 @@ for suffix in pass1 sym log map hex img; do
     [ -f "$user_dir/multiply.asm.$suffix" ] || fail "Go8085 left no multiply.asm.$suffix in the working directory"
 done
 [ "$(ls "$user_dir" | wc -l)" -eq 6 ] || fail "Go8085 left more than its six files: $(ls "$user_dir")"
+# The installed checker finds the installed chain and table.
+printf 'case sum\n  expect memory 2040H: 33H 32H 33H 33H 01H\n' > "$scratch/bcd.check"
+(cd "$scratch" && env TMPDIR="$scratch" "$prefix/bin/Check8085" bcd.check "$share/examples/bcdadd.asm") \
+    > "$scratch/check" 2>&1 || fail "Check8085 failed: $(cat "$scratch/check")"
 changed=$(find "$prefix" -newer "$stamp")
 [ -z "$changed" ] || fail "Go8085 wrote into the install tree: $changed"
 
 if command -v man >/dev/null 2>&1; then
-    for page in Corvane Pass2 Tessily Run8085 Go8085; do
+    for page in Corvane Pass2 Tessily Run8085 Go8085 Check8085; do
         warnings=$(MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "man page $page.1: $warnings"
         # Tabs in example symbol files are real tabs, never a visible \t.

@@ -18,6 +18,7 @@
 //
 // Without altairz80 (Debian package simh) the test says so and is skipped.
 #include "Cpu.h"
+#include "support/RandomPrograms.h"
 
 #include <gtest/gtest.h>
 
@@ -37,227 +38,10 @@
 namespace {
 
 constexpr int _ProgramCount = 400;
-constexpr int _UnitsPerProgram = 48;
 constexpr std::uint64_t _StepLimit = 400;
 constexpr std::uint32_t _Seed = 8080;
 constexpr int _MaxOffThePlan = _ProgramCount / 10;
-
-constexpr std::uint16_t _CodeStart = 0x2000;
-constexpr std::uint16_t _DataStart = 0x4000; // 256 bytes of random data
-constexpr std::uint16_t _StackFill = 0x5E00; // to 61FFH: return addresses into the code
-constexpr std::uint16_t _StackLow = 0x5F00;  // where SP starts, and where LXI SP and SPHL put it
-constexpr std::uint8_t _Hlt = 0x76;
-constexpr std::uint8_t _Ret = 0xC9;
 constexpr std::uint8_t _PortInValue = 0xFF; // what altairz80 reads from a port no device has
-
-// Opcodes whose result depends on what differs between the two simulators,
-// or that are not the 8080's there; the programs place them only where said
-// above, and no random byte takes their values, so that a jump into data
-// cannot reach them either.
-bool IsGuardedByte(std::uint8_t byte)
-{
-    switch (byte) {
-    case 0x27: // DAA
-    case 0xF5: // PUSH PSW
-    case 0xCB:
-    case 0xD9:
-    case 0xDD:
-    case 0xED:
-    case 0xFD: // the duplicates
-    case 0xD3:
-    case 0xDB: // OUT, IN: their ports are chosen
-        return true;
-    default: return false;
-    }
-}
-
-bool IsDuplicate(std::uint8_t opcode)
-{
-    return opcode == 0xCB || opcode == 0xD9 || opcode == 0xDD || opcode == 0xED || opcode == 0xFD;
-}
-
-struct Machine {
-    std::vector<std::uint8_t> Memory = std::vector<std::uint8_t>(65536, _Hlt);
-    std::uint16_t PC = _CodeStart, SP = _StackLow;
-    std::uint16_t CodeEnd = _CodeStart; // just past the final HLT
-    std::uint8_t A = 0, F = 0, B = 0, C = 0, D = 0, E = 0, H = 0, L = 0;
-    bool IE = false;
-};
-
-// One instruction, or one of the guarded sequences; Target is the unit a
-// two-byte address at TargetOffset must point to, -1 for none.
-struct Unit {
-    std::vector<std::uint8_t> Bytes;
-    int Target = -1;
-    int TargetOffset = 0;
-};
-
-class Generator {
-public:
-    explicit Generator(std::uint32_t seed)
-        : random_(seed)
-    {}
-
-    Machine Generate()
-    {
-        std::vector<Unit> units;
-        for (int i = 0; i < _UnitsPerProgram; ++i)
-            units.push_back(MakeUnit());
-        units.push_back({{_Hlt}});
-        Machine machine;
-        std::vector<std::uint16_t> starts;
-        std::uint16_t address = _CodeStart;
-        for (const Unit& unit : units) {
-            starts.push_back(address);
-            address = static_cast<std::uint16_t>(address + unit.Bytes.size());
-        }
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            Unit& unit = units[i];
-            if (unit.Target >= 0) {
-                const std::uint16_t target = starts[static_cast<std::size_t>(unit.Target) % starts.size()];
-                unit.Bytes[unit.TargetOffset] = static_cast<std::uint8_t>(target);
-                unit.Bytes[unit.TargetOffset + 1] = static_cast<std::uint8_t>(target >> 8);
-            }
-            std::copy(unit.Bytes.begin(), unit.Bytes.end(), machine.Memory.begin() + starts[i]);
-        }
-        machine.CodeEnd = address;
-        for (int vector = 0; vector < 0x40; vector += 8)
-            machine.Memory[vector] = _Ret;
-        for (int i = 0; i < 256; ++i)
-            machine.Memory[_DataStart + i] = SafeByte();
-        for (unsigned i = _StackFill; i < _StackFill + 0x400; i += 2) {
-            const std::uint16_t target = starts[Below(static_cast<unsigned>(starts.size()))];
-            machine.Memory[i] = static_cast<std::uint8_t>(target);
-            machine.Memory[i + 1] = static_cast<std::uint8_t>(target >> 8);
-        }
-        machine.SP = StackValue();
-        machine.A = SafeByte();
-        machine.F = static_cast<std::uint8_t>(SafeByte() & 0xD5);
-        SetPairValue(machine.B, machine.C, DataAddress());
-        SetPairValue(machine.D, machine.E, DataAddress());
-        SetPairValue(machine.H, machine.L, DataAddress());
-        return machine;
-    }
-
-private:
-    unsigned Below(unsigned bound)
-    {
-        return std::uniform_int_distribution<unsigned>(0, bound - 1)(random_);
-    }
-
-    std::uint8_t SafeByte()
-    {
-        for (;;) {
-            const auto byte = static_cast<std::uint8_t>(Below(256));
-            if (!IsGuardedByte(byte))
-                return byte;
-        }
-    }
-
-    std::uint16_t DataAddress()
-    {
-        return static_cast<std::uint16_t>(_DataStart + Below(256));
-    }
-    std::uint16_t StackValue()
-    {
-        return static_cast<std::uint16_t>(_StackLow + 2 * Below(256));
-    }
-
-    // A random word none of whose bytes is guarded, or an address in the data.
-    std::uint16_t WordValue()
-    {
-        if (Below(2) == 0)
-            return DataAddress();
-        return static_cast<std::uint16_t>(SafeByte() | (SafeByte() << 8));
-    }
-
-    static void SetPairValue(std::uint8_t& high, std::uint8_t& low, std::uint16_t value)
-    {
-        high = static_cast<std::uint8_t>(value >> 8);
-        low = static_cast<std::uint8_t>(value);
-    }
-
-    static void AppendWord(Unit& unit, std::uint16_t value)
-    {
-        unit.Bytes.push_back(static_cast<std::uint8_t>(value));
-        unit.Bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-    }
-
-    int AnyUnit()
-    {
-        return static_cast<int>(Below(_UnitsPerProgram + 1));
-    }
-
-    Unit MakeUnit()
-    {
-        for (;;) {
-            const auto opcode = static_cast<std::uint8_t>(Below(256));
-            if (IsDuplicate(opcode) || opcode == _Hlt)
-                continue;
-            return MakeUnitOf(opcode);
-        }
-    }
-
-    Unit MakeUnitOf(std::uint8_t opcode)
-    {
-        Unit unit;
-        switch (opcode) {
-        case 0x27: { // DAA after ADD, ADC, INR, ORA or XRA of a register, or ADI, ACI
-            static const std::uint8_t firsts[] = {0x80, 0x88, 0x04, 0xB0, 0xA8, 0xC6, 0xCE};
-            const std::uint8_t first = firsts[Below(sizeof firsts)];
-            if (first == 0x04)
-                unit.Bytes = {static_cast<std::uint8_t>(first | (Below(8) << 3))};
-            else if (first >= 0xC0)
-                unit.Bytes = {first, SafeByte()};
-            else
-                unit.Bytes = {static_cast<std::uint8_t>(first | Below(8))};
-            unit.Bytes.push_back(0x27);
-            return unit;
-        }
-        case 0xF5: unit.Bytes = {0xF5, 0xF1, 0xC5, 0xC1}; return unit;
-        case 0xD3:
-        case 0xDB: unit.Bytes = {opcode, static_cast<std::uint8_t>(0x40 + Below(0xB0))}; return unit;
-        case 0x31:
-            unit.Bytes = {opcode};
-            AppendWord(unit, StackValue());
-            return unit; // LXI SP
-        case 0xF9:
-            unit.Bytes = {0x21};
-            AppendWord(unit, StackValue());
-            unit.Bytes.push_back(0xF9);
-            return unit; // SPHL
-        case 0xE9:       // PCHL to a unit
-            unit.Bytes = {0x21, 0, 0, 0xE9};
-            unit.Target = AnyUnit();
-            unit.TargetOffset = 1;
-            return unit;
-        case 0x22:
-        case 0x2A:
-        case 0x32:
-        case 0x3A:
-            unit.Bytes = {opcode};
-            AppendWord(unit, DataAddress());
-            return unit; // SHLD LHLD STA LDA
-        default: break;
-        }
-        const InstructionInfo& info = DescribeOpcode(CpuModel::I8080, opcode);
-        unit.Bytes = {opcode};
-        switch (info.Value) {
-        case ValueKind::Byte:
-        case ValueKind::Port: unit.Bytes.push_back(SafeByte()); break;
-        case ValueKind::Word: AppendWord(unit, WordValue()); break;
-        case ValueKind::Address: // the jumps and calls
-            AppendWord(unit, 0);
-            unit.Target = AnyUnit();
-            unit.TargetOffset = 1;
-            break;
-        default: break;
-        }
-        return unit;
-    }
-
-    std::mt19937 random_;
-};
 
 // --- altairz80's side ------------------------------------------------------
 
@@ -278,14 +62,14 @@ std::string ReadWhole(const std::string& path)
 
 // Writes the machines as images, runs altairz80 once over all of them and
 // reads back what each ended with; false with the reason when that fails.
-bool RunUnderAltairz80(const std::string& folder, const std::vector<Machine>& machines, std::vector<Outcome>& outcomes,
-                       std::string& error)
+bool RunUnderAltairz80(const std::string& folder, const std::vector<RandomProgram>& machines,
+                       std::vector<Outcome>& outcomes, std::string& error)
 {
     std::ostringstream script;
     script << "set cpu 8080\nset cpu 64k\nset cpu noaltairrom\nset cpu nommu\nset cpu stoponhalt\nset cpu quiet\n";
     char line[160];
     for (std::size_t i = 0; i < machines.size(); ++i) {
-        const Machine& m = machines[i];
+        const RandomProgram& m = machines[i];
         const std::string image = folder + "/in" + std::to_string(i) + ".bin";
         std::ofstream(image, std::ios::binary)
             .write(reinterpret_cast<const char*>(m.Memory.data()), static_cast<std::streamsize>(m.Memory.size()));
@@ -361,7 +145,7 @@ std::uint8_t ReadUnusedPort(void*, std::uint8_t)
     return _PortInValue;
 }
 
-std::unique_ptr<CpuState> MakeCpu(const Machine& machine)
+std::unique_ptr<CpuState> MakeCpu(const RandomProgram& machine)
 {
     auto cpu = std::make_unique<CpuState>();
     ResetCpu(*cpu, CpuModel::I8080);
@@ -376,10 +160,10 @@ std::unique_ptr<CpuState> MakeCpu(const Machine& machine)
 }
 
 // The program's code, one instruction a line, for a failure message.
-std::string ListCode(const Machine& machine)
+std::string ListCode(const RandomProgram& machine)
 {
     std::string text;
-    for (unsigned address = _CodeStart; address < machine.CodeEnd;
+    for (unsigned address = _RandomCodeStart; address < machine.CodeEnd;
          address += DescribeOpcode(CpuModel::I8080, machine.Memory[address]).Size) {
         const std::uint8_t bytes[3] = {machine.Memory[address], machine.Memory[address + 1u],
                                        machine.Memory[address + 2u]};
@@ -493,10 +277,7 @@ TEST(Differential, RandomProgramsEndAsUnderAltairz80)
     ASSERT_NE(mkdtemp(pattern), nullptr);
     Folder folder{pattern};
 
-    Generator generator(_Seed);
-    std::vector<Machine> machines;
-    for (int i = 0; i < _ProgramCount; ++i)
-        machines.push_back(generator.Generate());
+    const std::vector<RandomProgram> machines = GenerateRandomPrograms(_Seed, _ProgramCount);
     std::vector<Outcome> outcomes;
     std::string error;
     ASSERT_TRUE(RunUnderAltairz80(folder.Path, machines, outcomes, error)) << error;
