@@ -1,8 +1,11 @@
 // The debugger's figures on a CP/M program (bench/run8085-debug): the same
 // program run plainly by the core, then under a debugging session with its
 // history on and two breakpoints set, to the end or the step limit; then the
-// time one reverse-step takes there, and the history's memory. CPU times
-// (this process's user and system time) are printed on standard output.
+// time one reverse-step takes there, and the history's memory; then each
+// backward motion from the end, and how soon a stop request (Ctrl-C, here
+// an alarm a second in) stops those that search the whole history. CPU
+// times (this process's user and system time) are printed on standard
+// output.
 //
 //   DebugCpmProgram [--max-steps N] FILE.COM
 #include "Cpm.h"
@@ -10,12 +13,15 @@
 #include "DebugSession.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
+
+#include <sys/time.h>
 
 namespace {
 
@@ -38,6 +44,49 @@ bool LoadProgram(const char* path, CpuState& cpu)
 
 void Discard(void*, std::uint8_t)
 {}
+
+volatile std::sig_atomic_t StopRequested = 0;
+
+void RequestStop(int)
+{
+    StopRequested = 1;
+}
+
+double WallMs(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
+}
+
+// One command from the end of the run; with a request after delayMs (0:
+// none), how long it ran past the request.
+void TimeFromEnd(DebugSession& session, std::uint64_t end, const std::string& command, int delayMs)
+{
+    if (CountSteps(session.Now) != end)
+        GoToTime(session, end);
+    StopRequested = 0;
+    session.StopRequest = &StopRequested;
+    if (delayMs > 0) {
+        itimerval timer = {};
+        timer.it_value.tv_sec = delayMs / 1000;
+        timer.it_value.tv_usec = (delayMs % 1000) * 1000;
+        setitimer(ITIMER_REAL, &timer, nullptr);
+    }
+    const auto wall = std::chrono::steady_clock::now();
+    const double cpuStart = CpuSeconds();
+    const std::string said = RunDebugCommand(session, command.substr(0, command.find(" ("))).Text;
+    const double ms = WallMs(wall);
+    const double cpuMs = (CpuSeconds() - cpuStart) * 1000;
+    const itimerval off = {};
+    setitimer(ITIMER_REAL, &off, nullptr);
+    const std::string first = said.substr(0, said.find('\n'));
+    if (delayMs > 0 && StopRequested)
+        std::printf("%-34s stopped %.0f ms after the request (%s, %llu steps back)\n", command.c_str(), ms - delayMs,
+                    first.c_str(), static_cast<unsigned long long>(end - CountSteps(session.Now)));
+    else
+        std::printf("%-34s %.1f ms, %.0f ms CPU (%s, %llu steps back)\n", command.c_str(), ms, cpuMs, first.c_str(),
+                    static_cast<unsigned long long>(end - CountSteps(session.Now)));
+    session.StopRequest = nullptr;
+}
 
 } // namespace
 
@@ -108,5 +157,36 @@ int main(int argc, char* argv[])
                 session->History.Snapshots.size() * sizeof(DebugMachine) / 1048576.0,
                 static_cast<unsigned long long>(CountSteps(session->Now) - FindOldestTime(*session)));
     std::fputs(back.Text.c_str(), stdout);
+
+    // Every backward motion from the end.
+    struct sigaction action = {};
+    action.sa_handler = RequestStop;
+    sigaction(SIGALRM, &action, nullptr);
+    const std::uint64_t end = session->History.LatestTime;
+    std::printf("backward motions from the end (wall time):\n");
+    TimeFromEnd(*session, end, "reverse-step", 0);
+    TimeFromEnd(*session, end, "reverse-step 1000000", 0);
+    TimeFromEnd(*session, end, "reverse-next", 0);
+    TimeFromEnd(*session, end, "reverse-continue", 0);
+    // Out one level at a time: the last ones search the whole history.
+    GoToTime(*session, end);
+    for (int i = 0; i < 4; ++i) {
+        const std::uint64_t from = CountSteps(session->Now);
+        TimeFromEnd(*session, from, "reverse-finish", 1000);
+    }
+    RunDebugCommand(*session, "watch 0E000H");
+    TimeFromEnd(*session, end, "reverse-step 1000000", 0);
+    TimeFromEnd(*session, end, "reverse-continue", 1000);
+
+    // With a map that places only the first instruction, all the rest is
+    // outside the program: going back by breakpoint must not stop at each
+    // instruction there.
+    RunDebugCommand(*session, "delete 3");
+    SourceMap map;
+    map.SourceName = "start.asm";
+    map.SourceLines = {"        JMP 0113H"};
+    map.Records = {{1, 1, 0x0100, 3, false}};
+    SetDebugSourceMap(*session, map);
+    TimeFromEnd(*session, end, "reverse-continue (map)", 0);
     return 0;
 }

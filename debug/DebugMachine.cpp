@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -97,7 +98,21 @@ void Restore(DebugSession& session, const DebugMachine& machine)
 
 void TakeSnapshot(DebugSession& session)
 {
-    session.History.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
+    for (;;) {
+        try {
+            session.History.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
+            break;
+        } catch (const std::bad_alloc&) {
+            // --history-size asked for more than there is: the history
+            // keeps what fitted, the oldest copy making room for this one.
+            if (session.History.Snapshots.size() < 2)
+                throw;
+            session.History.Snapshots.pop_front();
+            session.History.HistoryBytes = session.History.Snapshots.size() * sizeof(DebugMachine);
+            session.Output += "memory ran out: the history is cut to " +
+                              std::to_string(session.History.HistoryBytes >> 20) + " MiB\n";
+        }
+    }
     if (session.History.Snapshots.size() <= SnapshotCapacity(session))
         return;
     session.History.Snapshots.pop_front();

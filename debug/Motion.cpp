@@ -138,6 +138,21 @@ StopReport ReportStartOfHistory()
     return {StopKind::StartOfHistory, "start of history"};
 }
 
+// Going back is stopped by Ctrl-C too; a search looks every so many steps.
+constexpr std::uint64_t _StopCheckMask = 4095;
+
+bool IsStopRequested(const DebugSession& session)
+{
+    return session.StopRequest && *session.StopRequest;
+}
+
+// Interrupted going back: the machine at the oldest moment searched.
+StopReport GoToInterrupted(DebugSession& session, std::uint64_t searched)
+{
+    GoToTime(session, searched);
+    return {StopKind::Interrupted, "interrupted"};
+}
+
 // --- Read and access watchpoints ---
 
 // What the next step may read and store, noted before it.
@@ -375,11 +390,15 @@ StopReport DepthBackward(DebugSession& session, int relative)
         return {};
     }
     while (end > FindOldestTime(session)) {
+        if (IsStopRequested(session))
+            return GoToInterrupted(session, end);
         const std::uint64_t start = SnapshotTimeBefore(session, end - 1);
         GoToTime(session, start);
         std::map<int, std::uint64_t> latest; // depth -> the latest moment at it
         int depth = 0;
         while (CountSteps(session.Now) < end) {
+            if ((CountSteps(session.Now) & _StopCheckMask) == 0 && IsStopRequested(session))
+                return GoToInterrupted(session, end);
             latest[depth] = CountSteps(session.Now);
             const StepBefore step = NoteBefore(session);
             if (RunForward(session, CountSteps(session.Now) + 1, false) != RunStop::Reached)
@@ -400,6 +419,117 @@ StopReport DepthBackward(DebugSession& session, int relative)
     }
     GoToTime(session, FindOldestTime(session));
     return ReportStartOfHistory();
+}
+
+bool HasStops(const DebugSession& session)
+{
+    return std::any_of(session.Stops.Breaks.begin(), session.Stops.Breaks.end(),
+                       [](const DebugBreak& b) { return b.Enabled; });
+}
+
+// The latest moment t, lower <= t < end, where a breakpoint holds (PC at t
+// on it, its condition true) or a watched value changes in the step after
+// t: where going back from end stops. The history is searched a copy's
+// stretch at a time, the latest first, each stretch run forward again.
+struct FoundStop {
+    std::int64_t Time = -1;   // -1: none
+    std::string Watch;        // the watchpoint's line when one changed at Time
+    bool Interrupted = false; // Ctrl-C: nothing found from Searched to end
+    std::uint64_t Searched = 0;
+};
+
+FoundStop FindLatestStop(DebugSession& session, std::uint64_t lower, std::uint64_t end)
+{
+    FoundStop found;
+    found.Searched = end;
+    if (!HasStops(session) || end <= lower)
+        return found;
+    const bool slow = HasWatchpoints(session);
+    const bool access = HasAccessWatches(session);
+    // Only the user's breakpoints stop the search, not each instruction
+    // outside the program.
+    ClearOutsideMarks(session);
+    std::string unused;
+    while (end > lower && found.Time < 0) {
+        if (IsStopRequested(session)) {
+            found.Interrupted = true;
+            break;
+        }
+        const std::uint64_t start = std::max(lower, SnapshotTimeBefore(session, end - 1));
+        GoToTime(session, start);
+        if ((session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false))
+            found.Time = static_cast<std::int64_t>(start);
+        if (!slow) {
+            while (RunForward(session, end, true) == RunStop::Break) {
+                if (CheckBreakpoints(session, unused, false))
+                    found.Time = static_cast<std::int64_t>(CountSteps(session.Now));
+            }
+        } else {
+            for (std::uint64_t t = start; t < end; ++t) {
+                if (t != start && (session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
+                    CheckBreakpoints(session, unused, false)) {
+                    found.Time = static_cast<std::int64_t>(t);
+                    found.Watch.clear();
+                }
+                if ((t & _StopCheckMask) == 0 && IsStopRequested(session)) {
+                    // What this stretch found may not be its latest.
+                    found.Time = -1;
+                    found.Interrupted = true;
+                    break;
+                }
+                const std::vector<std::int64_t> before = ReadWatched(session);
+                const Accesses accesses = access ? NoteAccesses(session) : Accesses{};
+                if (RunForward(session, t + 1, false) != RunStop::Reached)
+                    break;
+                // Going backwards, the value changes from what it is after the step to what it was before.
+                std::string change = FindWatchChange(session, ReadWatched(session), before);
+                if (change.empty() && access)
+                    change = FindAccessHit(session, accesses);
+                if (!change.empty()) {
+                    found.Time = static_cast<std::int64_t>(t);
+                    found.Watch = change;
+                }
+            }
+            if (found.Interrupted)
+                break;
+        }
+        if (found.Time < 0)
+            end = start;
+    }
+    found.Searched = end;
+    RebuildBreakTable(session);
+    return found;
+}
+
+// Goes to the stop found, or when interrupted to the oldest moment
+// searched, and says which.
+StopReport GoToFoundStop(DebugSession& session, const FoundStop& found)
+{
+    if (found.Time < 0)
+        return GoToInterrupted(session, found.Searched);
+    GoToTime(session, static_cast<std::uint64_t>(found.Time));
+    if (!found.Watch.empty())
+        return {StopKind::Watchpoint, found.Watch};
+    std::string reason;
+    CheckBreakpoints(session, reason, true);
+    return {StopKind::Breakpoint, reason};
+}
+
+// reverse-next and reverse-finish: to the moment the call depth says, but
+// stopping at a breakpoint or watched change on the way.
+StopReport DepthBackwardStopping(DebugSession& session, int relative)
+{
+    const std::uint64_t from = CountSteps(session.Now);
+    const StopReport report = DepthBackward(session, relative);
+    if (report.Kind == StopKind::Interrupted)
+        return report;
+    const std::uint64_t to = CountSteps(session.Now);
+    const FoundStop found = FindLatestStop(session, to + 1, from);
+    if (found.Time >= 0 || found.Interrupted)
+        return GoToFoundStop(session, found);
+    if (CountSteps(session.Now) != to)
+        GoToTime(session, to);
+    return report;
 }
 
 } // namespace
@@ -483,6 +613,9 @@ StopReport StepForward(DebugSession& session, std::uint64_t count)
 StopReport NextForward(DebugSession& session, std::uint64_t count)
 {
     for (std::uint64_t i = 0; i < count; ++i) {
+        // As step N: Ctrl-C stops it between its steps.
+        if (i > 0 && IsStopRequested(session))
+            return {StopKind::Interrupted, "interrupted"};
         std::string reason;
         StepBefore before;
         const RunStop stop = StepWatched(session, reason, before);
@@ -495,7 +628,13 @@ StopReport NextForward(DebugSession& session, std::uint64_t count)
             const StopReport report = Resume(session, Goal::Return, WordAt(cpu, cpu.SP), before.Sp, UINT64_MAX);
             if (report.Kind != StopKind::Finished)
                 return report;
+        } else if (StopReport left; LeftProgram(session, left, before.Pc)) {
+            return left;
         }
+        // As step N does: a breakpoint between the steps stops them.
+        if (i + 1 < count && (session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) &&
+            CheckBreakpoints(session, reason, true))
+            return {StopKind::Breakpoint, reason};
     }
     return NoteHalt(session, {});
 }
@@ -541,7 +680,12 @@ StopReport StepBackward(DebugSession& session, std::uint64_t count)
     const std::uint64_t now = CountSteps(session.Now);
     if (now <= FindOldestTime(session))
         return ReportStartOfHistory();
-    if (!GoToTime(session, now > count ? now - count : 0) || count > now)
+    const std::uint64_t target = now > count ? now - count : 0;
+    // A breakpoint or a watched change between the steps stops them.
+    const FoundStop found = FindLatestStop(session, std::max(target, FindOldestTime(session)) + 1, now);
+    if (found.Time >= 0 || found.Interrupted)
+        return GoToFoundStop(session, found);
+    if (!GoToTime(session, target) || count > now)
         return ReportStartOfHistory();
     return {};
 }
@@ -549,7 +693,7 @@ StopReport StepBackward(DebugSession& session, std::uint64_t count)
 StopReport NextBackward(DebugSession& session, std::uint64_t count)
 {
     for (std::uint64_t i = 0; i < count; ++i) {
-        const StopReport report = DepthBackward(session, 0);
+        const StopReport report = DepthBackwardStopping(session, 0);
         if (report.Kind != StopKind::Step)
             return report;
     }
@@ -558,58 +702,14 @@ StopReport NextBackward(DebugSession& session, std::uint64_t count)
 
 StopReport FinishBackward(DebugSession& session)
 {
-    return DepthBackward(session, -1);
+    return DepthBackwardStopping(session, -1);
 }
 
 StopReport ContinueBackward(DebugSession& session)
 {
-    std::uint64_t end = CountSteps(session.Now);
-    const bool slow = HasWatchpoints(session);
-    while (end > FindOldestTime(session)) {
-        const std::uint64_t start = SnapshotTimeBefore(session, end - 1);
-        GoToTime(session, start);
-        std::int64_t best = -1;
-        std::string watchReason;
-        std::string unused;
-        if (!slow) {
-            if ((session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false))
-                best = static_cast<std::int64_t>(start);
-            while (RunForward(session, end, true) == RunStop::Break) {
-                if (CheckBreakpoints(session, unused, false))
-                    best = static_cast<std::int64_t>(CountSteps(session.Now));
-            }
-        } else {
-            while (CountSteps(session.Now) < end) {
-                const std::uint64_t t = CountSteps(session.Now);
-                if ((session.Stops.BreakTable[session.Now.Cpu.PC] & _UserBreak) && CheckBreakpoints(session, unused, false)) {
-                    best = static_cast<std::int64_t>(t);
-                    watchReason.clear();
-                }
-                const std::vector<std::int64_t> before = ReadWatched(session);
-                const bool access = HasAccessWatches(session);
-                const Accesses accesses = access ? NoteAccesses(session) : Accesses{};
-                if (RunForward(session, t + 1, false) != RunStop::Reached)
-                    break;
-                // Going backwards, the value changes from what it is after the step to what it was before.
-                std::string change = FindWatchChange(session, ReadWatched(session), before);
-                if (change.empty() && access)
-                    change = FindAccessHit(session, accesses);
-                if (!change.empty()) {
-                    best = static_cast<std::int64_t>(t);
-                    watchReason = change;
-                }
-            }
-        }
-        if (best >= 0) {
-            GoToTime(session, static_cast<std::uint64_t>(best));
-            if (!watchReason.empty())
-                return {StopKind::Watchpoint, watchReason};
-            std::string reason;
-            CheckBreakpoints(session, reason, true);
-            return {StopKind::Breakpoint, reason};
-        }
-        end = start;
-    }
+    const FoundStop found = FindLatestStop(session, FindOldestTime(session), CountSteps(session.Now));
+    if (found.Time >= 0 || found.Interrupted)
+        return GoToFoundStop(session, found);
     GoToTime(session, FindOldestTime(session));
     return ReportStartOfHistory();
 }

@@ -376,6 +376,16 @@ std::string CheckCombination(const RunOptions& options)
 {
     if (options.ImageFile.empty() && options.Loads.empty())
         return "no IMAGE and no --load: nothing to run";
+    if (options.Debug) {
+        // The debugger shows the machine as it goes; it writes no files.
+        const char* ignored = !options.TraceFile.empty() ? "--trace"
+                              : !options.OutFile.empty() ? "--out"
+                              : !options.Dumps.empty()   ? "--dump"
+                                                         : nullptr;
+        if (ignored)
+            return std::string(ignored) +
+                   " cannot be used with --debug: the debugger writes no trace, image or dump (x ADDR shows memory)";
+    }
     if (options.Machine.Cpm && options.TraceFile == "-")
         return "--trace - cannot be used with --cpm: standard output carries only what the program prints";
     for (const InterruptEvent& event : options.Machine.Interrupts) {

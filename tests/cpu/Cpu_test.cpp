@@ -110,6 +110,99 @@ TEST(Flags, OneRowPerRule)
     }
 }
 
+// One row per ALU group with a carry in (CY before) and a carry out (CY
+// after), so that an instruction that drops, ignores or invents the carry
+// fails here without any other simulator to compare against. Worked by hand
+// from the data book's descriptions, on the 8080 (no V or K). F: S 80H,
+// Z 40H, AC 10H, P 04H, CY 01H.
+TEST(Flags, EachAluGroupWithCarryInAndOut)
+{
+    struct Row {
+        const char* Rule;
+        std::vector<std::uint8_t> Program;
+        std::uint8_t A, B, F;
+        std::uint8_t ExpectedA, ExpectedF;
+    } rows[] = {
+        {"ADD ignores CY, carries out", {0x80}, 0xF0, 0x20, 0x01, 0x10, 0x01},
+        {"ADC adds CY, carries out of bits 3 and 7", {0x88}, 0xF0, 0x0F, 0x01, 0x00, 0x55},
+        {"ADC without CY", {0x88}, 0x3A, 0x05, 0x00, 0x3F, 0x04},
+        {"ADI ignores CY, carries out", {0xC6, 0x01}, 0xFF, 0x00, 0x01, 0x00, 0x55},
+        {"ACI adds CY, carries out", {0xCE, 0x80}, 0x7F, 0x00, 0x01, 0x00, 0x55},
+        {"SUB ignores CY, borrows out", {0x90}, 0x01, 0x02, 0x01, 0xFF, 0x85},
+        {"SBB subtracts CY, borrows out", {0x98}, 0x00, 0xFF, 0x01, 0x00, 0x45},
+        {"SUI ignores CY, borrows out", {0xD6, 0x01}, 0x00, 0x00, 0x01, 0xFF, 0x85},
+        {"SBI subtracts CY, borrows out", {0xDE, 0x00}, 0x00, 0x00, 0x01, 0xFF, 0x85},
+        {"ANA clears CY; AC from bit 3 of either", {0xA0}, 0xFC, 0x0F, 0x01, 0x0C, 0x14},
+        {"ANI clears CY", {0xE6, 0x80}, 0xFF, 0x00, 0x01, 0x80, 0x90},
+        {"XRA clears CY", {0xA8}, 0x5A, 0x0F, 0x01, 0x55, 0x04},
+        {"XRI clears CY", {0xEE, 0x01}, 0x80, 0x00, 0x01, 0x81, 0x84},
+        {"ORA clears CY", {0xB0}, 0x00, 0x00, 0x01, 0x00, 0x44},
+        {"ORI clears CY", {0xF6, 0x02}, 0x01, 0x00, 0x01, 0x03, 0x04},
+        {"CMP ignores CY, borrows out, keeps A", {0xB8}, 0x01, 0x02, 0x01, 0x01, 0x85},
+        {"CPI ignores CY, no borrow", {0xFE, 0x05}, 0x05, 0x00, 0x01, 0x05, 0x54},
+        {"INR keeps CY set", {0x3C}, 0xFF, 0x00, 0x01, 0x00, 0x55},
+        {"DCR keeps CY clear", {0x3D}, 0x00, 0x00, 0x00, 0xFF, 0x84},
+        {"DAA with CY in adds 60H and keeps it", {0x27}, 0x00, 0x00, 0x01, 0x60, 0x05},
+        {"DAA carries out of a high part above 9", {0x27}, 0xA0, 0x00, 0x00, 0x00, 0x45},
+        {"RAL: CY into bit 0, bit 7 out", {0x17}, 0x80, 0x00, 0x01, 0x01, 0x01},
+        {"RAL: CY in, nothing out", {0x17}, 0x40, 0x00, 0x01, 0x81, 0x00},
+        {"RAR: CY into bit 7, bit 0 out", {0x1F}, 0x01, 0x00, 0x01, 0x80, 0x01},
+        {"RAR: CY in, nothing out", {0x1F}, 0x02, 0x00, 0x01, 0x81, 0x00},
+        {"RLC: bit 7 out and round, CY in ignored", {0x07}, 0x80, 0x00, 0x00, 0x01, 0x01},
+        {"RLC: CY in ignored", {0x07}, 0x01, 0x00, 0x01, 0x02, 0x00},
+        {"RRC: bit 0 out and round", {0x0F}, 0x01, 0x00, 0x00, 0x80, 0x01},
+        {"RRC: CY in ignored", {0x0F}, 0x02, 0x00, 0x01, 0x01, 0x00},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::uint8_t> program = row.Program;
+        program.push_back(_Hlt);
+        auto cpu = MakeCpu(_8080, program);
+        cpu->A = row.A;
+        cpu->B = row.B;
+        cpu->F = row.F;
+        ASSERT_EQ(RunCpu(*cpu, 100), RunEnd::Halted) << row.Rule;
+        EXPECT_EQ(cpu->A, row.ExpectedA) << row.Rule;
+        EXPECT_EQ(cpu->F, row.ExpectedF) << row.Rule;
+    }
+}
+
+// DAD: HL plus the pair; CY is the carry out of bit 15, in ignored, and the
+// other flags stay.
+TEST(Flags, DadCarriesOutOfBit15Only)
+{
+    struct Row {
+        const char* Rule;
+        std::uint8_t Opcode;
+        std::uint16_t HL, Pair; // Pair: BC, DE, HL itself or SP
+        std::uint8_t F;
+        std::uint16_t ExpectedHL;
+        std::uint8_t ExpectedF;
+    } rows[] = {
+        {"DAD B carries out, Z and P stay", 0x09, 0xFFFF, 0x0001, 0x44, 0x0000, 0x45},
+        {"DAD B ignores CY in, clears it", 0x09, 0x1234, 0x1111, 0x01, 0x2345, 0x00},
+        {"DAD D carries out", 0x19, 0x8001, 0x8000, 0x00, 0x0001, 0x01},
+        {"DAD H doubles, carries out", 0x29, 0x8000, 0x8000, 0x00, 0x0000, 0x01},
+        {"DAD SP carries out", 0x39, 0x0001, 0xFFFF, 0x80, 0x0000, 0x81},
+    };
+    for (const Row& row : rows) {
+        auto cpu = MakeCpu(_8080, {row.Opcode, _Hlt});
+        cpu->H = static_cast<std::uint8_t>(row.HL >> 8);
+        cpu->L = static_cast<std::uint8_t>(row.HL);
+        const auto high = static_cast<std::uint8_t>(row.Pair >> 8);
+        const auto low = static_cast<std::uint8_t>(row.Pair);
+        if (row.Opcode == 0x09)
+            cpu->B = high, cpu->C = low;
+        else if (row.Opcode == 0x19)
+            cpu->D = high, cpu->E = low;
+        else if (row.Opcode == 0x39)
+            cpu->SP = row.Pair;
+        cpu->F = row.F;
+        ASSERT_EQ(RunCpu(*cpu, 100), RunEnd::Halted) << row.Rule;
+        EXPECT_EQ(JoinPair(cpu->H, cpu->L), row.ExpectedHL) << row.Rule;
+        EXPECT_EQ(cpu->F, row.ExpectedF) << row.Rule;
+    }
+}
+
 TEST(PswByte, AsPushPswPushesIt)
 {
     struct Row {

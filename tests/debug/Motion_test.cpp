@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -66,6 +67,17 @@ TEST(Motion, OverIntoOutOfAndBackAcrossCalls)
         {"continue", "reverse-continue", 0x2000, 0}, // no breakpoint: the start
         {"break 2010H;continue;c", "rc", 0x2010, 2}, // SUB's one entry, from the end
         {"tbreak 0008H;continue", "info breakpoints", 0x0008, 6},
+        // Every motion of more than one step stops at a breakpoint or a
+        // watched change on its way, as gdb's do.
+        {"break 2006H", "next 3", 0x2006, 4},                   // between next's steps
+        {"step 8;break 2010H", "reverse-step 8", 0x2010, 2},    // between reverse-step's
+        {"step 8;watch C", "reverse-step 8", 0x0008, 6},        // before INR C changed C
+        {"step 4;break 2010H", "reverse-next", 0x2010, 2},      // inside the call gone back over
+        {"step 8;watch C", "reverse-next", 0x0008, 6},          // inside RST 1 gone back over
+        {"step 7;break 0008H", "reverse-finish", 0x0008, 6},    // on the way to the RST
+        {"step 9;break 2010H", "reverse-finish", 0x2010, 2},    // outermost: on the way to the start
+        {"step 9;watch C", "reverse-continue", 0x0008, 6},      // a watched change, searched back
+        {"step 9;break 2006H", "reverse-step 3", 0x0008, 6},      // the breakpoint is not on the way
     };
     for (const MotionRow& row : rows) {
         auto session = MakeCallSession();
@@ -75,6 +87,57 @@ TEST(Motion, OverIntoOutOfAndBackAcrossCalls)
         EXPECT_FALSE(result.Refused) << row.Command << ": " << result.Text;
         EXPECT_EQ(session->Now.Cpu.PC, row.Pc) << row.Setup << " / " << row.Command << ": " << result.Text;
         EXPECT_EQ(CountSteps(session->Now), row.Time) << row.Setup << " / " << row.Command;
+    }
+}
+
+// Going back exactly to the first state is a plain stop; one step further
+// is the start of the history.
+TEST(Motion, TheFirstStateReachedExactlyIsNotTheStartOfHistory)
+{
+    const struct {
+        const char* Back;
+        const char* Says;
+    } rows[] = {
+        {"reverse-step 3", ""},
+        {"reverse-step 4", "start of history\n"},
+        {"reverse-step 1000", "start of history\n"},
+    };
+    for (const auto& row : rows) {
+        auto session = MakeCallSession();
+        ASSERT_FALSE(RunDebugCommand(*session, "step 3").Refused);
+        const std::string said = RunDebugCommand(*session, row.Back).Text;
+        EXPECT_EQ(CountSteps(session->Now), 0u) << row.Back;
+        EXPECT_EQ(said.substr(0, said.find('\n') + 1) == "start of history\n", *row.Says != '\0')
+            << row.Back << ": " << said;
+    }
+}
+
+// A Ctrl-C already pending stops a search of the history at once: the
+// machine stays where it was and says it was interrupted.
+TEST(Motion, AStopRequestStopsGoingBack)
+{
+    for (const char* back : {"reverse-continue", "reverse-finish", "reverse-step 5"}) {
+        auto session = MakeCallSession();
+        ASSERT_FALSE(RunDebugCommand(*session, "step 9").Refused);
+        ASSERT_FALSE(RunDebugCommand(*session, "watch C").Refused);
+        volatile std::sig_atomic_t requested = 1;
+        session->StopRequest = &requested;
+        const std::string said = RunDebugCommand(*session, back).Text;
+        EXPECT_EQ(said.substr(0, said.find('\n')), "interrupted") << back;
+        EXPECT_EQ(CountSteps(session->Now), 9u) << back;
+    }
+}
+
+// Forwards, step N and next N take their first step and stop after it.
+TEST(Motion, AStopRequestStopsStepsBetweenThem)
+{
+    for (const char* forward : {"step 5", "next 5"}) {
+        auto session = MakeCallSession();
+        volatile std::sig_atomic_t requested = 1;
+        session->StopRequest = &requested;
+        const std::string said = RunDebugCommand(*session, forward).Text;
+        EXPECT_EQ(said.substr(0, said.find('\n')), "interrupted") << forward;
+        EXPECT_EQ(CountSteps(session->Now), 1u) << forward;
     }
 }
 

@@ -2,8 +2,8 @@
 # Drives Run8085 --debug on a real terminal (a tmux pane), as a person would:
 # the prompt shows, a line is edited (Ctrl-A to its start, a letter put in
 # front), the history gives the last line back (Up), the registers a step
-# changed are shown in bold, and Ctrl-C stops an endless continue and comes
-# back to the prompt. Exit 77 (skipped) without tmux.
+# changed are shown in bold, and Ctrl-C stops an endless continue and a
+# long reverse-continue and comes back to the prompt. Exit 77 (skipped) without tmux.
 #
 #   terminal_test.sh RUN8085 PROGRAM.BIN [plain]
 #
@@ -62,6 +62,20 @@ t send-keys -t "$session" "continue" Enter
 sleep 1
 t send-keys -t "$session" C-c
 wait_for "interrupted"
+# Going back over all of that with a watchpoint searches the history one
+# instruction at a time, for minutes: Ctrl-C stops it too.
+t send-keys -t "$session" "watch [3000H]" Enter "reverse-continue" Enter
+sleep 1
+t send-keys -t "$session" C-c
+for _ in $(seq 50); do
+    [ "$(t capture-pane -p -S -200 -t "$session" | grep -c 'interrupted$')" -ge 2 ] && break
+    sleep 0.1
+done
+[ "$(t capture-pane -p -S -200 -t "$session" | grep -c 'interrupted$')" -ge 2 ] || {
+    echo "Ctrl-C did not stop reverse-continue; the terminal shows:"
+    t capture-pane -p -t "$session"
+    exit 1
+}
 t send-keys -t "$session" "quit" Enter
 for _ in $(seq 50); do
     t has-session -t "$session" 2>/dev/null || exit 0

@@ -190,6 +190,31 @@ TEST(CodeStores, TheFirstIsNamedAndTheRestCounted)
     EXPECT_EQ(FormatMoreCodeStores(run->Found), "2 more stores into the program's own code followed (not shown)");
 }
 
+// One, two and three stores: the first is named, the rest counted, and
+// with only one there is no second line at all.
+TEST(CodeStores, OneTwoAndThree)
+{
+    const struct {
+        std::uint8_t Times;
+        const char* More;
+    } rows[] = {
+        {1, ""},
+        {2, "1 more store into the program's own code followed (not shown)"},
+        {3, "2 more stores into the program's own code followed (not shown)"},
+    };
+    for (const auto& row : rows) {
+        // MVI C, n; LOOP: STA 2000H (over the MVI); DCR C; JNZ LOOP; HLT.
+        auto run = RunMapped({{{0x0E, row.Times}}, {{0x32, 0x00, 0x20}}, {{0x0D}}, {{0xC2, 0x02, 0x20}}, {{0x76}}});
+        EXPECT_EQ(run->Stop, StopReason::Halt) << int{row.Times};
+        EXPECT_EQ(run->Found.CodeStores, row.Times);
+        EXPECT_EQ(FormatCodeStoreWarning(run->Places, run->Found),
+                  "STA 2000H at 2002H (prog.asm:3) overwrites the program's own code at 2000H (prog.asm:2); put data "
+                  "elsewhere, e.g. after ORG 3000H")
+            << int{row.Times};
+        EXPECT_EQ(FormatMoreCodeStores(run->Found), row.More) << int{row.Times};
+    }
+}
+
 TEST(CodeStores, WhatCountsAsOne)
 {
     struct Row {
