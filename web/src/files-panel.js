@@ -39,7 +39,11 @@ function Persist(file)
         localStorage.setItem(Prefix + file.id, JSON.stringify({ name: file.name, text: file.text,
             modified: file.modified }));
     } catch {
-        Say('The browser refused to keep the program (storage full?): use Save.');
+        // Not kept: the older copy goes too, so that a reload does not bring
+        // it back as if it were this one.
+        localStorage.removeItem(Prefix + file.id);
+        Say(`This program (${Math.ceil(file.text.length / 1024)} KiB) is more than the browser lets the page ` +
+            'keep: it is not kept, and a reload would lose it. Share or download it to keep it.');
     }
 }
 
@@ -198,12 +202,16 @@ export function SaveExport(kind, data)
 
 function OpenShared()
 {
-    const shared = ReadShareLink(location.hash);
-    if (shared === null) {
+    const link = ReadShareLink(location.hash);
+    if (link === null) {
         return false;
     }
     history.replaceState(null, '', location.href.replace(/#.*$/, ''));
-    const file = OpenAsNewFile('shared.asm', shared);
+    if (link.error) {
+        Say(`The shared link cannot be read: ${link.error}. The programs kept in this browser are as they were.`);
+        return false;
+    }
+    const file = OpenAsNewFile('shared.asm', link.source);
     Say(`Program opened from a shared link as ${file.name}: Assemble to run it.`);
     return true;
 }
