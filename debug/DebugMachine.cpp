@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 
 namespace {
@@ -99,19 +100,22 @@ void Restore(DebugSession& session, const DebugMachine& machine)
 void TakeSnapshot(DebugSession& session)
 {
     for (;;) {
-        try {
-            session.History.Snapshots.push_back(std::make_unique<DebugMachine>(session.Now));
+        // Allocated without exceptions: the page's module has none.
+        std::unique_ptr<DebugMachine> copy(new (std::nothrow) DebugMachine(session.Now));
+        if (copy) {
+            session.History.Snapshots.push_back(std::move(copy));
             break;
-        } catch (const std::bad_alloc&) {
-            // --history-size asked for more than there is: the history
-            // keeps what fitted, the oldest copy making room for this one.
-            if (session.History.Snapshots.size() < 2)
-                throw;
-            session.History.Snapshots.pop_front();
-            session.History.HistoryBytes = session.History.Snapshots.size() * sizeof(DebugMachine);
-            session.Output += "memory ran out: the history is cut to " +
-                              std::to_string(session.History.HistoryBytes >> 20) + " MiB\n";
         }
+        // --history-size asked for more than there is: the history keeps
+        // what fitted, the oldest copy making room for this one.
+        if (session.History.Snapshots.size() < 2) {
+            std::fputs("Run8085: out of memory for the debugger's history\n", stderr);
+            std::abort();
+        }
+        session.History.Snapshots.pop_front();
+        session.History.HistoryBytes = session.History.Snapshots.size() * sizeof(DebugMachine);
+        session.Output += "memory ran out: the history is cut to " +
+                          std::to_string(session.History.HistoryBytes >> 20) + " MiB\n";
     }
     if (session.History.Snapshots.size() <= SnapshotCapacity(session))
         return;
