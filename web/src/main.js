@@ -1,6 +1,7 @@
 // The page: wires the panels (one module each) to the worker that assembles
 // and runs the program, and to each other.
 import { $, view, Say, WithFileName } from './page.js';
+import { ParseNumber } from './format.js';
 import { CreateEditor } from './editor.js';
 import { ReadMnemonics, HasInstruction } from './highlight.js';
 import { BuildStatePanel, BuildRegisterPanels, RenderRegisters, WireRegisters } from './registers-panel.js';
@@ -89,13 +90,20 @@ function Render()
     RenderKit();
     RenderStack();
     RenderLabels();
-    RenderListingPosition();
-    editor.SetCurrentLine(ready && !view.running ? editor.LineOfAssembled(view.state.sourceLine || 0) : 0);
+    RenderListingPosition(Watched());
+    // While running, the line is followed only at the speeds made for watching a loop go round.
+    editor.SetCurrentLine(ready && (!view.running || Watched()) ? editor.LineOfAssembled(view.state.sourceLine || 0) : 0);
     RenderButtons();
     RenderInterruptButtons();
     performance.measure('render', 'render-start'); // the page's benchmark observes these
     performance.clearMarks('render-start');
     performance.clearMeasures('render');
+}
+
+// The speeds (instructions a second) slow enough to follow the source line.
+function Watched()
+{
+    return ['10', '2'].includes($('speed').value);
 }
 
 function Schedule()
@@ -133,14 +141,31 @@ function TakeState(message)
         log.textContent = (log.textContent + WithFileName(message.output)).slice(-4000);
         log.scrollTop = log.scrollHeight;
     }
+    // What Run, Reset or Assemble did with the values entered is said with
+    // the states that follow, until the next command.
+    if (message.said !== undefined) {
+        view.note = message.said;
+    }
+    const note = view.note ? ' ' + view.note : '';
+    const raised = /^interrupt (\S+)$/.exec(message.command ?? '');
     if (message.refused) {
         Say(WithFileName(message.output?.trim() || `The debugger refused: ${message.command}`));
+    } else if (raised && !view.running) {
+        Say(RaisedText(raised[1], s));
     } else if (view.running) {
-        Say('Running… (Stop or Shift+F5 stops it)');
+        Say('Running… (Stop or Shift+F5 stops it)' + note);
     } else {
-        Say(DescribeStop(s, editor.LineOfAssembled(s.sourceLine || 0)));
+        Say(WithFileName(DescribeStop(s, editor.LineOfAssembled(s.sourceLine || 0))) + note);
     }
     Schedule();
+}
+
+// An interrupt raised while the program stands still: when it is taken.
+function RaisedText(command, s)
+{
+    const source = command.replace(/^RST/, 'RST ').replace(/^INTR:(\d)$/, 'INTR (RST $1)');
+    const masked = source === 'TRAP' ? '' : !s.ie ? ' Interrupts are disabled (EI enables them): it waits until then.' : '';
+    return `${source} raised: the processor takes it at the next Step or Continue.${masked}`;
 }
 
 function ShowAssembly(result)
@@ -151,6 +176,7 @@ function ShowAssembly(result)
     view.state = null;
     view.outLog = [];
     view.ports = new Map();
+    view.note = '';
     editor.MarkAssembled();
     sentBreakpoints = JSON.stringify(editor.Breakpoints());
     editor.SetProblems(result.problems);
@@ -176,13 +202,26 @@ function Assemble()
 function Command(line, whileRunning = false)
 {
     if (view.assembled && (whileRunning || !view.running)) {
+        view.note = '';
         Post({ op: 'command', line });
     }
+}
+
+// The start address box: empty for the program's own start (the first
+// address it fills, or END's label); NaN when it holds no address.
+function StartAddress()
+{
+    const text = $('start-address').value.trim();
+    return text === '' ? null : ParseNumber(text, 16, 'hex');
 }
 
 function Go(fromStart)
 {
     if (!view.assembled || view.running) {
+        return;
+    }
+    if (fromStart && Number.isNaN(StartAddress())) {
+        Say('Start address: type a 16-bit address such as 2000 or 2000H, or leave it empty.');
         return;
     }
     if (fromStart) {
@@ -191,7 +230,7 @@ function Go(fromStart)
     view.running = true;
     view.runFrom = fromStart ? null : view.state;
     RenderButtons();
-    Post({ op: 'go', fromStart, speed: $('speed').value });
+    Post({ op: 'go', fromStart, speed: $('speed').value, start: StartAddress() });
 }
 
 const Actions = {
@@ -203,7 +242,7 @@ const Actions = {
     'step-back': () => Command('reverse-step'),
     continue: () => Go(false),
     stop: () => Post({ op: 'stop' }),
-    reset: () => { view.outLog = []; view.previous = null; Post({ op: 'reset' }); },
+    reset: () => { view.outLog = []; view.previous = null; Post({ op: 'reset', start: StartAddress() }); },
     'toggle-breakpoint': () => ToggleBreakpoint(editor.CaretLine()),
 };
 
