@@ -73,6 +73,8 @@ async function WaitForStatus(pattern)
 {
     await page.waitForFunction((source) => new RegExp(source).test(document.querySelector('[role="status"]')
         .textContent), { timeout: 30000 }, pattern.source);
+    // The panels are drawn at the next frame after the status line changes.
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
     return Status();
 }
 
@@ -152,6 +154,9 @@ test('a session: error, fix, steps forwards and back, breakpoint, memory, stop, 
     await Control('button', 'Breakpoint at line 7');
     await Press('Continue');
     assert.match(await WaitForStatus(/^Stopped at line 7/), /PC 2008H, after 4 instructions/);
+    // The panels are drawn at the next frame after the status line.
+    await page.waitForFunction(() => /^breakpoint/.test(document.querySelector('#cpu-state').rows[8].cells[1]
+        .textContent), { timeout: 5000 }).catch(() => {});
     assert.match(await page.$eval('#cpu-state', (t) => t.rows[8].cells[1].textContent), /^breakpoint/);
     registers = await Registers();
     assert.deepEqual([registers.A, registers.PC], ['0C', '2008']);

@@ -57,6 +57,9 @@ export function Person(page)
         {
             await page.waitForFunction((source) => new RegExp(source).test(document.querySelector('[role="status"]')
                 .textContent), { timeout: 30000 }, pattern.source);
+            // The panels are drawn at the next frame after the status line changes.
+            await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() =>
+                requestAnimationFrame(resolve))));
             return person.Status();
         },
         async Value(role, name)

@@ -237,7 +237,7 @@ test('F5 and F10 after a halt stay in the page; F1 shows the keys', { skip }, as
     await p.page.keyboard.press('F5');
     await p.page.keyboard.press('F10');
     assert.deepEqual(await p.page.evaluate(() => window.keysSeen), [['F5', true], ['F10', true]]);
-    assert.match(await p.Status(), /^Halted/);
+    assert.match(await p.Status(), /^The program has halted: Run \(Ctrl\+F5\) starts it again/);
 
     await p.page.keyboard.press('F1');
     const help = await p.Control('dialog', 'Keyboard shortcuts');

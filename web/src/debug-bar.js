@@ -1,6 +1,6 @@
 // The bar of Assemble and the debugger's buttons, their keyboard shortcuts,
 // and the status line's account of where the program stopped.
-import { $, view, Counted } from './page.js';
+import { $, view, Say, Counted } from './page.js';
 import { Hex } from './format.js';
 
 // key, shift, ctrl, action (a button's id), what it does (for the help)
@@ -93,6 +93,8 @@ export function WireDebugBar(actions)
             event.preventDefault();
             if (!$(hit[3])?.disabled) {
                 actions[hit[3]]();
+            } else if (view.state?.halted && !view.running) {
+                Say('The program has halted: Run (Ctrl+F5) starts it again, Step back (Shift+F10) goes back.');
             }
         } else if (event.key === 'F1') {
             event.preventDefault();

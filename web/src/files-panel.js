@@ -112,10 +112,10 @@ async function Hold(id)
         return;
     }
     await new Promise((held) => {
-        navigator.locks.request(Prefix + id, () => new Promise((letGo) => {
-            release = letGo;
+        navigator.locks.request(Prefix + id, { ifAvailable: true }, (lock) => {
             held();
-        }));
+            return lock ? new Promise((letGo) => { release = letGo; }) : null;
+        });
     });
 }
 
@@ -329,8 +329,12 @@ export async function OpenFirstProgram()
     }
     let ready = OpenShared();
     if (!ready) {
-        const mine = files.get(sessionStorage.getItem(TabKey));
-        const held = mine || files.size === 0 ? new Set() : await HeldElsewhere();
+        // A reload keeps the tab's file; a duplicated tab (its session copied)
+        // takes the file only if the tab it came from has let it go.
+        const reload = performance.getEntriesByType('navigation')[0]?.type === 'reload';
+        let mine = files.get(sessionStorage.getItem(TabKey));
+        const held = (mine && reload) || files.size === 0 ? new Set() : await HeldElsewhere();
+        mine = mine && !held.has(mine.id) ? mine : null;
         const free = [...files.values()].filter((f) => !held.has(f.id)).sort((a, b) => b.modified - a.modified);
         const file = mine ?? free[0];
         if (file) {

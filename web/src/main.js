@@ -302,7 +302,6 @@ function Forget()
     view.previous = null;
     view.runFrom = null;
     view.stale = false;
-    view.example = null;
     ShowListing({ problems: [], records: [] }, '', FileName(), () => {});
     Post({ op: 'forget' });
     Schedule();
