@@ -5,7 +5,10 @@
 // site (IDE_SITE); each test has a browser context of its own.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { site, OpenBrowser, NewPerson } from './person.mjs';
+import fs from 'node:fs';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { site, OpenBrowser, NewPerson, Person } from './person.mjs';
 import { ServeSite } from './serve.mjs';
 
 const skip = !site && 'no site built';
@@ -178,7 +181,6 @@ test('offline on a first visit that never assembled: the server stopped, the pag
         server.closeAllConnections();
         await new Promise((resolve) => server.close(resolve));
         await page.reload();
-        const { Person } = await import('./person.mjs');
         const p = Person(page);
         await page.waitForFunction(() => document.querySelector('[aria-label="Source code"]')?.textContent !== '',
             { timeout: 30000 });
@@ -186,5 +188,37 @@ test('offline on a first visit that never assembled: the server stopped, the pag
         await p.WaitForStatus(/^Ready/);
         await p.Press('Step');
         assert.match(await p.WaitForStatus(/after 1 instruction,/), /^Stopped at line/);
+        await context.close();
+    });
+
+test('the single-file page opened from disk (file://, no server): assemble, step, step back, run to the halt',
+    { skip }, async () => {
+        const file = path.join(site, 'ide8085.html');
+        assert.ok(fs.existsSync(file), 'the build made the single file');
+        const context = await opened.browser.createBrowserContext();
+        const page = await context.newPage();
+        const errors = [];
+        page.on('pageerror', (error) => errors.push(String(error)));
+        const requests = [];
+        page.on('request', (request) => requests.push(request.url()));
+        await page.setViewport({ width: 1400, height: 900 });
+        await page.goto(pathToFileURL(file).href, { waitUntil: 'load' });
+        await page.waitForFunction(() => document.querySelector('[aria-label="Source code"]')?.textContent !== '',
+            { timeout: 30000 });
+        const p = Person(page);
+        assert.deepEqual(await p.Options('Files'), ['countdown.asm'], 'the first example opened from inside the file');
+        assert.ok((await p.Options('Examples')).length > 3, 'the examples are inside');
+        await p.Press('Assemble');
+        assert.match(await p.WaitForStatus(/^Ready/), /at line 8/);
+        await p.Press('Step');
+        await p.WaitForStatus(/after 1 instruction,/);
+        await p.Press('Step back');
+        await p.WaitForStatus(/^Ready at line 8/);
+        await p.Press('Run');
+        assert.match(await p.WaitForStatus(/^Halted/), /^Halted at line 16/);
+        assert.equal(await page.$eval('[aria-label="OUT log"]', (l) => l.children.length > 0), true);
+        await p.Shot('single-file');
+        assert.deepEqual(errors, []);
+        assert.deepEqual(requests.filter((url) => !/^(file|blob|data):/.test(url)), [], 'nothing from a network');
         await context.close();
     });
