@@ -74,6 +74,13 @@ test('the start address: a program that begins with its vector table starts wher
         await p.Press('Run');
         assert.match(await p.WaitForStatus(/^Halted/), /at line 5, PC 2003H/);
         assert.equal((await p.Registers()).A, '42');
+        // END names the start: the page's box empty, the program starts there, and the END line says so.
+        await p.TypeInto('textbox', 'Start address', '', false);
+        await p.TypeProgram('\tORG 003CH\n\tJMP 2100H\n\tORG 2000H\nSTART:\tMVI A, 42H\n\tHLT\n\tEND START\n');
+        await p.Press('Assemble');
+        assert.match(await p.WaitForStatus(/^Ready/), /^Ready at line 4: PC 2000H/);
+        const messages = await (await p.Control('list', 'Messages')).evaluate((l) => l.textContent);
+        assert.match(messages, /:6: note: the program starts at START, 2000H, as END names it/);
         await p.TypeInto('textbox', 'Start address', 'XYZ', false);
         await p.Press('Run');
         assert.match(await p.WaitForStatus(/^Start address/), /16-bit address/);
