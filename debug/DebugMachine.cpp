@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -41,6 +42,16 @@ void WriteSessionPort(void* context, std::uint8_t port, std::uint8_t value)
     DebugSession& session = *static_cast<DebugSession*>(context);
     session.Now.Out.Written[port] = true;
     session.Now.Out.Last[port] = value;
+    // Running again from an earlier moment runs these OUTs again: those from
+    // this step on are replaced.
+    const CpuState& cpu = session.Now.Cpu;
+    const std::uint64_t step = cpu.OutInstructions + session.Now.TrapsServed;
+    std::deque<OutEvent>& history = session.OutHistory;
+    while (!history.empty() && history.back().Step >= step)
+        history.pop_back();
+    history.push_back({step, cpu.OutInstructions, cpu.OutAddress, port, value});
+    if (history.size() > _OutHistoryKept)
+        history.pop_front();
     if (port == session.Options.ConsolePort)
         PrintConsoleByte(session, value);
 }
@@ -159,9 +170,20 @@ void LoadDebugSession(DebugSession& session, const CpuState& first, const Machin
     session.ConsoleInputLog.clear();
     session.ConsolePrinted = 0;
     session.LatestTime = 0;
+    session.OutHistory.clear();
     session.HistoryLossSaid = false;
     Restore(session, session.First);
     TakeSnapshot(session);
+}
+
+std::vector<OutEvent> FindOutsUntilNow(const DebugSession& session, std::size_t limit)
+{
+    const std::uint64_t now = CountSteps(session.Now);
+    auto end = session.OutHistory.end();
+    while (end != session.OutHistory.begin() && std::prev(end)->Step > now)
+        --end;
+    const auto count = static_cast<std::size_t>(end - session.OutHistory.begin());
+    return {end - static_cast<std::ptrdiff_t>(std::min(count, limit)), end};
 }
 
 bool IsStuck(const DebugSession& session)

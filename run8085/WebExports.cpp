@@ -225,6 +225,22 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     return StateJson.c_str();
 }
 
+// The OUT log until now, the latest `limit`, the oldest first:
+// [[instructions, address, port, value], ...] ("[]" before a load).
+DEBUG_EXPORT(PageOutLog) const char* PageOutLog(std::uint32_t limit)
+{
+    StateJson = "[";
+    if (Session) {
+        for (const OutEvent& event : FindOutsUntilNow(*Session, limit)) {
+            StateJson += (StateJson.size() > 1 ? ",[" : "[") + std::to_string(event.Instructions) + "," +
+                         std::to_string(event.Address) + "," + std::to_string(event.Port) + "," +
+                         std::to_string(event.Value) + "]";
+        }
+    }
+    StateJson += "]";
+    return StateJson.c_str();
+}
+
 // ----- The page's tables: what its panels and listing show, asked of the
 // C++ tables rather than kept in JavaScript (interim exports of the page;
 // to be reconciled with the register and instruction table exports) -----

@@ -21,6 +21,7 @@ int DebugContinueSlice(std::uint32_t maxInstructions);
 const char* PageRegisterTable();
 const char* PageRegisterValues();
 const char* PageInstructionTable(int model);
+const char* PageOutLog(std::uint32_t limit);
 }
 
 namespace {
@@ -84,6 +85,42 @@ TEST(WebExports, ABadLoadSaysWhy)
     const std::string bad = "--cpu\n8086\n";
     EXPECT_EQ(LoadLoop(bad), 1);
     EXPECT_NE(Said().find("8086"), std::string::npos) << Said();
+}
+
+// MVI A, 1; OUT 01H; OUT 01H; INR A; OUT 02H; HLT at 2000H.
+int LoadOuts()
+{
+    auto image = std::make_unique<MachineImage>();
+    std::memset(image.get(), 0, sizeof *image);
+    const std::uint8_t code[] = {0x3E, 0x01, 0xD3, 0x01, 0xD3, 0x01, 0x3C, 0xD3, 0x02, 0x76};
+    std::memcpy(image->Memory + 0x2000, code, sizeof code);
+    image->Word1.Bytes[1] = 0x20;
+    return DebugLoad(reinterpret_cast<const char*>(image.get()), sizeof *image, "", 0, "", 0);
+}
+
+TEST(WebExports, TheOutLogHasEveryOutAndFollowsTheMachineBackAndForth)
+{
+    ASSERT_EQ(LoadOuts(), 0) << Said();
+    EXPECT_STREQ(PageOutLog(100), "[]");
+    EXPECT_EQ(DebugContinueSlice(1000000), 1); // one slice runs to the HLT
+    // [instructions, address, port, value]: the same value twice is two OUTs.
+    const std::string all = "[[2,8194,1,1],[3,8196,1,1],[5,8199,2,2]]";
+    EXPECT_EQ(PageOutLog(100), all);
+    EXPECT_STREQ(PageOutLog(2), "[[3,8196,1,1],[5,8199,2,2]]");
+    EXPECT_EQ(Command("reverse-step"), 0); // back before the HLT: the OUT 02H has run
+    EXPECT_EQ(PageOutLog(100), all);
+    EXPECT_EQ(Command("reverse-step"), 0); // back before the OUT 02H
+    EXPECT_STREQ(PageOutLog(100), "[[2,8194,1,1],[3,8196,1,1]]");
+    EXPECT_EQ(Command("reverse-step 3"), 0); // back before the first OUT
+    EXPECT_STREQ(PageOutLog(100), "[]");
+    EXPECT_EQ(Command("step 4"), 0); // forward again: each OUT once
+    EXPECT_EQ(PageOutLog(100), all);
+    EXPECT_EQ(Command("reverse-step"), 0);
+    EXPECT_EQ(Command("set a = 7"), 0); // another future: OUT 02H sends 7
+    EXPECT_EQ(Command("step"), 0);
+    EXPECT_STREQ(PageOutLog(100), "[[2,8194,1,1],[3,8196,1,1],[5,8199,2,7]]");
+    EXPECT_EQ(Command("run"), 0); // from the start again
+    EXPECT_STREQ(PageOutLog(100), "[]");
 }
 
 // ----- The page's tables -----

@@ -229,3 +229,34 @@ test('the single-file page opened from disk (file://, no server): assemble, step
         assert.deepEqual(requests.filter((url) => !/^(file|blob|data):/.test(url)), [], 'nothing from a network');
         await context.close();
     });
+
+test('the OUT log is every OUT (the same value twice too), and steps back with the LEDs', { skip }, async () => {
+    const p = await NewPerson(opened.browser, opened.address); // the countdown example: ten OUTs, 0A down to 01
+    const log = async () => (await p.Control('list', 'OUT log')).evaluate((l) => [...l.children].map((li) => li.textContent));
+    await p.Press('Assemble');
+    await p.WaitForStatus(/^Ready/);
+    await p.Press('Run');
+    await p.WaitForStatus(/^Halted at line 16/);
+    const all = await log();
+    assert.equal(all.length, 10, all.join('\n'));
+    assert.equal(all[0], 'after 4 instructions: OUT 01H = 0A at 2006H');
+    assert.equal(all[9], 'after 58 instructions: OUT 01H = 01 at 2006H');
+    for (let i = 1; i <= 6; ++i) {
+        await p.Press('Step back');
+        await p.WaitForStatus(new RegExp(`after ${63 - i} instructions`));
+    }
+    assert.deepEqual(await log(), all.slice(0, 9), 'the OUT undone left the log');
+    await p.Control('image', 'Port 01 as LEDs: 00000010');
+    await p.Press('Step');
+    await p.WaitForStatus(/after 58 instructions/);
+    assert.deepEqual(await log(), all, 'and came back once');
+
+    await p.TypeProgram('\tORG 2000H\n\tMVI A, 5\n\tOUT 01H\n\tOUT 01H\n\tHLT\n');
+    await p.Press('Assemble');
+    await p.WaitForStatus(/^Ready/);
+    await p.Press('Run');
+    await p.WaitForStatus(/^Halted/);
+    assert.deepEqual(await log(), ['after 2 instructions: OUT 01H = 05 at 2002H',
+        'after 3 instructions: OUT 01H = 05 at 2004H']);
+    await p.page.close();
+});

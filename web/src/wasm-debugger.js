@@ -54,6 +54,13 @@ export function CreateWasmDebugger(module)
         RegisterTable() { return Json(x.PageRegisterTable()); },
         // { A: 5, ..., K: 0 }: every row's value now (null before a load).
         RegisterValues() { return Json(x.PageRegisterValues()); },
+        // The OUTs run until now, the latest `limit`, the oldest first:
+        // [{instructions, address, port, value}].
+        OutLog(limit)
+        {
+            return Json(x.PageOutLog(limit)).map(([instructions, address, port, value]) =>
+                ({ instructions, address, port, value }));
+        },
         // [{size, states, statesTaken}] by opcode, for '8080' or '8085'.
         InstructionTable(cpu) { return Json(x.PageInstructionTable(Number(cpu))); },
         Memory()

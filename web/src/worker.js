@@ -72,13 +72,15 @@ function LoadWithEntries()
     return `the ${n === 1 ? 'value' : n + ' values'} you entered kept (Reset forgets them).`;
 }
 
+const OutLogShown = 100; // the latest OUTs the page lists
+
 function Snapshot(extra = {})
 {
     if (!debug) {
         return { op: 'state', state: null, ...extra };
     }
     const memory = debug.Memory();
-    const state = { ...debug.State(), registers: debug.RegisterValues() };
+    const state = { ...debug.State(), registers: debug.RegisterValues(), outLog: debug.OutLog(OutLogShown) };
     return { op: 'state', state, memory, output: debug.Output(), running: Boolean(running), ...extra };
 }
 
