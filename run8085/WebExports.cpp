@@ -300,6 +300,7 @@ DEBUG_EXPORT(PageInstructionTable) const char* PageInstructionTable(int model)
         const InstructionInfo& row = DescribeOpcode(cpu, static_cast<std::uint8_t>(opcode));
         json += (opcode > 0 ? ",\n" : "") + std::string("{\"size\":") + std::to_string(row.Size) +
                 ",\"states\":" + std::to_string(row.States) + ",\"statesTaken\":" + std::to_string(row.StatesTaken) +
+                ",\"mnemonic\":" + Quote(row.Mnemonic) + ",\"documented\":" + (row.Documented ? "true" : "false") +
                 "}";
     }
     return Keep(json + "]");

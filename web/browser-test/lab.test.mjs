@@ -260,3 +260,22 @@ test('the OUT log is every OUT (the same value twice too), and steps back with t
         'after 3 instructions: OUT 01H = 05 at 2004H']);
     await p.page.close();
 });
+
+test('with Processor 8080, SIM and RIM are refused at Assemble on their lines; with the 8085 they run', { skip },
+    async () => {
+        const p = await NewPerson(opened.browser, opened.address);
+        const cpu = await p.Control('combobox', 'Processor');
+        await cpu.select('8080');
+        await p.TypeProgram('\tORG 2000H\n\tMVI A, 18H\n\tSIM\n\tRIM\n\tHLT\n');
+        await p.Press('Assemble');
+        assert.match(await p.WaitForStatus(/error/), /^2 errors: nothing to run/);
+        const messages = await (await p.Control('list', 'Messages')).evaluate((l) => l.textContent);
+        assert.match(messages, /:3: error: SIM is an 8085 instruction: the 8080 has none, and would run its byte 30H as NOP/);
+        assert.match(messages, /:4: error: RIM is an 8085 instruction/);
+        assert.equal(await (await p.Control('button', 'Run')).evaluate((b) => b.disabled), true);
+        await cpu.select('8085');
+        await p.WaitForStatus(/^Ready/);
+        await p.Press('Run');
+        assert.match(await p.WaitForStatus(/^Halted/), /at line 5/);
+        await p.page.close();
+    });

@@ -1,7 +1,7 @@
 // The page: wires the panels (one module each) to the worker that assembles
 // and runs the program, and to each other.
 import { $, view, Say, WithFileName } from './page.js';
-import { ParseNumber } from './format.js';
+import { ParseNumber, Hex } from './format.js';
 import { CreateEditor } from './editor.js';
 import { ReadMnemonics, HasInstruction } from './highlight.js';
 import { BuildStatePanel, BuildRegisterPanels, RenderRegisters, WireRegisters } from './registers-panel.js';
@@ -148,7 +148,9 @@ function TakeState(message)
     }
     const note = view.note ? ' ' + view.note : '';
     const raised = /^interrupt (\S+)$/.exec(message.command ?? '');
-    if (message.refused) {
+    if (!view.assembled) {
+        // Nothing to run (refused at Assemble): the status keeps saying why.
+    } else if (message.refused) {
         Say(WithFileName(message.output?.trim() || `The debugger refused: ${message.command}`));
     } else if (raised && !view.running) {
         Say(RaisedText(raised[1], s));
@@ -168,8 +170,31 @@ function RaisedText(command, s)
     return `${source} raised: the processor takes it at the next Step or Continue.${masked}`;
 }
 
-function ShowAssembly(result)
+// With Processor 8080, each instruction the 8080 lacks (by the debugger's
+// instruction table of each model: RIM, SIM and the 8085's undocumented
+// ones) is an error on its line: the 8080 would run its byte as another
+// instruction.
+function ModelProblems(result)
 {
+    const tables = view.instructions;
+    if (view.cpu !== '8080' || !tables || !result.ok) {
+        return [];
+    }
+    return result.records.filter((r) => r.code && r.size > 0 && r.bytes?.length && !tables[8080][r.bytes[0]].documented)
+        .map((r) => {
+            const op = r.bytes[0];
+            const text = `${tables[8085][op].mnemonic} is an 8085 instruction: the 8080 has none, and would run its ` +
+                `byte ${Hex(op, 2)}H as ${tables[8080][op].mnemonic}; choose Processor 8085, or leave it out`;
+            return { line: r.sourceLine, kind: 'error', text, shown: `${FileName()}:${r.sourceLine}: error: ${text}`,
+                from: 'Processor 8080' };
+        });
+}
+
+function ShowAssembly(given)
+{
+    view.lastAssembly = given;
+    const refused = ModelProblems(given);
+    const result = refused.length ? { ...given, ok: false, problems: [...given.problems, ...refused] } : given;
     view.assembled = result.ok ? result : null;
     view.stale = false;
     view.previous = null;
@@ -258,8 +283,8 @@ function Wire()
     $('base').addEventListener('change', () => { view.base = $('base').value; Schedule(); });
     $('cpu').addEventListener('change', () => {
         view.cpu = $('cpu').value;
-        if (view.assembled) {
-            ShowAssembly(view.assembled);
+        if (view.lastAssembly) {
+            ShowAssembly(view.lastAssembly);
         }
         view.previous = null;
         Post({ op: 'cpu', cpu: view.cpu });
@@ -298,6 +323,7 @@ function Forget()
         Post({ op: 'stop' });
     }
     view.assembled = null;
+    view.lastAssembly = null;
     view.state = null;
     view.previous = null;
     view.runFrom = null;
