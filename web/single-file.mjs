@@ -34,6 +34,12 @@ html = html.replace(/<link rel="(manifest|modulepreload)"[^>]*>\n?/g, '')
         script(fs.readFileSync(new URL('single-file-boot.js', import.meta.url), 'utf8')) + '\n' +
         script(Read('src/boot.js').toString()) + '\n' +
         '<script type="module">import(window.ideSingleFile.main());</script>');
+// The editor library's license travels with it.
+const license = path.join(site, 'src', 'codemirror-LICENSE.txt');
+if (fs.existsSync(license)) {
+    html = html.replace('<html', () => '<!--\nThe editor inside this page: ' +
+        fs.readFileSync(license, 'utf8').replace(/--/g, '- -') + '-->\n<html');
+}
 const temporary = out + '.tmp';
 fs.writeFileSync(temporary, html);
 fs.renameSync(temporary, out);
