@@ -72,7 +72,7 @@ test('the start address: a program that begins with its vector table starts wher
         await p.WaitForStatus(/^Ready/);
         await p.TypeInto('textbox', 'Start address', '2000', false);
         await p.Press('Run');
-        assert.match(await p.WaitForStatus(/^Halted/), /at line 5, PC 2003H/);
+        assert.match(await p.WaitForStatus(/^Halted/), /at line 5, PC 2003H.* Run from 2000H \(the Start box\)\.$/);
         assert.equal((await p.Registers()).A, '42');
         // END names the start: the page's box empty, the program starts there, and the END line says so.
         await p.TypeInto('textbox', 'Start address', '', false);

@@ -72,6 +72,7 @@ function LoadWithEntries()
     return `the ${n === 1 ? 'value' : n + ' values'} you entered kept (Reset forgets them).`;
 }
 
+const Hex4 = (address) => address.toString(16).toUpperCase().padStart(4, '0') + 'H';
 const OutLogShown = 100; // the latest OUTs the page lists
 
 function Snapshot(extra = {})
@@ -228,13 +229,13 @@ const Handlers = {
         if (!debug || running) {
             return;
         }
-        let said = '';
         if (message.fromStart) {
             start = message.start ?? null;
-            said = LoadWithEntries();
-        }
-        if (said) {
-            postMessage(Snapshot({ running: true, said: 'Run from the start, with ' + said }));
+            const kept = LoadWithEntries();
+            const from = start === null ? 'Run from the start' : `Run from ${Hex4(start)} (the Start box)`;
+            if (kept || start !== null) {
+                postMessage(Snapshot({ running: true, said: kept ? `${from}, with ${kept}` : from + '.' }));
+            }
         }
         Go(message.speed);
     },
@@ -260,7 +261,9 @@ const Handlers = {
         entries = [];
         start = message.start ?? null;
         LoadDebugger();
-        postMessage(Snapshot({ said: debug ? 'Reset: the program loaded as assembled, what you entered forgotten.' : '' }));
+        const from = start === null ? '' : `, at ${Hex4(start)} (the Start box)`;
+        postMessage(Snapshot({ said: debug ? `Reset: the program loaded as assembled${from}, what you entered forgotten.`
+            : '' }));
     },
     cpu(message)
     {
