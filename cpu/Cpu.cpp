@@ -777,8 +777,11 @@ Exit Execute(CpuState& cpu, std::uint64_t budget, [[maybe_unused]] const std::ui
         CASE(0xD2) JumpIf(!(f & _FlagCY), m, pc, counts, extra[op]); DISPATCH(); // JNC
         CASE(0xD3) { // OUT
             const std::uint8_t port = m[pc++];
-            if (cpu.Io.Out)
+            if (cpu.Io.Out) {
+                cpu.OutAddress = static_cast<std::uint16_t>(pc - 2);
+                cpu.OutInstructions = cpu.Instructions + ((counts - start) >> _CountShift);
                 cpu.Io.Out(cpu.Io.Context, port, a);
+            }
             DISPATCH();
         }
         CASE(0xD4) CallIf(!(f & _FlagCY), m, pc, sp, counts, extra[op]); DISPATCH(); // CNC

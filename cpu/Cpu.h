@@ -38,6 +38,10 @@ struct CpuState {
     InterruptLines Lines;
     IoPorts Io;
     std::uint64_t Instructions = 0; // instructions executed so far
+    // Set just before Io.Out is called: the OUT's address, and Instructions
+    // as it will be with the OUT counted (the run keeps both in locals).
+    std::uint16_t OutAddress = 0;
+    std::uint64_t OutInstructions = 0;
     std::uint64_t States = 0;       // T-states so far
     TakenInterrupt LastInterrupt;   // the interrupt taken last, as TakeInterrupt notes it
 };

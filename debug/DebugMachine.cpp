@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <new>
 
 namespace {
@@ -51,6 +52,16 @@ void WriteSessionPort(void* context, std::uint8_t port, std::uint8_t value)
 {
     DebugSession& session = *static_cast<DebugSession*>(context);
     WritePortThrough(session.Devices, session.Now.Out, port, value);
+    // Running again from an earlier moment runs these OUTs again: those from
+    // this step on are replaced.
+    const CpuState& cpu = session.Now.Cpu;
+    const std::uint64_t step = cpu.OutInstructions + session.Now.Progress.TrapsServed;
+    std::deque<OutEvent>& history = session.History.OutHistory;
+    while (!history.empty() && history.back().Step >= step)
+        history.pop_back();
+    history.push_back({step, cpu.OutInstructions, cpu.OutAddress, port, value});
+    if (history.size() > _OutHistoryKept)
+        history.pop_front();
 }
 
 void PrintCpmByte(void* context, std::uint8_t byte)
@@ -196,8 +207,19 @@ void LoadDebugSession(DebugSession& session, const CpuState& first, const Machin
     session.History.ConsolePrinted = 0;
     session.History.LatestTime = 0;
     session.History.HistoryLossSaid = false;
+    session.History.OutHistory.clear();
     Restore(session, session.First);
     TakeSnapshot(session);
+}
+
+std::vector<OutEvent> FindOutsUntilNow(const DebugSession& session, std::size_t limit)
+{
+    const std::uint64_t now = CountSteps(session.Now);
+    auto end = session.History.OutHistory.end();
+    while (end != session.History.OutHistory.begin() && std::prev(end)->Step > now)
+        --end;
+    const auto count = static_cast<std::size_t>(end - session.History.OutHistory.begin());
+    return {end - static_cast<std::ptrdiff_t>(std::min(count, limit)), end};
 }
 
 bool IsStuck(const DebugSession& session)

@@ -43,6 +43,19 @@ struct DebugMachine {
     std::uint64_t ConsoleWrites = 0;
 };
 
+// One OUT, for the page's log: when (the step that ran it, and the
+// instruction count with it), where, and what.
+struct OutEvent {
+    std::uint64_t Step = 0;
+    std::uint64_t Instructions = 0;
+    std::uint16_t Address = 0;
+    std::uint8_t Port = 0;
+    std::uint8_t Value = 0;
+};
+
+// OUTs the log keeps (the latest).
+constexpr std::size_t _OutHistoryKept = 10000;
+
 // Steps since the first state.
 std::uint64_t CountSteps(const DebugMachine& machine);
 
@@ -94,6 +107,9 @@ struct DebugHistory {
     std::string ConsoleInputLog;      // every byte the console port has read
     std::uint64_t ConsolePrinted = 0; // console bytes already shown
     std::uint64_t LatestTime = 0;     // the latest moment the machine has been at
+    // Every OUT run, in time order, up to the latest moment run (going back
+    // and running again replaces those from then on): FindOutsUntilNow.
+    std::deque<OutEvent> OutHistory;
 };
 
 // The breakpoints and watchpoints.
@@ -166,6 +182,10 @@ struct DebugSession {
     std::string Output; // what the command being run prints
     bool WarnedBdos[256] = {};
 };
+
+// The OUTs run until the machine's moment now, the oldest first, at most
+// the latest `limit`.
+std::vector<OutEvent> FindOutsUntilNow(const DebugSession& session, std::size_t limit);
 
 // Loads the first state (memory, registers) and the options that shape a
 // run (model, --interrupt, --input, --console-port, --cpm, --max-steps).

@@ -9,7 +9,8 @@
 //   Explain8085 map NAME SOURCE          the source map
 //   Explain8085 records NAME SOURCE      the source map's records as JSON
 //   Explain8085 registers NAME           the register data file of the
-//                                        default start (from NAME.pass1)
+//                                        default start (from NAME.pass1, or
+//                                        the label END names in NAME, NAME.sym)
 //   Explain8085 intel-hex CODE           Pass2's machine code CODE as Intel HEX
 //   Explain8085 binary CODE OUTPUT       ... as a raw binary, into OUTPUT
 //
@@ -84,6 +85,8 @@ std::string ReportPassOne(const std::string& name, const RunFiles& files)
     }
     std::vector<Problem> problems = ReadPassOneLog(files.Log);
     problems.insert(problems.end(), copy.Notes.begin(), copy.Notes.end());
+    NoteEndStart(FindEndStart(copy.Text, files.Symbols),
+                 FirstListingAddress(files.Listing).value_or(_StartWithoutListing), problems);
     std::stable_sort(problems.begin(), problems.end(),
                      [](const Problem& a, const Problem& b) { return a.Line < b.Line; });
     for (const Problem& problem : problems) {
@@ -111,10 +114,12 @@ std::string FormatRecordsJson(const SourceMap& map)
     return json + "]\n";
 }
 
-// The register data file Go8085 makes when it is given none.
-std::string MakeRegistersForListing(std::string_view listing)
+// The register data file Go8085 makes when it is given none: PC at the
+// label END names, else at the listing's first address.
+std::string MakeRegistersForListing(std::string_view listing, std::string_view source, std::string_view symbols)
 {
-    return MakeDefaultRegisterFile(FirstListingAddress(listing).value_or(_StartWithoutListing));
+    const EndStart named = FindEndStart(source, symbols);
+    return MakeDefaultRegisterFile(named.Address.value_or(FirstListingAddress(listing).value_or(_StartWithoutListing)));
 }
 
 // Pass2's machine code as Intel HEX (binary false) or the raw binary of
@@ -181,11 +186,15 @@ int main(int argc, char** argv)
         return 0;
     }
     if (mode == "registers") {
-        std::string listing;
+        std::string listing, source, symbols;
         if (!Read(args[1] + ".pass1", listing)) {
             return 1;
         }
-        Print(MakeRegistersForListing(listing));
+        // The source copy and the symbols, when they lie beside it, for END label.
+        std::string error;
+        ReadWholeFile(args[1], source, error);
+        ReadWholeFile(args[1] + ".sym", symbols, error);
+        Print(MakeRegistersForListing(listing, source, symbols));
         return 0;
     }
     if (mode == "intel-hex" || mode == "binary") {

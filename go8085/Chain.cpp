@@ -298,6 +298,11 @@ bool ReportPassOne(Run& run)
     }
     std::vector<Problem> problems = ReadPassOneLog(run.LogText);
     problems.insert(problems.end(), run.Copy.Notes.begin(), run.Copy.Notes.end());
+    std::string listing, symbols, error;
+    if (ReadWholeFile(run.Made[".pass1"], listing, error) && ReadWholeFile(run.Made[".sym"], symbols, error)) {
+        NoteEndStart(FindEndStart(run.Copy.Text, symbols),
+                     FirstListingAddress(listing).value_or(_StartWithoutListing), problems);
+    }
     std::stable_sort(problems.begin(), problems.end(),
                      [](const Problem& a, const Problem& b) { return a.Line < b.Line; });
     for (const Problem& problem : problems) {
@@ -392,8 +397,14 @@ bool ChooseRegisters(Run& run)
     }
     std::string error;
     std::string listing;
-    const std::optional<std::uint16_t> first =
+    std::string symbols;
+    std::optional<std::uint16_t> first =
         ReadWholeFile(run.Made[".pass1"], listing, error) ? FirstListingAddress(listing) : std::nullopt;
+    // END label names the start (said on its line with pass 1's report).
+    if (ReadWholeFile(run.Made[".sym"], symbols, error)) {
+        const EndStart named = FindEndStart(run.Copy.Text, symbols);
+        first = named.Address ? named.Address : first;
+    }
     if (!first) {
         Say("note: the listing has no record; the program counter starts at 2000H");
     }

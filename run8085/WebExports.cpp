@@ -259,6 +259,22 @@ DEBUG_EXPORT(DebugStateJson) const char* DebugStateJson()
     return StateJson.c_str();
 }
 
+// The OUT log until now, the latest `limit`, the oldest first:
+// [[instructions, address, port, value], ...] ("[]" before a load).
+DEBUG_EXPORT(DebugOutLogJson) const char* DebugOutLogJson(std::uint32_t limit)
+{
+    StateJson = "[";
+    if (Session) {
+        for (const OutEvent& event : FindOutsUntilNow(*Session, limit)) {
+            StateJson += (StateJson.size() > 1 ? ",[" : "[") + std::to_string(event.Instructions) + "," +
+                         std::to_string(event.Address) + "," + std::to_string(event.Port) + "," +
+                         std::to_string(event.Value) + "]";
+        }
+    }
+    StateJson += "]";
+    return StateJson.c_str();
+}
+
 DEBUG_EXPORT(DebugRegistersJson) const char* DebugRegistersJson()
 {
     RegisterTableJson = "[";

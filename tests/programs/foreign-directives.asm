@@ -9,7 +9,7 @@
 ; expect-stderr: .area with one area changes nothing here
 ; expect-stderr: #VALUES is read as VALUES
 ; expect-stderr: 0x2050 is read as 2050H
-; expect-stderr: END is not needed
+; expect-stderr: as END names it
 START:  LXI H, #VALUES
         MOV A, M
         INX H

@@ -21,6 +21,7 @@ int DebugContinueSlice(std::uint32_t maxInstructions);
 const char* DebugRegistersJson();
 const char* DebugRegisterValuesJson();
 const char* DebugInstructionsJson(int model);
+const char* DebugOutLogJson(std::uint32_t limit);
 }
 
 namespace {
@@ -103,6 +104,42 @@ TEST(WebExports, ABadLoadSaysWhy)
     const std::string bad = "--cpu\n8086\n";
     EXPECT_EQ(LoadLoop(bad), 1);
     EXPECT_NE(Said().find("8086"), std::string::npos) << Said();
+}
+
+// MVI A, 1; OUT 01H; OUT 01H; INR A; OUT 02H; HLT at 2000H.
+int LoadOuts()
+{
+    auto image = std::make_unique<MachineImage>();
+    std::memset(image.get(), 0, sizeof *image);
+    const std::uint8_t code[] = {0x3E, 0x01, 0xD3, 0x01, 0xD3, 0x01, 0x3C, 0xD3, 0x02, 0x76};
+    std::memcpy(image->Memory + 0x2000, code, sizeof code);
+    image->Word1.Bytes[1] = 0x20;
+    return DebugLoad(reinterpret_cast<const char*>(image.get()), sizeof *image, "", 0, "", 0);
+}
+
+TEST(WebExports, TheOutLogHasEveryOutAndFollowsTheMachineBackAndForth)
+{
+    ASSERT_EQ(LoadOuts(), 0) << Said();
+    EXPECT_STREQ(DebugOutLogJson(100), "[]");
+    EXPECT_EQ(DebugContinueSlice(1000000), 1); // one slice runs to the HLT
+    // [instructions, address, port, value]: the same value twice is two OUTs.
+    const std::string all = "[[2,8194,1,1],[3,8196,1,1],[5,8199,2,2]]";
+    EXPECT_EQ(DebugOutLogJson(100), all);
+    EXPECT_STREQ(DebugOutLogJson(2), "[[3,8196,1,1],[5,8199,2,2]]");
+    EXPECT_EQ(Command("reverse-step"), 0); // back before the HLT: the OUT 02H has run
+    EXPECT_EQ(DebugOutLogJson(100), all);
+    EXPECT_EQ(Command("reverse-step"), 0); // back before the OUT 02H
+    EXPECT_STREQ(DebugOutLogJson(100), "[[2,8194,1,1],[3,8196,1,1]]");
+    EXPECT_EQ(Command("reverse-step 3"), 0); // back before the first OUT
+    EXPECT_STREQ(DebugOutLogJson(100), "[]");
+    EXPECT_EQ(Command("step 4"), 0); // forward again: each OUT once
+    EXPECT_EQ(DebugOutLogJson(100), all);
+    EXPECT_EQ(Command("reverse-step"), 0);
+    EXPECT_EQ(Command("set a = 7"), 0); // another future: OUT 02H sends 7
+    EXPECT_EQ(Command("step"), 0);
+    EXPECT_STREQ(DebugOutLogJson(100), "[[2,8194,1,1],[3,8196,1,1],[5,8199,2,7]]");
+    EXPECT_EQ(Command("run"), 0); // from the start again
+    EXPECT_STREQ(DebugOutLogJson(100), "[]");
 }
 
 // ----- The page's tables -----
@@ -196,28 +233,38 @@ TEST(PageTables, TheInstructionTableOfEachModel)
 {
     const std::string i8085 = DebugInstructionsJson(8085);
     const std::string i8080 = DebugInstructionsJson(8080);
-    // The size and times of the opcode-th object; values from the makers' manuals.
+    // The mnemonic, size, times and documentation of the opcode-th object;
+    // values from the makers' manuals.
     const auto row = [](const std::string& table, int opcode) {
         std::size_t at = table.find("{\"mnemonic\"");
         for (int i = 0; i < opcode; ++i)
             at = table.find("{\"mnemonic\"", at + 1);
-        at = table.find("\"size\"", at);
-        const std::size_t end = table.find(",\"control\"", at);
-        return "{" + table.substr(at, end - at) + "}";
+        const std::size_t control = table.find(",\"control\"", at);
+        const std::size_t documented = table.find(",\"documented\"", at);
+        const std::size_t end = table.find('}', documented);
+        return table.substr(at, control - at) + table.substr(documented, end + 1 - documented);
+    };
+    const auto made = [](int size, int states, int taken, const char* mnemonic, bool documented) {
+        return "{\"mnemonic\":\"" + std::string(mnemonic) + "\",\"size\":" + std::to_string(size) +
+               ",\"states\":" + std::to_string(states) + ",\"statesTaken\":" + std::to_string(taken) +
+               ",\"documented\":" + (documented ? "true" : "false") + "}";
     };
     const struct {
         int Opcode;
-        const char* Row8085;
-        const char* Row8080;
+        std::string Row8085;
+        std::string Row8080;
     } rows[] = {
-        {0x00, "{\"size\":1,\"states\":4,\"statesTaken\":4}", "{\"size\":1,\"states\":4,\"statesTaken\":4}"},
-        {0x31, "{\"size\":3,\"states\":10,\"statesTaken\":10}", "{\"size\":3,\"states\":10,\"statesTaken\":10}"},
-        {0x76, "{\"size\":1,\"states\":5,\"statesTaken\":5}", "{\"size\":1,\"states\":7,\"statesTaken\":7}"},
-        {0xC0, "{\"size\":1,\"states\":6,\"statesTaken\":12}", "{\"size\":1,\"states\":5,\"statesTaken\":11}"},
-        {0xC2, "{\"size\":3,\"states\":7,\"statesTaken\":10}", "{\"size\":3,\"states\":10,\"statesTaken\":10}"},
-        {0xC4, "{\"size\":3,\"states\":9,\"statesTaken\":18}", "{\"size\":3,\"states\":11,\"statesTaken\":17}"},
-        {0xCD, "{\"size\":3,\"states\":18,\"statesTaken\":18}", "{\"size\":3,\"states\":17,\"statesTaken\":17}"},
-        {0xFF, "{\"size\":1,\"states\":12,\"statesTaken\":12}", "{\"size\":1,\"states\":11,\"statesTaken\":11}"},
+        {0x00, made(1, 4, 4, "NOP", true), made(1, 4, 4, "NOP", true)},
+        {0x31, made(3, 10, 10, "LXI", true), made(3, 10, 10, "LXI", true)},
+        {0x76, made(1, 5, 5, "HLT", true), made(1, 7, 7, "HLT", true)},
+        {0xC0, made(1, 6, 12, "RNZ", true), made(1, 5, 11, "RNZ", true)},
+        {0xC2, made(3, 7, 10, "JNZ", true), made(3, 10, 10, "JNZ", true)},
+        {0xC4, made(3, 9, 18, "CNZ", true), made(3, 11, 17, "CNZ", true)},
+        {0xCD, made(3, 18, 18, "CALL", true), made(3, 17, 17, "CALL", true)},
+        {0xFF, made(1, 12, 12, "RST", true), made(1, 11, 11, "RST", true)},
+        // RIM and SIM are the 8085's; the 8080 runs their bytes as NOP.
+        {0x20, made(1, 4, 4, "RIM", true), made(1, 4, 4, "NOP", false)},
+        {0x30, made(1, 4, 4, "SIM", true), made(1, 4, 4, "NOP", false)},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(row(i8085, r.Opcode), r.Row8085) << "8085 opcode " << r.Opcode;

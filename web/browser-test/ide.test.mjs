@@ -240,7 +240,7 @@ test('like a kit: an input port, LEDs, a TRAP, number bases, edits, a slow run, 
         await Control('image', 'Port 01 as LEDs: 00111100');
         const log = await Control('list', 'OUT log');
         assert.deepEqual(await log.evaluate((l) => [...l.children].map((li) => li.textContent)),
-            ['after 3 instructions: OUT 01H = 3C']);
+            ['after 3 instructions: OUT 01H = 3C at 2005H']);
         await Choose('Show the port as', 'seven');
         await Control('image', 'Port 01 as a 7-segment digit: segments 00111100');
         await Shot('ports');

@@ -46,6 +46,11 @@ export function DescribeStop(s, line)
     if (s.halted) {
         return `Halted${where}, PC ${Hex(s.pc, 4)}H, after ${counts}.`;
     }
+    if (s.stop === 'left-program' && s.stopText) {
+        // Most often an interrupt into a vector the program left empty: the
+        // debugger says which, and where its routine goes.
+        return `Stopped, PC ${Hex(s.pc, 4)}H: ${s.stopText}.`;
+    }
     if (s.instructions === 0 && s.historyAvailable === 0) {
         return `Ready${where}: PC ${Hex(s.pc, 4)}H. Step or Run.`;
     }

@@ -75,11 +75,12 @@ export function ShowListing(result, sourceText, fileName, goToLine)
 
 // The listing row of the current source line: the next instruction's, or
 // after a HLT the HLT's own (PC, past it, is the machine's state).
-export function RenderListingPosition()
+// follow: the program runs slowly enough for the row to be followed.
+export function RenderListingPosition(follow = false)
 {
     const line = view.state?.sourceLine || 0;
     for (const row of $('listing').tBodies[0].rows) {
-        const current = !view.running && line > 0 && Number(row.dataset.line) === line && row.dataset.code === '1';
+        const current = (!view.running || follow) && line > 0 && Number(row.dataset.line) === line && row.dataset.code === '1';
         if (current && !row.classList.contains('current')) {
             const box = row.closest('.scroll');
             const below = row.offsetTop + row.offsetHeight > box.scrollTop + box.clientHeight;

@@ -1,6 +1,7 @@
 // The page: wires the panels (one module each) to the worker that assembles
 // and runs the program, and to each other.
 import { $, view, Say, WithFileName } from './page.js';
+import { ParseNumber, Hex } from './format.js';
 import { CreateEditor } from './editor.js';
 import { ReadMnemonics, HasInstruction } from './highlight.js';
 import { BuildStatePanel, BuildRegisterPanels, RenderRegisters, WireRegisters } from './registers-panel.js';
@@ -90,13 +91,20 @@ function Render()
     RenderKit();
     RenderStack();
     RenderLabels();
-    RenderListingPosition();
-    editor.SetCurrentLine(ready && !view.running ? editor.LineOfAssembled(view.state.sourceLine || 0) : 0);
+    RenderListingPosition(Watched());
+    // While running, the line is followed only at the speeds made for watching a loop go round.
+    editor.SetCurrentLine(ready && (!view.running || Watched()) ? editor.LineOfAssembled(view.state.sourceLine || 0) : 0);
     RenderButtons();
     RenderInterruptButtons();
     performance.measure('render', 'render-start'); // the page's benchmark observes these
     performance.clearMarks('render-start');
     performance.clearMeasures('render');
+}
+
+// The speeds (instructions a second) slow enough to follow the source line.
+function Watched()
+{
+    return ['10', '2'].includes($('speed').value);
 }
 
 function Schedule()
@@ -134,24 +142,67 @@ function TakeState(message)
         log.textContent = (log.textContent + WithFileName(message.output)).slice(-4000);
         log.scrollTop = log.scrollHeight;
     }
-    if (message.refused) {
+    // What Run, Reset or Assemble did with the values entered is said with
+    // the states that follow, until the next command.
+    if (message.said !== undefined) {
+        view.note = message.said;
+    }
+    const note = view.note ? ' ' + view.note : '';
+    const raised = /^interrupt (\S+)$/.exec(message.command ?? '');
+    if (!view.assembled) {
+        // Nothing to run (refused at Assemble): the status keeps saying why.
+    } else if (message.refused) {
         Say(WithFileName(message.output?.trim() || `The debugger refused: ${message.command}`));
+    } else if (raised && !view.running) {
+        Say(RaisedText(raised[1], s));
     } else if (view.running) {
-        Say('Running… (Stop or Shift+F5 stops it)');
+        Say('Running… (Stop or Shift+F5 stops it)' + note);
     } else {
-        Say(DescribeStop(s, editor.LineOfAssembled(s.sourceLine || 0)));
+        Say(WithFileName(DescribeStop(s, editor.LineOfAssembled(s.sourceLine || 0))) + note);
     }
     Schedule();
 }
 
-function ShowAssembly(result)
+// An interrupt raised while the program stands still: when it is taken.
+function RaisedText(command, s)
 {
+    const source = command.replace(/^RST/, 'RST ').replace(/^INTR:(\d)$/, 'INTR (RST $1)');
+    const masked = source === 'TRAP' ? '' : !s.ie ? ' Interrupts are disabled (EI enables them): it waits until then.' : '';
+    return `${source} raised: the processor takes it at the next Step or Continue.${masked}`;
+}
+
+// With Processor 8080, each instruction the 8080 lacks (by the debugger's
+// instruction table of each model: RIM, SIM and the 8085's undocumented
+// ones) is an error on its line: the 8080 would run its byte as another
+// instruction.
+function ModelProblems(result)
+{
+    const tables = view.instructions;
+    if (view.cpu !== '8080' || !tables || !result.ok) {
+        return [];
+    }
+    return result.records.filter((r) => r.code && r.size > 0 && r.bytes?.length && !tables[8080][r.bytes[0]].documented)
+        .map((r) => {
+            const op = r.bytes[0];
+            const text = `${tables[8085][op].mnemonic} is an 8085 instruction: the 8080 has none, and would run its ` +
+                `byte ${Hex(op, 2)}H as ${tables[8080][op].mnemonic}; choose Processor 8085, or leave it out`;
+            return { line: r.sourceLine, kind: 'error', text, shown: `${FileName()}:${r.sourceLine}: error: ${text}`,
+                from: 'Processor 8080' };
+        });
+}
+
+function ShowAssembly(given)
+{
+    view.lastAssembly = given;
+    const refused = ModelProblems(given);
+    const result = refused.length ? { ...given, ok: false, problems: [...given.problems, ...refused] } : given;
     view.assembled = result.ok ? result : null;
     view.stale = false;
     view.previous = null;
     view.state = null;
     view.outLog = [];
     view.ports = new Map();
+    view.note = '';
     editor.MarkAssembled();
     sentBreakpoints = JSON.stringify(editor.Breakpoints());
     editor.SetProblems(result.problems);
@@ -177,13 +228,26 @@ function Assemble()
 function Command(line, whileRunning = false)
 {
     if (view.assembled && (whileRunning || !view.running)) {
+        view.note = '';
         Post({ op: 'command', line });
     }
+}
+
+// The start address box: empty for the program's own start (the first
+// address it fills, or END's label); NaN when it holds no address.
+function StartAddress()
+{
+    const text = $('start-address').value.trim();
+    return text === '' ? null : ParseNumber(text, 16, 'hex');
 }
 
 function Go(fromStart)
 {
     if (!view.assembled || view.running) {
+        return;
+    }
+    if (fromStart && Number.isNaN(StartAddress())) {
+        Say('Start address: type a 16-bit address such as 2000 or 2000H, or leave it empty.');
         return;
     }
     if (fromStart) {
@@ -192,7 +256,7 @@ function Go(fromStart)
     view.running = true;
     view.runFrom = fromStart ? null : view.state;
     RenderButtons();
-    Post({ op: 'go', fromStart, speed: $('speed').value });
+    Post({ op: 'go', fromStart, speed: $('speed').value, start: StartAddress() });
 }
 
 const Actions = {
@@ -204,7 +268,7 @@ const Actions = {
     'step-back': () => Command('reverse-step'),
     continue: () => Go(false),
     stop: () => Post({ op: 'stop' }),
-    reset: () => { view.outLog = []; view.previous = null; Post({ op: 'reset' }); },
+    reset: () => { view.outLog = []; view.previous = null; Post({ op: 'reset', start: StartAddress() }); },
     'toggle-breakpoint': () => ToggleBreakpoint(editor.CaretLine()),
 };
 
@@ -220,8 +284,8 @@ function Wire()
     $('base').addEventListener('change', () => { view.base = $('base').value; Schedule(); });
     $('cpu').addEventListener('change', () => {
         view.cpu = $('cpu').value;
-        if (view.assembled) {
-            ShowAssembly(view.assembled);
+        if (view.lastAssembly) {
+            ShowAssembly(view.lastAssembly);
         }
         view.previous = null;
         Post({ op: 'cpu', cpu: view.cpu });
@@ -260,6 +324,7 @@ function Forget()
         Post({ op: 'stop' });
     }
     view.assembled = null;
+    view.lastAssembly = null;
     view.state = null;
     view.previous = null;
     view.runFrom = null;

@@ -3,20 +3,13 @@
 import { $, view, Say, Counted } from './page.js';
 import { FormatNumber, ParseNumber, Hex, DebuggerNumber } from './format.js';
 
-// Takes the output ports of a new state into the OUT log (a step back drops
-// the entries after it).
+// Takes the output ports of a new state, and its OUT log: the debugger's
+// own, every OUT run until the machine's moment now (so stepping back takes
+// back the OUTs undone, and the LEDs and the log agree).
 export function TakeOutputs(s)
 {
-    if (view.state && s.instructions < view.state.instructions) {
-        view.outLog = view.outLog.filter((e) => e.instructions <= s.instructions);
-    }
-    const ports = new Map(s.outPorts ?? []);
-    for (const [port, value] of ports) {
-        if (view.ports.get(port) !== value && s.instructions > (view.state?.instructions ?? -1)) {
-            view.outLog.push({ instructions: s.instructions, port, value });
-        }
-    }
-    view.ports = ports;
+    view.outLog = s.outLog ?? [];
+    view.ports = new Map(s.outPorts ?? []);
 }
 
 // The debugger's answer to an input command: the list shows the value only
@@ -31,10 +24,12 @@ export function TakeInputAnswer(message)
 
 export function RenderPorts()
 {
-    $('out-log').innerHTML = view.outLog.slice(-100).map((e) =>
+    const log = $('out-log');
+    log.innerHTML = view.outLog.map((e) =>
         `<li>after ${Counted(e.instructions, 'instruction')}: OUT ${Hex(e.port, 2)}H = ` +
-        `${FormatNumber(e.value, 8, view.base)}</li>`)
+        `${FormatNumber(e.value, 8, view.base)} at ${Hex(e.address, 4)}H</li>`)
         .join('');
+    log.scrollTop = log.scrollHeight;
     $('inputs').innerHTML = [...view.inputs].map(([p, v]) =>
         `<li>IN ${Hex(p, 2)}H reads ${FormatNumber(v, 8, view.base)}</li>`).join('');
 }

@@ -57,6 +57,13 @@ export function CreateWasmDebugger(module)
         // [{mnemonic, size, states, statesTaken, control, conditional,
         // documented}] by opcode, for '8080' or '8085'.
         InstructionTable(cpu) { return Json(x.DebugInstructionsJson(Number(cpu))); },
+        // The OUTs run until now, the latest `limit`, the oldest first:
+        // [{instructions, address, port, value}].
+        OutLog(limit)
+        {
+            return Json(x.DebugOutLogJson(limit)).map(([instructions, address, port, value]) =>
+                ({ instructions, address, port, value }));
+        },
         Memory()
         {
             const p = x.DebugMemoryPointer();

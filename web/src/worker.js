@@ -15,6 +15,11 @@ let loaded = null;   // { image, mapText, machineCode }
 let cpu = '8085';
 let running = null;  // the run in progress: { stop: false }
 let breakLines = new Set();
+// What the student entered by hand (memory bytes, registers, flags, input
+// values), as the debugger commands that set it: Run loads the program again
+// and enters them again; Reset forgets them.
+let entries = [];
+let start = null; // the start address chosen on the page, or null
 
 async function Module(name)
 {
@@ -52,13 +57,31 @@ function Prepare()
     return prepared;
 }
 
+// Loads the program again and enters what the student entered; returns
+// what to say about it ('' when there was nothing to enter).
+function LoadWithEntries()
+{
+    LoadDebugger();
+    if (!debug || entries.length === 0) {
+        return '';
+    }
+    for (const line of entries) {
+        debug.Command(line);
+    }
+    const n = entries.length;
+    return `the ${n === 1 ? 'value' : n + ' values'} you entered kept (Reset forgets them).`;
+}
+
+const Hex4 = (address) => address.toString(16).toUpperCase().padStart(4, '0') + 'H';
+const OutLogShown = 100; // the latest OUTs the page lists
+
 function Snapshot(extra = {})
 {
     if (!debug) {
         return { op: 'state', state: null, ...extra };
     }
     const memory = debug.Memory();
-    const state = { ...debug.State(), registers: debug.RegisterValues() };
+    const state = { ...debug.State(), registers: debug.RegisterValues(), outLog: debug.OutLog(OutLogShown) };
     return { op: 'state', state, memory, output: debug.Output(), running: Boolean(running), ...extra };
 }
 
@@ -68,7 +91,8 @@ function LoadDebugger()
         return;
     }
     debug = CreateWasmDebugger(debugModule);
-    debug.Load(loaded.image, loaded.mapText, cpu === '8080' ? '--cpu\n8080\n' : '');
+    const pc = start === null ? '' : `--pc\n${start.toString(16).toUpperCase().padStart(4, '0')}\n`;
+    debug.Load(loaded.image, loaded.mapText, (cpu === '8080' ? '--cpu\n8080\n' : '') + pc);
     for (const line of breakLines) {
         debug.Command('break ' + line);
     }
@@ -156,13 +180,17 @@ const Handlers = {
         loaded = result.ok ? { image: result.image, mapText: result.files.map, machineCode: result.files.machineCode }
             : null;
         debug = null;
+        // A new program: the memory bytes and input values entered stay
+        // (the lab's data), the registers are the program's own again.
+        entries = entries.filter((line) => /^(set \[|input )/.test(line));
+        let said = '';
         if (result.ok) {
             breakLines = new Set(message.breakpoints ?? []);
-            LoadDebugger();
+            said = LoadWithEntries();
         }
         postMessage({ op: 'assembled', result: { ok: result.ok, problems: result.problems, records: result.records,
             files: result.files, image: result.image } });
-        postMessage(Snapshot());
+        postMessage(Snapshot(said ? { said: 'Loaded with ' + said } : {}));
     },
     command(message)
     {
@@ -170,6 +198,9 @@ const Handlers = {
             return;
         }
         const refused = debug.Command(message.line);
+        if (!refused && /^(set|input) /.test(message.line)) {
+            entries.push(message.line);
+        }
         postMessage(Snapshot({ refused, command: message.line }));
     },
     // The whole set of breakpoint lines (the debugger numbers its
@@ -199,7 +230,12 @@ const Handlers = {
             return;
         }
         if (message.fromStart) {
-            LoadDebugger();
+            start = message.start ?? null;
+            const kept = LoadWithEntries();
+            const from = start === null ? 'Run from the start' : `Run from ${Hex4(start)} (the Start box)`;
+            if (kept || start !== null) {
+                postMessage(Snapshot({ running: true, said: kept ? `${from}, with ${kept}` : from + '.' }));
+            }
         }
         Go(message.speed);
     },
@@ -217,13 +253,17 @@ const Handlers = {
             running.stop = true;
         }
     },
-    reset()
+    reset(message)
     {
         if (running) {
             running.stop = true;
         }
+        entries = [];
+        start = message.start ?? null;
         LoadDebugger();
-        postMessage(Snapshot());
+        const from = start === null ? '' : `, at ${Hex4(start)} (the Start box)`;
+        postMessage(Snapshot({ said: debug ? `Reset: the program loaded as assembled${from}, what you entered forgotten.`
+            : '' }));
     },
     cpu(message)
     {
