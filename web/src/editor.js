@@ -141,7 +141,7 @@ function ProblemAt(state, from)
     let kind = null;
     state.field(problems).between(from, from, (start, _end, value) => {
         if (start === from) {
-            kind = value.spec.class === 'has-error' || kind === 'error' ? 'error' : 'warning';
+            kind = value === problemMarks.error || kind === 'error' ? 'error' : 'warning';
         }
     });
     return kind;
